@@ -1,0 +1,72 @@
+#pragma once
+
+// The few operating-system services the program needs, behind one interface. Each operating system
+// has its own source file; callers carry no #ifdef.
+
+#include <cstddef>
+#include <string>
+
+namespace platform {
+
+#ifdef _WIN32
+constexpr char kPathSeparator = '\\';
+#else
+constexpr char kPathSeparator = '/';
+#endif
+
+// Local calendar time, as the Win32 SYSTEMTIME holds it (month 1-12, day of week 0 = Sunday).
+struct LocalTime
+{
+    int year = 0;
+    int month = 0;
+    int dayOfWeek = 0;
+    int day = 0;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    int milliseconds = 0;
+};
+
+// The folder in which the program keeps its data folder: the all-users application data folder on
+// Windows, the user's data home ($XDG_DATA_HOME, else ~/.local/share) elsewhere. The folder is created
+// when missing. The result does not end in a separator. False when no such folder can be had.
+bool applicationDataFolder(std::string& folder);
+
+// The user's documents folder, without a trailing separator. False when it cannot be found.
+bool documentsFolder(std::string& folder);
+
+// The full path of the running executable. False when it cannot be found.
+bool executablePath(std::string& path);
+
+bool pathExists(const std::string& path);
+
+// Creates one folder level, readable by its owner only where the system knows modes.
+bool createPrivateFolder(const std::string& path);
+
+// Copies a file over any existing target.
+bool copyFile(const std::string& from, const std::string& to);
+
+bool removeFile(const std::string& path);
+
+unsigned long currentThreadId();
+
+LocalTime localTime();
+
+// The system's own text for an error code (errno on POSIX, GetLastError on Windows).
+std::string systemErrorText(int code);
+
+// Profile strings with the behaviour of GetPrivateProfileStringA: section and key match without regard
+// to case; blanks around names and values are dropped, and a value wrapped in double quotes is read
+// without them; the value is cut to size - 1 characters and always terminated. Returns the number of
+// characters copied. A missing file, section or key gives the default (null counts as empty).
+std::size_t readProfileString(const char* section, const char* key, const char* defaultValue, char* buffer,
+                              std::size_t size, const char* file);
+
+// Profile strings with the behaviour of WritePrivateProfileStringA: a missing file or section is
+// created; a key's value is replaced in place and every other line is kept byte for byte; a new key is
+// appended at the end of its section. A null value removes the key, a null key removes the section.
+// The file is rewritten atomically, readable by its owner only. False when it cannot be written, in
+// which case the old file is left as it was.
+bool writeProfileString(const char* section, const char* key, const char* value, const char* file);
+
+} // namespace platform

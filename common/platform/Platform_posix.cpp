@@ -1,0 +1,121 @@
+#include "platform/Platform.h"
+
+#include <QStandardPaths>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+bool ensureFolder(const std::string& path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0)
+        return S_ISDIR(st.st_mode);
+    std::error_code ec;
+    std::filesystem::create_directories(path, ec);
+    return !ec;
+}
+
+} // namespace
+
+bool applicationDataFolder(std::string& folder)
+{
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    std::string base;
+    if (xdg && *xdg == '/') {
+        base = xdg;
+    } else {
+        const char* home = std::getenv("HOME");
+        if (!home || *home != '/')
+            return false;
+        base = std::string(home) + "/.local/share";
+    }
+    while (base.size() > 1 && base.back() == '/')
+        base.pop_back();
+    if (!ensureFolder(base))
+        return false;
+    folder = base;
+    return true;
+}
+
+bool documentsFolder(std::string& folder)
+{
+    const QString location = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (location.isEmpty())
+        return false;
+    folder = location.toStdString();
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    return true;
+}
+
+bool executablePath(std::string& path)
+{
+    std::error_code ec;
+    const auto target = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec || target.empty())
+        return false;
+    path = target.string();
+    return true;
+}
+
+bool pathExists(const std::string& path)
+{
+    return ::access(path.c_str(), F_OK) == 0;
+}
+
+bool createPrivateFolder(const std::string& path)
+{
+    return ::mkdir(path.c_str(), 0700) == 0;
+}
+
+bool copyFile(const std::string& from, const std::string& to)
+{
+    std::error_code ec;
+    std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, ec);
+    return !ec;
+}
+
+bool removeFile(const std::string& path)
+{
+    return ::unlink(path.c_str()) == 0;
+}
+
+unsigned long currentThreadId()
+{
+    return static_cast<unsigned long>(::syscall(SYS_gettid));
+}
+
+LocalTime localTime()
+{
+    timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    std::tm parts {};
+    ::localtime_r(&now.tv_sec, &parts);
+    LocalTime t;
+    t.year = parts.tm_year + 1900;
+    t.month = parts.tm_mon + 1;
+    t.dayOfWeek = parts.tm_wday;
+    t.day = parts.tm_mday;
+    t.hour = parts.tm_hour;
+    t.minute = parts.tm_min;
+    t.second = parts.tm_sec;
+    t.milliseconds = static_cast<int>(now.tv_nsec / 1000000);
+    return t;
+}
+
+std::string systemErrorText(int code)
+{
+    return std::strerror(code);
+}
+
+} // namespace platform
