@@ -1,1 +1,53 @@
 #pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+// The one binary file object of the exchange files. Every value is little-endian on every host:
+// a 32-bit integer; an 8-byte IEEE double; a boolean as a 32-bit 0 or 1; a text as a 32-bit length
+// followed by that many bytes, without terminator.
+//
+// A read that the file cannot supply (it ends first) fails: the reads return false and leave their
+// target as it was, so a caller never sees stale bytes as a value.
+class CxFile
+{
+public:
+    CxFile();
+    virtual ~CxFile();
+    CxFile(const CxFile&) = delete;
+    CxFile& operator=(const CxFile&) = delete;
+
+    // False for a missing or empty path or mode, or when the stream cannot be opened.
+    bool Open(const char* path, const char* mode);
+    bool Close();
+    bool IsOpen() const { return m_pFile != nullptr; }
+
+    // Reads a text into a buffer of `capacity` bytes, terminator included. A stored text longer than
+    // capacity - 1 keeps its first capacity - 1 bytes and the rest is skipped, so the stream stays
+    // aligned on the next value. A stored length of 0 or less leaves the buffer as it was. The stored
+    // length goes to `length` when given. False when no stream is open, the buffer is missing, the
+    // capacity is 0, or the file ends inside the length or the text.
+    bool ReadString(char* buffer, std::size_t capacity, std::int32_t* length = nullptr);
+    bool ReadInt(std::int32_t* target);
+    bool ReadDouble(double* target);
+    // Reads 4 bytes; the target is true when the first (low) byte is nonzero.
+    bool ReadBool(bool* target);
+
+    // A missing or empty text is written as the length 0 alone.
+    bool WriteString(const char* text);
+    bool WriteInt(std::int32_t value);
+    bool WriteDouble(double value);
+    bool WriteBool(bool value);
+    // The text followed by CR LF; a missing text writes CR LF alone.
+    bool WriteLine(const char* text);
+
+    // -1 for a missing or empty path or a file that cannot be opened for binary reading.
+    static long long GetFileSize(const char* path);
+
+private:
+    bool readBytes(void* target, std::size_t count);
+    bool writeBytes(const void* source, std::size_t count);
+
+    std::FILE* m_pFile = nullptr;
+};

@@ -38,6 +38,9 @@ bool documentsFolder(std::string& folder);
 // The full path of the running executable. False when it cannot be found.
 bool executablePath(std::string& path);
 
+// The folder of the running executable, ending in the separator. False when it cannot be found.
+bool programFolder(std::string& folder);
+
 bool pathExists(const std::string& path);
 
 // Creates one folder level, readable by its owner only where the system knows modes.

@@ -68,6 +68,15 @@ bool executablePath(std::string& path)
     return true;
 }
 
+bool programFolder(std::string& folder)
+{
+    std::string path;
+    if (!executablePath(path))
+        return false;
+    folder = path.substr(0, path.rfind('/') + 1);
+    return true;
+}
+
 bool pathExists(const std::string& path)
 {
     return ::access(path.c_str(), F_OK) == 0;
