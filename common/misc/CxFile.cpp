@@ -91,9 +91,18 @@ bool CxFile::ReadString(char* buffer, std::size_t capacity, std::int32_t* length
 
     const auto total = static_cast<std::size_t>(stored);
     const std::size_t kept = total < capacity - 1 ? total : capacity - 1;
-    // The caller's buffer changes only once the whole text has been read.
-    std::unique_ptr<char[]> text(new (std::nothrow) char[kept + 1]);
-    if (!text || (kept > 0 && !readBytes(text.get(), kept)))
+    // The caller's buffer changes only once the whole text has been read. Texts of the exchange files
+    // fit the stack buffer; only a caller with a larger field pays for an allocation.
+    char local[8192];
+    std::unique_ptr<char[]> heap;
+    char* text = local;
+    if (kept > sizeof local) {
+        heap.reset(new (std::nothrow) char[kept]);
+        if (!heap)
+            return false;
+        text = heap.get();
+    }
+    if (kept > 0 && !readBytes(text, kept))
         return false;
     std::size_t skipped = total - kept;
     char discard[512];
@@ -103,7 +112,7 @@ bool CxFile::ReadString(char* buffer, std::size_t capacity, std::int32_t* length
             return false;
         skipped -= chunk;
     }
-    std::memcpy(buffer, text.get(), kept);
+    std::memcpy(buffer, text, kept);
     buffer[kept] = '\0';
     return true;
 }
