@@ -136,19 +136,30 @@ bool fieldEqual(const RuleField& f, const void* a, const void* b)
     return false;
 }
 
-constexpr std::uint64_t kFnvOffset = 14695981039346656037ull;
-constexpr std::uint64_t kFnvPrime = 1099511628211ull;
-
-inline std::uint64_t mixByte(std::uint64_t h, unsigned char c)
-{
-    return (h ^ c) * kFnvPrime;
-}
+constexpr std::uint64_t kHashSeed = 0x9E3779B97F4A7C15ull;
 
 inline std::uint64_t mixWord(std::uint64_t h, std::uint64_t w)
 {
-    for (int i = 0; i < 8; ++i, w >>= 8)
-        h = mixByte(h, static_cast<unsigned char>(w));
-    return h;
+    h ^= w;
+    h *= 0xBF58476D1CE4E5B9ull;
+    return h ^ (h >> 31);
+}
+
+// Eight bytes are gathered into a word before each multiply, which keeps long texts cheap.
+inline std::uint64_t mixText(std::uint64_t h, const unsigned char* p, bool fold)
+{
+    std::uint64_t word = 0;
+    unsigned filled = 0;
+    std::uint64_t length = 0;
+    for (; *p; ++p, ++length) {
+        word = (word << 8) | (fold ? foldUpper(*p) : *p);
+        if (++filled == 8) {
+            h = mixWord(h, word);
+            word = 0;
+            filled = 0;
+        }
+    }
+    return mixWord(mixWord(h, word), length);
 }
 
 } // namespace
@@ -210,7 +221,7 @@ bool RecordsEqual(const RuleTable& rules, const void* a, const void* b)
 bool HashRecord(const RuleTable& rules, const void* record, std::uint64_t* hash)
 {
     const bool fold = !AppSettings.CaseSensitive;
-    std::uint64_t h = kFnvOffset;
+    std::uint64_t h = kHashSeed;
     for (std::size_t g = 0; g < rules.count; ++g) {
         const RuleGroup& group = rules.groups[g];
         if (!groupEnabled(group))
@@ -219,10 +230,7 @@ bool HashRecord(const RuleTable& rules, const void* record, std::uint64_t* hash)
             const RuleField& f = group.fields[i];
             switch (f.type) {
             case FieldType::Text: {
-                const auto* p = reinterpret_cast<const unsigned char*>(&at<char>(record, f.offset));
-                for (; *p; ++p)
-                    h = mixByte(h, fold ? foldUpper(*p) : *p);
-                h = mixByte(h, 0);
+                h = mixText(h, reinterpret_cast<const unsigned char*>(&at<char>(record, f.offset)), fold);
                 break;
             }
             case FieldType::Int:
@@ -240,7 +248,7 @@ bool HashRecord(const RuleTable& rules, const void* record, std::uint64_t* hash)
                 break;
             }
             case FieldType::Bool:
-                h = mixByte(h, at<unsigned char>(record, f.offset));
+                h = mixWord(h, at<unsigned char>(record, f.offset));
                 break;
             }
         }
