@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStringList>
+
 class QWidget;
 
 // Asks the desktop to "open" a file, folder, web address or mailto address. False for a null or empty
@@ -8,10 +10,9 @@ class QWidget;
 bool ShellOpen(const char* target);
 // The product's home page.
 void OpenHomePage();
-// The last targets handed to ShellOpen in test mode.
-#include <QStringList>
+// The targets handed to ShellOpen in test mode, oldest first.
 const QStringList& ShellOpenedTargets();
 
-// The wizard's main window: the owner of the troubleshooting dialog and of the wait window's return.
+// The wizard's main window: the owner of the troubleshooting dialog.
 void SetMainWindow(QWidget* window);
 QWidget* MainWindow();
