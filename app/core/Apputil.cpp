@@ -1,0 +1,257 @@
+#include "core/Apputil.h"
+
+#include "platform/Platform.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+AppSettingsData AppSettings{};
+CxIniUtil SettingsFile(nullptr, kSettingsFileName);
+
+namespace {
+
+constexpr std::size_t kPathCapacity = 260;
+
+constexpr char kBase64Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+// The value of a Base64 character, or -1 for anything outside the alphabet (the terminator included).
+int base64Value(char c)
+{
+    if (c >= 'A' && c <= 'Z')
+        return c - 'A';
+    if (c >= 'a' && c <= 'z')
+        return c - 'a' + 26;
+    if (c >= '0' && c <= '9')
+        return c - '0' + 52;
+    if (c == '+')
+        return 62;
+    if (c == '/')
+        return 63;
+    return -1;
+}
+
+bool ensureLevel(const std::string& path)
+{
+    if (platform::pathExists(path))
+        return true;
+    // Another instance may have created it in the meantime.
+    return platform::createPrivateFolder(path) || platform::pathExists(path);
+}
+
+// A field's text, never reading past the field even when it lacks a terminator.
+template <std::size_t N> std::string fieldText(const char (&field)[N])
+{
+    return std::string(field, strnlen(field, N - 1));
+}
+
+void readText(const char* key, char* field, std::size_t size)
+{
+    SettingsFile.ReadString(kSettingsSection, key, field, size, "");
+}
+
+bool readFlag(const char* key, bool defaultValue)
+{
+    return SettingsFile.ReadBool(kSettingsSection, key, defaultValue);
+}
+
+void writeFlag(const char* key, bool value)
+{
+    SettingsFile.WriteBool(kSettingsSection, key, value);
+}
+
+} // namespace
+
+bool GetDataFolder(char* buffer)
+{
+    if (!buffer)
+        return false;
+    std::string base;
+    if (!platform::applicationDataFolder(base))
+        return false;
+    const std::string first = base + platform::kPathSeparator + "corvane" + platform::kPathSeparator;
+    const std::string folder = first + "Velloran" + platform::kPathSeparator;
+    if (folder.size() >= kPathCapacity)
+        return false;
+    if (!ensureLevel(first) || !ensureLevel(folder))
+        return false;
+    std::memcpy(buffer, folder.c_str(), folder.size() + 1);
+    return true;
+}
+
+bool GetProgramFolder(char* buffer)
+{
+    if (!buffer)
+        return false;
+    std::string folder;
+    if (!platform::programFolder(folder) || folder.size() >= kPathCapacity)
+        return false;
+    std::memcpy(buffer, folder.c_str(), folder.size() + 1);
+    return true;
+}
+
+void LoadSettings()
+{
+    AppSettingsData& s = AppSettings;
+    std::memset(&s, 0, sizeof s);
+
+    readText("PadName", s.PadName, sizeof s.PadName);
+    readText("UserName", s.UserName, sizeof s.UserName);
+    s.SaveUser = readFlag("SaveUser", true);
+    if (!s.SaveUser)
+        s.UserName[0] = '\0';
+    s.SavePassword = readFlag("SavePassword", false);
+    if (s.SavePassword) {
+        char stored[256];
+        readText("Password", stored, sizeof stored);
+        // 255 characters decode to at most 192 bytes; the field keeps what fits.
+        unsigned char decoded[192];
+        std::size_t count = 0;
+        Base64Decode(stored, decoded, sizeof decoded, &count);
+        if (count > sizeof s.Password - 1)
+            count = sizeof s.Password - 1;
+        std::memcpy(s.Password, decoded, count);
+    }
+    s.Opp = readFlag("Opp", true);
+    s.OppNotes = readFlag("OppNotes", true);
+    s.AppFlag = SettingsFile.ReadInt(kSettingsSection, "AppFlag", 15);
+    s.CaseSensitive = readFlag("CaseSensitive", false);
+    s.AddrDisplayName = readFlag("AddrDisplayName", true);
+    s.AddrFirstName = readFlag("AddrFirstName", true);
+    s.AddrMiddleName = readFlag("AddrMiddleName", true);
+    s.AddrLastName = readFlag("AddrLastName", true);
+    s.AddrCompanyName = readFlag("AddrCompanyName", false);
+    s.AddrDepartment = readFlag("AddrDepartment", false);
+    s.AddrTitle = readFlag("AddrTitle", false);
+    s.AddrEmail = readFlag("AddrEmail", true);
+    s.AddrPhone = readFlag("AddrPhone", false);
+    s.AddrAddress = readFlag("AddrAddress", false);
+    s.AddrIM = readFlag("AddrIM", false);
+    s.AddrWebSite = readFlag("AddrWebSite", false);
+    s.AddrNote = readFlag("AddrNote", false);
+    s.DateSubject = readFlag("DateSubject", true);
+    s.DateLocation = readFlag("DateLocation", false);
+    s.DateStartTime = readFlag("DateStartTime", true);
+    s.DateEndTime = readFlag("DateEndTime", true);
+    s.DateAllDayEvent = readFlag("DateAllDayEvent", true);
+    s.DateRecur = readFlag("DateRecur", false);
+    s.DateNote = readFlag("DateNote", false);
+    s.TaskSubject = readFlag("TaskSubject", true);
+    s.TaskImportance = readFlag("TaskImportance", true);
+    s.TaskDueDate = readFlag("TaskDueDate", true);
+    s.TaskNote = readFlag("TaskNote", false);
+    s.EnableDebug = readFlag("EnableDebug", false);
+    s.LogLevel = SettingsFile.ReadInt(kSettingsSection, "LogLevel", 3);
+}
+
+void SaveSettings()
+{
+    const AppSettingsData& s = AppSettings;
+
+    SettingsFile.WriteInt(kSettingsSection, "AppFlag", s.AppFlag);
+    writeFlag("CaseSensitive", s.CaseSensitive);
+    writeFlag("AddrDisplayName", s.AddrDisplayName);
+    writeFlag("AddrFirstName", s.AddrFirstName);
+    writeFlag("AddrMiddleName", s.AddrMiddleName);
+    writeFlag("AddrLastName", s.AddrLastName);
+    writeFlag("AddrCompanyName", s.AddrCompanyName);
+    writeFlag("AddrDepartment", s.AddrDepartment);
+    writeFlag("AddrTitle", s.AddrTitle);
+    writeFlag("AddrEmail", s.AddrEmail);
+    writeFlag("AddrPhone", s.AddrPhone);
+    writeFlag("AddrAddress", s.AddrAddress);
+    writeFlag("AddrIM", s.AddrIM);
+    writeFlag("AddrWebSite", s.AddrWebSite);
+    writeFlag("AddrNote", s.AddrNote);
+    writeFlag("DateSubject", s.DateSubject);
+    writeFlag("DateLocation", s.DateLocation);
+    writeFlag("DateStartTime", s.DateStartTime);
+    writeFlag("DateEndTime", s.DateEndTime);
+    writeFlag("DateAllDayEvent", s.DateAllDayEvent);
+    writeFlag("DateRecur", s.DateRecur);
+    writeFlag("DateNote", s.DateNote);
+    writeFlag("TaskSubject", s.TaskSubject);
+    writeFlag("TaskImportance", s.TaskImportance);
+    writeFlag("TaskDueDate", s.TaskDueDate);
+    writeFlag("TaskNote", s.TaskNote);
+    writeFlag("EnableDebug", s.EnableDebug);
+    SettingsFile.WriteInt(kSettingsSection, "LogLevel", s.LogLevel);
+    SettingsFile.WriteString(kSettingsSection, "PadName", fieldText(s.PadName).c_str());
+    SettingsFile.WriteString(kSettingsSection, "UserName", s.SaveUser ? fieldText(s.UserName).c_str() : "");
+    writeFlag("SaveUser", s.SaveUser);
+    writeFlag("SavePassword", s.SavePassword);
+    // 63 characters encode to 84.
+    char encoded[88] = "";
+    if (s.SavePassword) {
+        const std::string password = fieldText(s.Password);
+        Base64Encode(reinterpret_cast<const unsigned char*>(password.data()), encoded, password.size());
+        encoded[(password.size() + 2) / 3 * 4] = '\0';
+    }
+    SettingsFile.WriteString(kSettingsSection, "Password", encoded);
+    writeFlag("Opp", s.Opp);
+    writeFlag("OppNotes", s.OppNotes);
+}
+
+bool Base64Encode(const unsigned char* source, char* destination, std::size_t count)
+{
+    if (!source || !destination)
+        return false;
+    bool wrote = false;
+    while (count > 0) {
+        const std::size_t n = count < 3 ? count : 3;
+        const unsigned b1 = source[0];
+        const unsigned b2 = n > 1 ? source[1] : 0;
+        const unsigned b3 = n > 2 ? source[2] : 0;
+        destination[0] = kBase64Alphabet[b1 >> 2];
+        destination[1] = kBase64Alphabet[((b1 & 0x03) << 4) | (b2 >> 4)];
+        destination[2] = n == 1 ? '=' : kBase64Alphabet[((b2 & 0x0F) << 2) | (b3 >> 6)];
+        destination[3] = n < 3 ? '=' : kBase64Alphabet[b3 & 0x3F];
+        source += n;
+        destination += 4;
+        count -= n;
+        wrote = true;
+    }
+    return wrote;
+}
+
+bool Base64Decode(const char* source, unsigned char* destination, std::size_t capacity, std::size_t* outCount)
+{
+    std::size_t count = 0;
+    bool full = false;
+    auto put = [&](unsigned value) {
+        if (count == capacity) {
+            full = true;
+            return false;
+        }
+        destination[count++] = static_cast<unsigned char>(value & 0xFF);
+        return true;
+    };
+
+    if (source && destination) {
+        for (const char* group = source; *group != '\0' && !full; group += 4) {
+            // A character after the terminator is never looked at: it counts as outside the alphabet.
+            char c[4] = {group[0], '\0', '\0', '\0'};
+            bool complete = true;
+            for (int i = 1; i < 4; ++i) {
+                c[i] = group[i];
+                if (c[i] == '\0') {
+                    complete = false;
+                    break;
+                }
+            }
+            const int v0 = base64Value(c[0]);
+            const int v1 = base64Value(c[1]);
+            const int v2 = base64Value(c[2]);
+            const int v3 = base64Value(c[3]);
+            // '=' lies outside the alphabet, so it ends a group like any other stranger.
+            if (v0 >= 0 && v1 >= 0 && put((v0 << 2) | (v1 >> 4)) && v2 >= 0 && put((v1 << 4) | (v2 >> 2)) && v3 >= 0)
+                put((v2 << 6) | v3);
+            if (!complete)
+                break;
+        }
+    }
+
+    if (outCount)
+        *outCount = count;
+    return count > 0;
+}

@@ -1,0 +1,208 @@
+#include "misc/CxFile.h"
+
+#include <bit>
+#include <climits>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <new>
+
+namespace {
+
+void encode32(std::uint32_t value, unsigned char* out)
+{
+    for (int i = 0; i < 4; ++i)
+        out[i] = static_cast<unsigned char>(value >> (8 * i));
+}
+
+std::uint32_t decode32(const unsigned char* in)
+{
+    std::uint32_t value = 0;
+    for (int i = 0; i < 4; ++i)
+        value |= static_cast<std::uint32_t>(in[i]) << (8 * i);
+    return value;
+}
+
+void encode64(std::uint64_t value, unsigned char* out)
+{
+    for (int i = 0; i < 8; ++i)
+        out[i] = static_cast<unsigned char>(value >> (8 * i));
+}
+
+std::uint64_t decode64(const unsigned char* in)
+{
+    std::uint64_t value = 0;
+    for (int i = 0; i < 8; ++i)
+        value |= static_cast<std::uint64_t>(in[i]) << (8 * i);
+    return value;
+}
+
+} // namespace
+
+CxFile::CxFile() = default;
+
+CxFile::~CxFile()
+{
+    Close();
+}
+
+bool CxFile::Open(const char* path, const char* mode)
+{
+    if (!path || !*path || !mode || !*mode)
+        return false;
+    // Reopening must not leak the stream that was open before.
+    Close();
+    m_pFile = std::fopen(path, mode);
+    return m_pFile != nullptr;
+}
+
+bool CxFile::Close()
+{
+    if (!m_pFile)
+        return true;
+    // Buffered bytes reach the disk only here, so a full disk shows up as a failed close.
+    const bool closed = std::fclose(m_pFile) == 0;
+    m_pFile = nullptr;
+    return closed;
+}
+
+bool CxFile::readBytes(void* target, std::size_t count)
+{
+    return std::fread(target, 1, count, m_pFile) == count;
+}
+
+bool CxFile::writeBytes(const void* source, std::size_t count)
+{
+    return std::fwrite(source, 1, count, m_pFile) == count;
+}
+
+bool CxFile::ReadString(char* buffer, std::size_t capacity, std::int32_t* length)
+{
+    if (!m_pFile || !buffer || capacity == 0)
+        return false;
+    unsigned char raw[4];
+    if (!readBytes(raw, sizeof raw))
+        return false;
+    const auto stored = static_cast<std::int32_t>(decode32(raw));
+    if (length)
+        *length = stored;
+    if (stored <= 0)
+        return true;
+
+    const auto total = static_cast<std::size_t>(stored);
+    const std::size_t kept = total < capacity - 1 ? total : capacity - 1;
+    // The caller's buffer changes only once the whole text has been read. Texts of the exchange files
+    // fit the stack buffer; only a caller with a larger field pays for an allocation.
+    char local[8192];
+    std::unique_ptr<char[]> heap;
+    char* text = local;
+    if (kept > sizeof local) {
+        heap.reset(new (std::nothrow) char[kept]);
+        if (!heap)
+            return false;
+        text = heap.get();
+    }
+    if (kept > 0 && !readBytes(text, kept))
+        return false;
+    std::size_t skipped = total - kept;
+    char discard[512];
+    while (skipped > 0) {
+        const std::size_t chunk = skipped < sizeof discard ? skipped : sizeof discard;
+        if (!readBytes(discard, chunk))
+            return false;
+        skipped -= chunk;
+    }
+    std::memcpy(buffer, text, kept);
+    buffer[kept] = '\0';
+    return true;
+}
+
+bool CxFile::ReadInt(std::int32_t* target)
+{
+    unsigned char raw[4];
+    if (!m_pFile || !target || !readBytes(raw, sizeof raw))
+        return false;
+    *target = static_cast<std::int32_t>(decode32(raw));
+    return true;
+}
+
+bool CxFile::ReadDouble(double* target)
+{
+    unsigned char raw[8];
+    if (!m_pFile || !target || !readBytes(raw, sizeof raw))
+        return false;
+    *target = std::bit_cast<double>(decode64(raw));
+    return true;
+}
+
+bool CxFile::ReadBool(bool* target)
+{
+    unsigned char raw[4];
+    if (!m_pFile || !target || !readBytes(raw, sizeof raw))
+        return false;
+    *target = raw[0] != 0;
+    return true;
+}
+
+bool CxFile::WriteString(const char* text)
+{
+    if (!m_pFile)
+        return false;
+    const std::size_t size = text ? std::strlen(text) : 0;
+    if (size > static_cast<std::size_t>(INT32_MAX))
+        return false;
+    if (!WriteInt(static_cast<std::int32_t>(size)))
+        return false;
+    return size == 0 || writeBytes(text, size);
+}
+
+bool CxFile::WriteInt(std::int32_t value)
+{
+    if (!m_pFile)
+        return false;
+    unsigned char raw[4];
+    encode32(static_cast<std::uint32_t>(value), raw);
+    return writeBytes(raw, sizeof raw);
+}
+
+bool CxFile::WriteDouble(double value)
+{
+    if (!m_pFile)
+        return false;
+    unsigned char raw[8];
+    encode64(std::bit_cast<std::uint64_t>(value), raw);
+    return writeBytes(raw, sizeof raw);
+}
+
+bool CxFile::WriteBool(bool value)
+{
+    return WriteInt(value ? 1 : 0);
+}
+
+bool CxFile::WriteLine(const char* text)
+{
+    if (!m_pFile)
+        return false;
+    const std::size_t size = text ? std::strlen(text) : 0;
+    if (size > 0 && !writeBytes(text, size))
+        return false;
+    return writeBytes("\r\n", 2);
+}
+
+long long CxFile::GetFileSize(const char* path)
+{
+    if (!path || !*path)
+        return -1;
+    // Some C runtimes open a folder for reading; its "size" would be meaningless.
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec))
+        return -1;
+    std::FILE* file = std::fopen(path, "rb");
+    if (!file)
+        return -1;
+    long long size = -1;
+    if (std::fseek(file, 0, SEEK_END) == 0)
+        size = std::ftell(file);
+    std::fclose(file);
+    return size;
+}

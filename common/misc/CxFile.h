@@ -20,6 +20,7 @@ public:
 
     // False for a missing or empty path or mode, or when the stream cannot be opened.
     bool Open(const char* path, const char* mode);
+    // True without a stream; false when the buffered bytes could not be written out on closing.
     bool Close();
     bool IsOpen() const { return m_pFile != nullptr; }
 

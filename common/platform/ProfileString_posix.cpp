@@ -1,0 +1,357 @@
+#include "platform/Platform.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+enum class LineKind
+{
+    Other,
+    Section,
+    Key,
+};
+
+// One line of the file: its bytes without the line end, its line end ("\r\n", "\n" or none on the
+// last line) and, for section and key lines, the trimmed name.
+struct Line
+{
+    std::string_view text;
+    std::string_view eol;
+    LineKind kind = LineKind::Other;
+    std::string_view name;
+    std::string_view value;
+};
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r';
+}
+
+std::string_view trim(std::string_view s)
+{
+    while (!s.empty() && isBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && isBlank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+bool sameName(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto ca = static_cast<unsigned char>(a[i]);
+        const auto cb = static_cast<unsigned char>(b[i]);
+        const auto la = (ca >= 'A' && ca <= 'Z') ? ca + 32 : ca;
+        const auto lb = (cb >= 'A' && cb <= 'Z') ? cb + 32 : cb;
+        if (la != lb)
+            return false;
+    }
+    return true;
+}
+
+std::vector<Line> splitLines(std::string_view content)
+{
+    std::vector<Line> lines;
+    // A byte-order mark from a hand editor must not hide the first section header.
+    std::size_t skip = content.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+    std::size_t pos = 0;
+    while (pos < content.size()) {
+        std::size_t end = content.find('\n', pos);
+        Line line;
+        if (end == std::string_view::npos) {
+            line.text = content.substr(pos);
+            pos = content.size();
+        } else {
+            std::size_t textEnd = end;
+            if (textEnd > pos && content[textEnd - 1] == '\r')
+                --textEnd;
+            line.text = content.substr(pos, textEnd - pos);
+            line.eol = content.substr(textEnd, end + 1 - textEnd);
+            pos = end + 1;
+        }
+
+        std::string_view body = line.text.substr(std::min(skip, line.text.size()));
+        skip = 0;
+        body = trim(body);
+        if (!body.empty() && body.front() == '[') {
+            line.kind = LineKind::Section;
+            std::string_view inner = body.substr(1);
+            line.name = trim(inner.substr(0, inner.find(']')));
+        } else if (!body.empty() && body.front() != ';') {
+            const std::size_t eq = body.find('=');
+            if (eq != std::string_view::npos) {
+                line.kind = LineKind::Key;
+                line.name = trim(body.substr(0, eq));
+                line.value = trim(body.substr(eq + 1));
+            }
+        }
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// Index of the first header of the section, or lines.size().
+std::size_t findSection(const std::vector<Line>& lines, std::string_view section)
+{
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        if (lines[i].kind == LineKind::Section && sameName(lines[i].name, section))
+            return i;
+    return lines.size();
+}
+
+// One past the last line of the section whose header is at index header.
+std::size_t sectionEnd(const std::vector<Line>& lines, std::size_t header)
+{
+    std::size_t i = header + 1;
+    while (i < lines.size() && lines[i].kind != LineKind::Section)
+        ++i;
+    return i;
+}
+
+std::size_t findKey(const std::vector<Line>& lines, std::size_t header, std::string_view key)
+{
+    const std::size_t end = sectionEnd(lines, header);
+    for (std::size_t i = header + 1; i < end; ++i)
+        if (lines[i].kind == LineKind::Key && sameName(lines[i].name, key))
+            return i;
+    return lines.size();
+}
+
+enum class ReadResult
+{
+    Ok,
+    Missing,
+    Failed,
+};
+
+ReadResult readWholeFile(const char* path, std::string& content)
+{
+    content.clear();
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
+    char chunk[8192];
+    for (;;) {
+        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n == 0)
+            break;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            ::close(fd);
+            return ReadResult::Failed;
+        }
+        content.append(chunk, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return ReadResult::Ok;
+}
+
+bool writeAll(int fd, const std::string& content)
+{
+    std::size_t done = 0;
+    while (done < content.size()) {
+        const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Replaces the file with content through a temporary file in the same folder, so that readers see
+// either the old or the new file and a failed write leaves the old one alone.
+bool replaceFile(const std::string& target, const std::string& content)
+{
+    const std::size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    // Short enough for any file-name limit whatever the target's name.
+    std::string tempPath = folder + "." + base.substr(0, 32) + ".XXXXXX";
+    const int fd = ::mkostemp(tempPath.data(), O_CLOEXEC); // mode 0600
+    if (fd < 0)
+        return false;
+    bool ok = writeAll(fd, content);
+    if (::close(fd) != 0)
+        ok = false;
+    if (ok && ::rename(tempPath.c_str(), target.c_str()) != 0)
+        ok = false;
+    if (!ok)
+        ::unlink(tempPath.c_str());
+    return ok;
+}
+
+// A settings file reached through a symbolic link stays a link: the link's target is rewritten.
+std::string resolveTarget(const char* file)
+{
+    struct stat st
+    {
+    };
+    if (::lstat(file, &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (char* real = ::realpath(file, nullptr)) {
+            std::string resolved = real;
+            std::free(real);
+            return resolved;
+        }
+    }
+    return file;
+}
+
+bool hasLineBreak(std::string_view s)
+{
+    return s.find_first_of("\r\n") != std::string_view::npos;
+}
+
+} // namespace
+
+std::size_t readProfileString(const char* section, const char* key, const char* defaultValue, char* buffer,
+                              std::size_t size, const char* file)
+{
+    if (!buffer || size == 0)
+        return 0;
+
+    std::string_view result = defaultValue ? defaultValue : "";
+    std::string content;
+    std::vector<Line> lines;
+    if (section && key && file && readWholeFile(file, content) == ReadResult::Ok) {
+        lines = splitLines(content);
+        const std::size_t header = findSection(lines, trim(section));
+        if (header < lines.size()) {
+            const std::size_t at = findKey(lines, header, trim(key));
+            if (at < lines.size()) {
+                result = lines[at].value;
+                if (result.size() >= 2 && result.front() == '"' && result.back() == '"')
+                    result = result.substr(1, result.size() - 2);
+            }
+        }
+    }
+
+    const std::size_t n = std::min(result.size(), size - 1);
+    std::memcpy(buffer, result.data(), n);
+    buffer[n] = '\0';
+    return n;
+}
+
+bool writeProfileString(const char* section, const char* key, const char* value, const char* file)
+{
+    if (!section || !file || !*file)
+        return false;
+    const std::string_view sectionName = trim(section);
+    if (sectionName.empty() || hasLineBreak(sectionName) || sectionName.find(']') != std::string_view::npos)
+        return false;
+    std::string_view keyName;
+    if (key) {
+        keyName = trim(key);
+        // Anything else would change the structure of the file.
+        if (keyName.empty() || hasLineBreak(keyName) || keyName.find('=') != std::string_view::npos ||
+            keyName.front() == '[' || keyName.front() == ';')
+            return false;
+    }
+    if (value && hasLineBreak(value))
+        return false;
+
+    const std::string target = resolveTarget(file);
+    std::string content;
+    const ReadResult read = readWholeFile(target.c_str(), content);
+    if (read == ReadResult::Failed)
+        return false;
+    const bool removing = !key || !value;
+    if (read == ReadResult::Missing && removing)
+        return true;
+
+    const std::vector<Line> lines = splitLines(content);
+    std::string_view newline = "\n";
+    for (const Line& line : lines) {
+        if (!line.eol.empty()) {
+            newline = line.eol;
+            break;
+        }
+    }
+
+    std::string out;
+    out.reserve(content.size() + 64);
+    auto emit = [&](const Line& line) {
+        out.append(line.text);
+        out.append(line.eol);
+    };
+    // A line that gets a successor must end in a line break.
+    auto emitTerminated = [&](const Line& line) {
+        out.append(line.text);
+        out.append(line.eol.empty() ? newline : line.eol);
+    };
+    auto emitKey = [&](std::string_view name, std::string_view eol) {
+        out.append(name);
+        out.push_back('=');
+        out.append(value);
+        out.append(eol);
+    };
+
+    const std::size_t header = findSection(lines, sectionName);
+    if (header == lines.size()) {
+        if (removing)
+            return true;
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            emitTerminated(lines[i]);
+        out.push_back('[');
+        out.append(sectionName);
+        out.push_back(']');
+        out.append(newline);
+        emitKey(keyName, newline);
+        return replaceFile(target, out);
+    }
+
+    const std::size_t end = sectionEnd(lines, header);
+    if (!key) {
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            if (i < header || i >= end)
+                emit(lines[i]);
+        return replaceFile(target, out);
+    }
+
+    const std::size_t at = findKey(lines, header, keyName);
+    if (at < lines.size()) {
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            if (i != at)
+                emit(lines[i]);
+            else if (value)
+                emitKey(lines[i].name, lines[i].eol);
+        }
+        return replaceFile(target, out);
+    }
+    if (!value)
+        return true;
+
+    // A new key goes after the section's last key, so blank lines and comments that lead into the next
+    // section stay with it.
+    std::size_t after = header;
+    for (std::size_t i = header + 1; i < end; ++i)
+        if (lines[i].kind == LineKind::Key)
+            after = i;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i == after) {
+            emitTerminated(lines[i]);
+            emitKey(keyName, newline);
+        } else {
+            emit(lines[i]);
+        }
+    }
+    return replaceFile(target, out);
+}
+
+} // namespace platform

@@ -1,0 +1,134 @@
+#include "TestUtil.h"
+
+#include "core/Apputil.h"
+#include "platform/Platform.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <sys/stat.h>
+
+using testutil::TempDir;
+using testutil::writeFile;
+
+namespace {
+
+// Points the data home at a fresh folder for one test.
+class DataFolderTest : public ::testing::Test
+{
+protected:
+    TempDir dir;
+    std::optional<std::string> previous;
+
+    void SetUp() override
+    {
+        if (const char* value = std::getenv("XDG_DATA_HOME"))
+            previous = value;
+        setDataHome(dir.path());
+    }
+    void TearDown() override
+    {
+        if (previous)
+            ::setenv("XDG_DATA_HOME", previous->c_str(), 1);
+        else
+            ::unsetenv("XDG_DATA_HOME");
+    }
+    static void setDataHome(const std::string& path) { ::setenv("XDG_DATA_HOME", path.c_str(), 1); }
+};
+
+struct stat statOf(const std::string& path)
+{
+    struct stat st
+    {
+    };
+    EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+    return st;
+}
+
+} // namespace
+
+TEST_F(DataFolderTest, CreatesBothLevelsPrivateOnce)
+{
+    char buffer[260];
+    ASSERT_TRUE(GetDataFolder(buffer));
+    const std::string top = dir.path() + "/corvane/";
+    const std::string folder = top + "Velloran/";
+    EXPECT_EQ(std::string(buffer), folder);
+    EXPECT_EQ(statOf(top).st_mode & 0777, 0700u);
+    EXPECT_EQ(statOf(folder).st_mode & 0777, 0700u);
+
+    // A second start finds both levels and leaves them as they are.
+    writeFile(folder + "corvane.ini", "[Velloran]\n");
+    const ino_t topInode = statOf(top).st_ino;
+    const ino_t folderInode = statOf(folder).st_ino;
+    std::memset(buffer, 0, sizeof buffer);
+    ASSERT_TRUE(GetDataFolder(buffer));
+    EXPECT_EQ(std::string(buffer), folder);
+    EXPECT_EQ(statOf(top).st_ino, topInode);
+    EXPECT_EQ(statOf(folder).st_ino, folderInode);
+    EXPECT_TRUE(platform::pathExists(folder + "corvane.ini"));
+}
+
+TEST_F(DataFolderTest, FailureLeavesBufferUntouched)
+{
+    // The longest data home whose data folder still fits in 260 characters with its terminator.
+    const std::size_t fitting = 259 - std::strlen("/corvane/Velloran/");
+    auto homeOfLength = [&](std::size_t length) {
+        return dir.path() + "/" + std::string(length - dir.path().size() - 1, 'h');
+    };
+
+    struct Case
+    {
+        const char* what;
+        std::function<std::string()> dataHome;
+        bool expected;
+    };
+    const Case cases[] = {
+        {"data home runs through a file",
+         [&] {
+             writeFile(dir.file("plain"), "x");
+             return dir.file("plain") + "/share";
+         },
+         false},
+        {"first level is a file",
+         [&] {
+             std::filesystem::create_directory(dir.file("home1"));
+             writeFile(dir.file("home1/corvane"), "x");
+             return dir.file("home1");
+         },
+         false},
+        {"path one character too long", [&] { return homeOfLength(fitting + 1); }, false},
+        {"path just fits", [&] { return homeOfLength(fitting); }, true},
+    };
+    for (const Case& c : cases) {
+        const std::string home = c.dataHome();
+        setDataHome(home);
+        char buffer[260];
+        std::memset(buffer, '#', sizeof buffer);
+        EXPECT_EQ(GetDataFolder(buffer), c.expected) << c.what;
+        if (c.expected) {
+            EXPECT_EQ(std::strlen(buffer), 259u) << c.what;
+        } else {
+            EXPECT_EQ(std::string(buffer, sizeof buffer), std::string(sizeof buffer, '#')) << c.what;
+            EXPECT_FALSE(platform::pathExists(home + "/corvane/Velloran")) << c.what;
+        }
+    }
+    EXPECT_FALSE(GetDataFolder(nullptr));
+}
+
+TEST(ProgramFolder, IsTheExecutablesFolder)
+{
+    char buffer[260];
+    ASSERT_TRUE(GetProgramFolder(buffer));
+    const std::string folder = buffer;
+    ASSERT_FALSE(folder.empty());
+    EXPECT_EQ(folder.back(), '/');
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe");
+    EXPECT_EQ(folder, exe.parent_path().string() + "/");
+    EXPECT_FALSE(GetProgramFolder(nullptr));
+}

@@ -1,0 +1,320 @@
+#include "TestUtil.h"
+
+#include "misc/CxIniUtil.h"
+#include "platform/Platform.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+using testutil::readFile;
+using testutil::TempDir;
+using testutil::writeFile;
+
+namespace {
+
+std::string read(const std::string& file, const char* section, const char* key, const char* def = "none",
+                 std::size_t size = 64)
+{
+    std::string buffer(size, 'X');
+    const std::size_t n = platform::readProfileString(section, key, def, buffer.data(), size, file.c_str());
+    EXPECT_EQ(n, std::strlen(buffer.c_str()));
+    return buffer.c_str();
+}
+
+std::string replaceAll(std::string text, const std::string& from, const std::string& to)
+{
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+std::size_t entriesIn(const std::string& folder)
+{
+    std::size_t n = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder))
+        ++n;
+    return n;
+}
+
+unsigned modeOf(const std::string& path)
+{
+    struct stat st
+    {
+    };
+    ::stat(path.c_str(), &st);
+    return st.st_mode & 07777;
+}
+
+const char* const kHandFile = "; written by hand\n"
+                              "[Other]\n"
+                              "PadName=other\n"
+                              "\n"
+                              "[ velloran ]\n"
+                              "; the database\n"
+                              "  padname =  /old/path.pad  \n"
+                              "Quoted = \"  two blanks  \"\n"
+                              "HalfQuote=\"open\n"
+                              ";Commented=1\n"
+                              "Empty=\n"
+                              "Twice=first\n"
+                              "Twice=second\n"
+                              "NoEquals\n"
+                              "\n"
+                              "[Last]\n"
+                              "x=1\n";
+
+} // namespace
+
+TEST(ProfileString, ReadsValues)
+{
+    TempDir dir;
+    const std::string file = dir.file("a.ini");
+    writeFile(file, kHandFile);
+
+    struct Case
+    {
+        const char* what;
+        const char* section;
+        const char* key;
+        const char* def;
+        std::size_t size;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"names match without regard to case and blanks", "VELLORAN", "PadName", "d", 64, "/old/path.pad"},
+        {"quotes dropped, blanks inside kept", "Velloran", "quoted", "d", 64, "  two blanks  "},
+        {"a lone quote stays", "Velloran", "HalfQuote", "d", 64, "\"open"},
+        {"an empty value is a value", "Velloran", "Empty", "d", 64, ""},
+        {"first of two equal keys", "Velloran", "Twice", "d", 64, "first"},
+        {"comment is no key", "Velloran", "Commented", "d", 64, "d"},
+        {"line without equals is no key", "Velloran", "NoEquals", "d", 64, "d"},
+        {"key of another section", "Velloran", "x", "d", 64, "d"},
+        {"missing section", "Nowhere", "PadName", "d", 64, "d"},
+        {"null default is empty", "Velloran", "Missing", nullptr, 64, ""},
+        {"value cut to size - 1", "Velloran", "PadName", "d", 5, "/old"},
+        {"default cut to size - 1", "Velloran", "Missing", "default", 4, "def"},
+        {"size 1 leaves only the terminator", "Velloran", "PadName", "d", 1, ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(read(file, c.section, c.key, c.def, c.size), c.expected) << c.what;
+
+    EXPECT_EQ(read(dir.file("missing.ini"), "Velloran", "PadName", "d"), "d");
+    char untouched = 'X';
+    EXPECT_EQ(platform::readProfileString("Velloran", "PadName", "d", &untouched, 0, file.c_str()), 0u);
+    EXPECT_EQ(untouched, 'X');
+}
+
+TEST(ProfileString, ReplacesValueInPlaceKeepingEveryOtherByte)
+{
+    for (const std::string eol : {"\n", "\r\n"}) {
+        TempDir dir;
+        const std::string file = dir.file("a.ini");
+        writeFile(file, replaceAll(kHandFile, "\n", eol));
+
+        ASSERT_TRUE(platform::writeProfileString("Velloran", "PADNAME", "/new.pad", file.c_str()));
+
+        std::string expected = replaceAll(kHandFile, "  padname =  /old/path.pad  \n", "padname=/new.pad\n");
+        EXPECT_EQ(readFile(file), replaceAll(expected, "\n", eol)) << "line end " << (eol.size() == 2 ? "CRLF" : "LF");
+        EXPECT_EQ(modeOf(file), 0600u);
+        EXPECT_EQ(entriesIn(dir.path()), 1u) << "no temporary file left behind";
+    }
+}
+
+TEST(ProfileString, AddsAndRemovesKeysAndSections)
+{
+    struct Case
+    {
+        const char* what;
+        const char* before; // null: no file
+        const char* section;
+        const char* key;
+        const char* value;
+        const char* after; // null: no file
+    };
+    const Case cases[] = {
+        {"file created", nullptr, "S", "k", "v", "[S]\nk=v\n"},
+        {"new key after the section's last key", "[A]\nx=1\n\n; B\n[B]\ny=2\n", "a", "z", "3",
+         "[A]\nx=1\nz=3\n\n; B\n[B]\ny=2\n"},
+        {"new key in a section without keys", "[A]\n; none\n[B]\n", "A", "z", "3", "[A]\nz=3\n; none\n[B]\n"},
+        {"last line without line end gets one", "[A]\nx=1", "A", "z", "3", "[A]\nx=1\nz=3\n"},
+        {"new section takes the file's line end", "[A]\r\nx=1", "B", "y", "2", "[A]\r\nx=1\r\n[B]\r\ny=2\r\n"},
+        {"replaced last line keeps its missing line end", "[A]\nx=1", "A", "X", "5", "[A]\nx=5"},
+        {"empty value", "[A]\nx=1\n", "A", "x", "", "[A]\nx=\n"},
+        {"null value removes the key", "[A]\nx=1\ny=2\n", "A", "X", nullptr, "[A]\ny=2\n"},
+        {"null key removes the section", "[A]\nx=1\n; about B\n[B]\ny=2\n", "a", nullptr, nullptr, "[B]\ny=2\n"},
+        {"removing from a missing file creates none", nullptr, "A", "x", nullptr, nullptr},
+        {"removing a missing key changes nothing", "[A]\r\nx=1", "A", "y", nullptr, "[A]\r\nx=1"},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        const std::string file = dir.file("a.ini");
+        if (c.before)
+            writeFile(file, c.before);
+        EXPECT_TRUE(platform::writeProfileString(c.section, c.key, c.value, file.c_str())) << c.what;
+        if (c.after)
+            EXPECT_EQ(readFile(file), c.after) << c.what;
+        else
+            EXPECT_FALSE(platform::pathExists(file)) << c.what;
+    }
+}
+
+TEST(ProfileString, RefusedWriteLeavesOldFileAlone)
+{
+    const std::string old = "[A]\nx=1\n";
+    struct Case
+    {
+        const char* what;
+        const char* section;
+        const char* key;
+        const char* value;
+    };
+    const Case cases[] = {
+        {"line break in value", "A", "x", "1\n[B]"}, {"line break in key", "A", "x\ny", "1"},
+        {"equals sign in key", "A", "x=y", "1"},     {"bracket in section", "A]x", "x", "1"},
+        {"null section", nullptr, "x", "1"},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        const std::string file = dir.file("a.ini");
+        writeFile(file, old);
+        EXPECT_FALSE(platform::writeProfileString(c.section, c.key, c.value, file.c_str())) << c.what;
+        EXPECT_EQ(readFile(file), old) << c.what;
+    }
+}
+
+TEST(ProfileString, FailedWriteReturnsFalseAndKeepsOldFile)
+{
+    TempDir dir;
+
+    // The folder cannot exist: the path runs through a regular file.
+    const std::string plain = dir.file("plain");
+    writeFile(plain, "data");
+    EXPECT_FALSE(platform::writeProfileString("A", "x", "1", (plain + "/a.ini").c_str()));
+    EXPECT_EQ(readFile(plain), "data");
+
+    // The target is a folder.
+    const std::string folder = dir.file("folder.ini");
+    std::filesystem::create_directory(folder);
+    EXPECT_FALSE(platform::writeProfileString("A", "x", "1", folder.c_str()));
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+    EXPECT_EQ(entriesIn(folder), 0u);
+
+    // The disk runs full while the new file is written: the file-size limit stops the temporary file.
+    const std::string file = dir.file("a.ini");
+    const std::string old = "[A]\nx=1\n";
+    writeFile(file, old);
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 64;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool written = platform::writeProfileString("A", "y", std::string(200, 'v').c_str(), file.c_str());
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(readFile(file), old);
+    EXPECT_EQ(entriesIn(dir.path()), 3u) << "the temporary file is removed";
+}
+
+TEST(ProfileString, WriteThroughLinkKeepsTheLink)
+{
+    TempDir dir;
+    const std::string real = dir.file("real.ini");
+    const std::string link = dir.file("link.ini");
+    writeFile(real, "[A]\nx=1\n");
+    std::filesystem::create_symlink(real, link);
+
+    ASSERT_TRUE(platform::writeProfileString("A", "x", "2", link.c_str()));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(readFile(real), "[A]\nx=2\n");
+}
+
+class IniUtilTest : public ::testing::Test
+{
+protected:
+    TempDir dir;
+    CxIniUtil ini{nullptr, "unused.ini"};
+
+    void SetUp() override { ini.SetPath(dir.file("a.ini").c_str()); }
+};
+
+TEST_F(IniUtilTest, ReadIntFollowsAtol)
+{
+    struct Case
+    {
+        const char* value; // null: key missing
+        std::int32_t expected;
+    };
+    const Case cases[] = {
+        {"42", 42},
+        {"-7", -7},
+        {"+5", 5},
+        {"12abc", 12},
+        {"abc", 0},
+        {"-", 0},
+        {"0x10", 0},
+        {"", 99},      // empty: the default
+        {nullptr, 99}, // missing: the default
+        {"2147483647", INT32_MAX},
+        {"99999999999", INT32_MAX},           // clamped
+        {"-99999999999999999999", INT32_MIN}, // clamped
+    };
+    for (const Case& c : cases) {
+        writeFile(ini.GetPath(), c.value ? std::string("[S]\nk=") + c.value + "\n" : "[S]\n");
+        EXPECT_EQ(ini.ReadInt("S", "k", 99), c.expected) << (c.value ? c.value : "(missing)");
+    }
+}
+
+TEST_F(IniUtilTest, ReadBoolIsReadIntNotZero)
+{
+    writeFile(ini.GetPath(), "[S]\ntwo=2\nword=yes\nzero=0\nempty=\n");
+    EXPECT_TRUE(ini.ReadBool("S", "two", false));
+    EXPECT_FALSE(ini.ReadBool("S", "word", true));
+    EXPECT_FALSE(ini.ReadBool("S", "zero", true));
+    EXPECT_TRUE(ini.ReadBool("S", "empty", true));
+    EXPECT_FALSE(ini.ReadBool("S", "missing", false));
+}
+
+TEST_F(IniUtilTest, WritesAndGuards)
+{
+    EXPECT_TRUE(ini.WriteInt("S", "n", -12));
+    EXPECT_TRUE(ini.WriteBool("S", "on", true));
+    EXPECT_TRUE(ini.WriteBool("S", "off", false));
+    EXPECT_TRUE(ini.WriteString("S", "null", nullptr));
+    EXPECT_FALSE(ini.WriteString("S", "", "v"));
+    EXPECT_FALSE(ini.WriteString("S", nullptr, "v"));
+    EXPECT_EQ(readFile(ini.GetPath()), "[S]\nn=-12\non=1\noff=0\nnull=\n");
+
+    char buffer[8] = "keep";
+    EXPECT_EQ(ini.ReadString("S", "", buffer, sizeof buffer, "d"), 0u);
+    EXPECT_EQ(ini.ReadString("S", "n", buffer, 0, "d"), 0u);
+    EXPECT_STREQ(buffer, "keep");
+    EXPECT_EQ(ini.ReadString("S", "n", nullptr, 8, "d"), 0u);
+    EXPECT_EQ(ini.ReadString("S", "n", buffer, 3, "d"), 2u);
+    EXPECT_STREQ(buffer, "-1");
+}
+
+TEST(IniUtil, PathFromFolderAndName)
+{
+    std::string program;
+    ASSERT_TRUE(platform::programFolder(program));
+    EXPECT_EQ(std::string(CxIniUtil(nullptr, "x.ini").GetPath()), program + "x.ini");
+    EXPECT_EQ(std::string(CxIniUtil("", "x.ini").GetPath()), program + "x.ini");
+    EXPECT_EQ(std::string(CxIniUtil("/data/", "x.ini").GetPath()), "/data/x.ini");
+
+    CxIniUtil ini("/data/", "x.ini");
+    ini.SetPath(nullptr);
+    ini.SetPath("");
+    ini.SetPath(("/" + std::string(260, 'a')).c_str()); // would have to be cut
+    EXPECT_STREQ(ini.GetPath(), "/data/x.ini");
+    ini.SetPath("/other/y.ini");
+    EXPECT_STREQ(ini.GetPath(), "/other/y.ini");
+}

@@ -1,0 +1,216 @@
+#include "core/DupGroup.h"
+
+#include "core/DupRules.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace {
+
+template <class Record>
+const RuleTable& rulesOf();
+template <>
+const RuleTable& rulesOf<ContactRecord>() { return ContactRules(); }
+template <>
+const RuleTable& rulesOf<CalendarRecord>() { return EventRules(); }
+template <>
+const RuleTable& rulesOf<TaskRecord>() { return TaskRules(); }
+template <>
+const RuleTable& rulesOf<NoteRecord>() { return NoteRules(); }
+
+template <class Record>
+Record* reach(CommEntry<Record>* entry)
+{
+    if (!entry || !entry->pPayload)
+        return nullptr;
+    entry->pPayload->pCursorEntry = entry;
+    return entry->pPayload;
+}
+
+constexpr std::uint32_t kNone = 0xFFFFFFFFu;
+
+// Hash of a group's first record -> that group, chained through Group::sameHash. Open addressing with
+// linear probing; sized for at most one group per record.
+class GroupIndex
+{
+public:
+    explicit GroupIndex(std::size_t expected)
+    {
+        std::size_t capacity = 16;
+        while (capacity < expected * 2)
+            capacity <<= 1;
+        m_keys.resize(capacity);
+        m_values.assign(capacity, kNone);
+        m_mask = capacity - 1;
+    }
+
+    // The slot for the hash: its value is kNone when no group has that hash yet.
+    std::uint32_t& slot(std::uint64_t hash)
+    {
+        std::size_t i = static_cast<std::size_t>(hash ^ (hash >> 29)) & m_mask;
+        while (m_values[i] != kNone && m_keys[i] != hash)
+            i = (i + 1) & m_mask;
+        m_keys[i] = hash;
+        return m_values[i];
+    }
+
+private:
+    std::vector<std::uint64_t> m_keys;
+    std::vector<std::uint32_t> m_values;
+    std::size_t m_mask = 0;
+};
+
+struct Group
+{
+    std::uint32_t first;     // index of the record that stays
+    std::uint32_t sameHash;  // next group whose first record has the same hash
+    std::uint32_t headDup;   // first later member, kNone when none
+    std::uint32_t tailDup;
+};
+
+} // namespace
+
+template <class Record>
+bool RecordsMatch(const Record* a, const Record* b)
+{
+    return RecordsEqual(rulesOf<Record>(), a, b);
+}
+
+template <class Record>
+Record* FirstRecord(CommEntryMgr<CommEntry<Record>>* manager)
+{
+    return manager ? reach(manager->GetFirstEntry()) : nullptr;
+}
+
+template <class Record>
+Record* NextRecord(CommEntryMgr<CommEntry<Record>>* manager)
+{
+    return manager ? reach(manager->GetNextEntry()) : nullptr;
+}
+
+template <class Record>
+void SeekRecord(CommEntryMgr<CommEntry<Record>>* manager, Record* record)
+{
+    if (manager && record && record->pCursorEntry)
+        manager->SetCurrentEntry(record->pCursorEntry);
+}
+
+template <class Record>
+bool CollectDuplicatesOf(CommEntryMgr<CommEntry<Record>>* manager, CxList* dupList, Record* record)
+{
+    if (!manager || !dupList || !record || (record->DupFlags & DUP_GROUPED))
+        return false;
+    SeekRecord(manager, record);
+    for (Record* other = NextRecord(manager); other; other = NextRecord(manager)) {
+        if (RecordsMatch(record, other)) {
+            other->DupFlags |= DUP_GROUPED;
+            dupList->Add(other);
+        }
+    }
+    SeekRecord(manager, record);
+    return true;
+}
+
+template <class Record>
+bool FindDuplicatesPairwise(CommEntryMgr<CommEntry<Record>>* manager, CxList* dupList)
+{
+    if (!manager || !dupList)
+        return false;
+    dupList->RemoveAll(false);
+    for (Record* r = FirstRecord(manager); r; r = NextRecord(manager))
+        r->DupFlags &= ~DUP_GROUPED;
+    for (Record* r = FirstRecord(manager); r; r = NextRecord(manager)) {
+        if (!(r->DupFlags & DUP_GROUPED))
+            CollectDuplicatesOf(manager, dupList, r);
+    }
+    return true;
+}
+
+// Equality under the rules is an equivalence, so the pairwise pass lists, group by group in the order of
+// each group's first record, every later member of the group in load order. The same lists come from
+// one walk that files each record under the first earlier record it equals, found among the records
+// with the same hash, and a second walk over the groups.
+template <class Record>
+bool FindDuplicates(CommEntryMgr<CommEntry<Record>>* manager, CxList* dupList)
+{
+    if (!manager || !dupList)
+        return false;
+    dupList->RemoveAll(false);
+
+    std::vector<Record*> records;
+    records.reserve(manager->GetEntryCount());
+    for (Record* r = FirstRecord(manager); r; r = NextRecord(manager)) {
+        r->DupFlags &= ~DUP_GROUPED;
+        records.push_back(r);
+    }
+
+    const RuleTable& rules = rulesOf<Record>();
+    std::vector<Group> groups;
+    groups.reserve(records.size());
+    std::vector<std::uint32_t> nextDup(records.size(), kNone);
+    GroupIndex index(records.size());
+
+    // The records lie far apart in memory: fetch the compared fields of records a little ahead.
+    std::vector<std::size_t> hotOffsets;
+    for (std::size_t g = 0; g < rules.count; ++g) {
+        const RuleGroup& group = rules.groups[g];
+        if (!group.flag || AppSettings.*(group.flag)) {
+            for (std::size_t f = 0; f < group.count; ++f)
+                hotOffsets.push_back(group.fields[f].offset);
+        }
+    }
+    constexpr std::size_t kAhead = 8;
+
+    for (std::uint32_t i = 0; i < records.size(); ++i) {
+        if (i + kAhead < records.size()) {
+            const auto* ahead = reinterpret_cast<const char*>(records[i + kAhead]);
+            for (std::size_t offset : hotOffsets)
+                __builtin_prefetch(ahead + offset);
+        }
+        const Record* r = records[i];
+        std::uint64_t hash = 0;
+        std::uint32_t* chain = nullptr;
+        if (HashRecord(rules, r, &hash)) {
+            chain = &index.slot(hash);
+            std::uint32_t g = *chain;
+            while (g != kNone && !RecordsEqual(rules, records[groups[g].first], r))
+                g = groups[g].sameHash;
+            if (g != kNone) {
+                Group& group = groups[g];
+                if (group.headDup == kNone)
+                    group.headDup = i;
+                else
+                    nextDup[group.tailDup] = i;
+                group.tailDup = i;
+                continue;
+            }
+        }
+        // A record that can equal nothing (chain == nullptr) still forms a group of its own.
+        const auto g = static_cast<std::uint32_t>(groups.size());
+        groups.push_back(Group{i, chain ? *chain : kNone, kNone, kNone});
+        if (chain)
+            *chain = g;
+    }
+
+    for (const Group& group : groups) {
+        for (std::uint32_t i = group.headDup; i != kNone; i = nextDup[i]) {
+            records[i]->DupFlags |= DUP_GROUPED;
+            dupList->Add(records[i]);
+        }
+    }
+    return true;
+}
+
+#define VELLORAN_INSTANTIATE_GROUPING(Record)                                                                     \
+    template bool RecordsMatch<Record>(const Record*, const Record*);                                              \
+    template Record* FirstRecord<Record>(CommEntryMgr<CommEntry<Record>>*);                                        \
+    template Record* NextRecord<Record>(CommEntryMgr<CommEntry<Record>>*);                                         \
+    template void SeekRecord<Record>(CommEntryMgr<CommEntry<Record>>*, Record*);                                   \
+    template bool CollectDuplicatesOf<Record>(CommEntryMgr<CommEntry<Record>>*, CxList*, Record*);                 \
+    template bool FindDuplicatesPairwise<Record>(CommEntryMgr<CommEntry<Record>>*, CxList*);                       \
+    template bool FindDuplicates<Record>(CommEntryMgr<CommEntry<Record>>*, CxList*);
+
+VELLORAN_INSTANTIATE_GROUPING(ContactRecord)
+VELLORAN_INSTANTIATE_GROUPING(CalendarRecord)
+VELLORAN_INSTANTIATE_GROUPING(TaskRecord)
+VELLORAN_INSTANTIATE_GROUPING(NoteRecord)

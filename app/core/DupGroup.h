@@ -1,0 +1,36 @@
+#pragma once
+
+#include "ACT/ACTRecords.h"
+#include "core/CommMgr.h"
+#include "misc/CxList.h"
+
+// The grouping pass: in each kind, the first record of every set of equal records stays, and every later
+// equal record is flagged DUP_GROUPED and listed in the kind's deletion list, in load order, group by
+// group in the order of each group's first record. It works on the kind's manager (the records in load
+// order) and a deletion list that the caller owns; a missing manager or list makes it do nothing.
+
+// Record access through the manager. A walk ends at the first entry without a record. Each record
+// reached remembers its entry in pCursorEntry, so SeekRecord can put the cursor back on it.
+template <class Record>
+Record* FirstRecord(CommEntryMgr<CommEntry<Record>>* manager);
+template <class Record>
+Record* NextRecord(CommEntryMgr<CommEntry<Record>>* manager);
+template <class Record>
+void SeekRecord(CommEntryMgr<CommEntry<Record>>* manager, Record* record);
+
+// Regroups the kind in time linear in the number of records. False when the manager or list is missing.
+template <class Record>
+bool FindDuplicates(CommEntryMgr<CommEntry<Record>>* manager, CxList* dupList);
+
+// Flags and lists every later record equal to `record`. False for a null record or one already flagged.
+template <class Record>
+bool CollectDuplicatesOf(CommEntryMgr<CommEntry<Record>>* manager, CxList* dupList, Record* record);
+
+// The same result as FindDuplicates by comparing every pair; kept as the reference the fast pass is
+// tested against.
+template <class Record>
+bool FindDuplicatesPairwise(CommEntryMgr<CommEntry<Record>>* manager, CxList* dupList);
+
+// The kind's predicate.
+template <class Record>
+bool RecordsMatch(const Record* a, const Record* b);

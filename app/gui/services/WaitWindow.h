@@ -1,0 +1,11 @@
+#pragma once
+
+class QWidget;
+
+// The "please wait" window shown while the helpers run. All four may be called from any thread; the
+// window itself lives on the GUI thread. At most one is up at a time; a stop that comes before the window
+// is up is not lost.
+bool StartWaitWindow(QWidget* owner);
+void SetWaitWindowText(const char* text);
+void SetWaitWindowFile(const char* path);
+void StopWaitWindow();

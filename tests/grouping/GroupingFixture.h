@@ -1,0 +1,71 @@
+#pragma once
+
+#include "ACT/ACTRecords.h"
+#include "core/Apputil.h"
+#include "core/CommMgr.h"
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace grouping_test {
+
+// The duplicate rules a first start has.
+inline void useDefaultRules()
+{
+    AppSettingsData& s = AppSettings;
+    s.CaseSensitive = false;
+    s.AddrDisplayName = s.AddrFirstName = s.AddrMiddleName = s.AddrLastName = s.AddrEmail = true;
+    s.AddrCompanyName = s.AddrDepartment = s.AddrTitle = s.AddrPhone = s.AddrAddress = false;
+    s.AddrIM = s.AddrWebSite = s.AddrNote = false;
+    s.DateSubject = s.DateStartTime = s.DateEndTime = s.DateAllDayEvent = true;
+    s.DateLocation = s.DateRecur = s.DateNote = false;
+    s.TaskSubject = s.TaskImportance = s.TaskDueDate = true;
+    s.TaskNote = false;
+}
+
+template <std::size_t N>
+void setText(char (&field)[N], const std::string& text)
+{
+    std::memset(field, 0, N);
+    std::strncpy(field, text.c_str(), N - 1);
+}
+
+// Records of one kind registered with a manager in load order, as a data utility holds them.
+template <class Record>
+class LoadedKind
+{
+public:
+    using Entry = CommEntry<Record>;
+    using Manager = CommEntryMgr<Entry>;
+
+    Record* add()
+    {
+        m_records.push_back(std::make_unique<Record>());
+        Record* r = m_records.back().get();
+        std::memset(static_cast<void*>(r), 0, sizeof(Record));
+        Entry entry{r, 0};
+        r->pEntry = manager.AddEntry(&entry);
+        return r;
+    }
+
+    Record* at(std::size_t i) const { return m_records[i].get(); }
+    std::size_t size() const { return m_records.size(); }
+
+    Manager manager;
+
+private:
+    std::vector<std::unique_ptr<Record>> m_records;
+};
+
+template <class Record>
+std::vector<Record*> listed(CxList& list)
+{
+    std::vector<Record*> out;
+    for (void* p = list.GetFirst(); p; p = list.GetNext())
+        out.push_back(static_cast<Record*>(p));
+    return out;
+}
+
+} // namespace grouping_test

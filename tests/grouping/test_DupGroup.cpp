@@ -1,0 +1,258 @@
+#include "GroupingFixture.h"
+
+#include "core/DupGroup.h"
+#include "core/DupRules.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
+
+using namespace grouping_test;
+
+namespace {
+
+class GroupTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { useDefaultRules(); }
+
+    NoteRecord* note(const std::string& text)
+    {
+        NoteRecord* n = notes.add();
+        setText(n->NoteText, text);
+        setText(n->RecordID, "N" + std::to_string(notes.size()));
+        return n;
+    }
+
+    LoadedKind<NoteRecord> notes;
+    CxList dupList;
+};
+
+TEST_F(GroupTest, AllEqualKeepsTheFirst)
+{
+    NoteRecord* a = note("same");
+    NoteRecord* b = note("same");
+    NoteRecord* c = note("SAME");
+    ASSERT_TRUE(FindDuplicates(&notes.manager, &dupList));
+    EXPECT_EQ(listed<NoteRecord>(dupList), (std::vector<NoteRecord*>{b, c}));
+    EXPECT_EQ(a->DupFlags & DUP_GROUPED, 0u);
+    EXPECT_EQ(b->DupFlags & DUP_GROUPED, DUP_GROUPED);
+    EXPECT_EQ(c->DupFlags & DUP_GROUPED, DUP_GROUPED);
+}
+
+TEST_F(GroupTest, OnlyTheLaterEqualRecordIsListed)
+{
+    note("a");
+    note("b");
+    NoteRecord* c = note("a");
+    ASSERT_TRUE(FindDuplicates(&notes.manager, &dupList));
+    EXPECT_EQ(listed<NoteRecord>(dupList), (std::vector<NoteRecord*>{c}));
+}
+
+TEST_F(GroupTest, EmptyKindAndMissingParts)
+{
+    dupList.Add(&dupList); // left over from an earlier pass
+    ASSERT_TRUE(FindDuplicates(&notes.manager, &dupList));
+    EXPECT_EQ(dupList.GetCount(), 0u);
+    EXPECT_FALSE(FindDuplicates<NoteRecord>(nullptr, &dupList));
+    EXPECT_FALSE(FindDuplicates(&notes.manager, nullptr));
+}
+
+TEST_F(GroupTest, RegroupingDropsAppendedRecordsAndKeepsSelection)
+{
+    note("x");
+    NoteRecord* other = note("y");
+    NoteRecord* dup = note("x");
+    ASSERT_TRUE(FindDuplicates(&notes.manager, &dupList));
+    dup->DupFlags |= DUP_SELECTED;
+    other->DupFlags |= DUP_SELECTED;
+    dupList.Add(other); // ticked by hand in the full view
+    ASSERT_TRUE(FindDuplicates(&notes.manager, &dupList));
+    EXPECT_EQ(listed<NoteRecord>(dupList), (std::vector<NoteRecord*>{dup}));
+    EXPECT_EQ(dup->DupFlags, DUP_GROUPED | DUP_SELECTED);
+    EXPECT_EQ(other->DupFlags, DUP_SELECTED);
+}
+
+TEST_F(GroupTest, CaseRuleOnlyShrinksTheList)
+{
+    note("Call");
+    note("CALL");
+    note("Call");
+    ASSERT_TRUE(FindDuplicates(&notes.manager, &dupList));
+    EXPECT_EQ(dupList.GetCount(), 2u);
+    AppSettings.CaseSensitive = true;
+    ASSERT_TRUE(FindDuplicates(&notes.manager, &dupList));
+    EXPECT_EQ(listed<NoteRecord>(dupList), (std::vector<NoteRecord*>{notes.at(2)}));
+}
+
+TEST_F(GroupTest, CollectDuplicatesOfRefusesGroupedAndNull)
+{
+    NoteRecord* a = note("x");
+    NoteRecord* b = note("x");
+    ASSERT_TRUE(FindDuplicates(&notes.manager, &dupList));
+    EXPECT_FALSE(CollectDuplicatesOf(&notes.manager, &dupList, b));
+    EXPECT_FALSE(CollectDuplicatesOf<NoteRecord>(&notes.manager, &dupList, nullptr));
+    EXPECT_EQ(dupList.GetCount(), 1u);
+    // Asked again for the record that stays, it lists its duplicates again and puts the cursor back.
+    EXPECT_TRUE(CollectDuplicatesOf(&notes.manager, &dupList, a));
+    EXPECT_EQ(dupList.GetCount(), 2u);
+    EXPECT_EQ(NextRecord(&notes.manager), b);
+}
+
+TEST_F(GroupTest, WalkEndsAtAnEntryWithoutRecord)
+{
+    note("x");
+    CommNote orphan{nullptr, 0};
+    notes.manager.AddEntry(&orphan);
+    note("x"); // behind the orphan: never reached
+    ASSERT_TRUE(FindDuplicates(&notes.manager, &dupList));
+    EXPECT_EQ(dupList.GetCount(), 0u);
+    ASSERT_TRUE(FindDuplicatesPairwise(&notes.manager, &dupList));
+    EXPECT_EQ(dupList.GetCount(), 0u);
+}
+
+// Records that equal nothing (a compared date that is not a number) stay alone in both passes, and
+// many of them do not pile up in one bucket.
+TEST_F(GroupTest, DatesThatAreNotNumbersMatchNothing)
+{
+    LoadedKind<TaskRecord> tasks;
+    for (int i = 0; i < 3; ++i) {
+        TaskRecord* t = tasks.add();
+        setText(t->Regarding, "same");
+        t->DueDate = std::numeric_limits<double>::quiet_NaN();
+    }
+    TaskRecord* zero = tasks.add();
+    TaskRecord* minusZero = tasks.add();
+    setText(zero->Regarding, "z");
+    setText(minusZero->Regarding, "z");
+    minusZero->DueDate = -0.0;
+    ASSERT_TRUE(FindDuplicates(&tasks.manager, &dupList));
+    EXPECT_EQ(listed<TaskRecord>(dupList), (std::vector<TaskRecord*>{minusZero}));
+}
+
+// --- The fast pass against the pairwise reference -------------------------------------------------
+
+// Texts drawn from a small pool, so that prefixes, case variants and trailing blanks collide often.
+std::string pick(std::mt19937& rng)
+{
+    static const char* const pool[] = {"", "Ann", "ann", "ANN", "Ann ", "Anne", "Bo", "bo", "Bo Li", "bo li", "b"};
+    return pool[rng() % std::size(pool)];
+}
+
+double pickDate(std::mt19937& rng)
+{
+    static const double pool[] = {0.0, 39512.0, 39512.5, 39512.5 + 1.0 / 86400, 40000.25};
+    return pool[rng() % std::size(pool)];
+}
+
+bool coin(std::mt19937& rng)
+{
+    return rng() % 2 == 0;
+}
+
+void randomFlags(std::mt19937& rng)
+{
+    AppSettingsData& s = AppSettings;
+    for (bool AppSettingsData::*flag :
+         {&AppSettingsData::CaseSensitive, &AppSettingsData::AddrDisplayName, &AppSettingsData::AddrFirstName,
+          &AppSettingsData::AddrMiddleName, &AppSettingsData::AddrLastName, &AppSettingsData::AddrCompanyName,
+          &AppSettingsData::AddrDepartment, &AppSettingsData::AddrTitle, &AppSettingsData::AddrEmail,
+          &AppSettingsData::AddrPhone, &AppSettingsData::AddrAddress, &AppSettingsData::AddrIM,
+          &AppSettingsData::AddrWebSite, &AppSettingsData::DateSubject, &AppSettingsData::DateLocation,
+          &AppSettingsData::DateStartTime, &AppSettingsData::DateEndTime, &AppSettingsData::DateAllDayEvent,
+          &AppSettingsData::DateRecur, &AppSettingsData::DateNote, &AppSettingsData::TaskSubject,
+          &AppSettingsData::TaskImportance, &AppSettingsData::TaskDueDate, &AppSettingsData::TaskNote})
+        s.*flag = coin(rng);
+}
+
+void fill(ContactRecord& c, std::mt19937& rng)
+{
+    setText(c.FullName, pick(rng));
+    setText(c.FirstName, pick(rng));
+    setText(c.LastName, pick(rng));
+    setText(c.Company, pick(rng));
+    setText(c.BusinessEmail, pick(rng));
+    setText(c.HomePhone, pick(rng));
+    setText(c.HomePostal, pick(rng));
+    setText(c.Website, pick(rng));
+}
+
+void fill(CalendarRecord& e, std::mt19937& rng)
+{
+    setText(e.Regarding, pick(rng));
+    setText(e.Location, pick(rng));
+    setText(e.Details, pick(rng));
+    e.StartTime = pickDate(rng);
+    e.EndTime = pickDate(rng);
+    e.RecurType = static_cast<std::int32_t>(rng() % 2);
+    e.RecurEndDate = pickDate(rng);
+    e.IsTimeless = coin(rng);
+}
+
+void fill(TaskRecord& t, std::mt19937& rng)
+{
+    setText(t.Regarding, pick(rng));
+    setText(t.Details, pick(rng));
+    t.Priority = static_cast<std::int32_t>(rng() % 3);
+    t.DueDate = pickDate(rng);
+}
+
+void fill(NoteRecord& n, std::mt19937& rng)
+{
+    setText(n.NoteText, pick(rng) + "\r\n" + pick(rng));
+}
+
+template <class Record>
+void expectSameAsPairwise(std::uint32_t seed)
+{
+    std::mt19937 rng(seed);
+    LoadedKind<Record> kind;
+    const int count = 50 + static_cast<int>(rng() % 300);
+    for (int i = 0; i < count; ++i) {
+        Record* r = kind.add();
+        if (i > 0 && rng() % 3 == 0) {
+            // A near copy of an earlier record, changed in one drawn field or not at all.
+            Record* earlier = kind.at(rng() % i);
+            auto* entry = r->pEntry;
+            *r = *earlier;
+            r->pEntry = entry;
+            r->DupFlags = 0;
+            if (coin(rng))
+                fill(*r, rng);
+        } else {
+            fill(*r, rng);
+        }
+        if (rng() % 5 == 0)
+            r->DupFlags = DUP_SELECTED;
+    }
+
+    for (int round = 0; round < 4; ++round) {
+        randomFlags(rng);
+        CxList fast;
+        CxList reference;
+        ASSERT_TRUE(FindDuplicatesPairwise(&kind.manager, &reference));
+        std::vector<std::uint32_t> referenceFlags;
+        for (std::size_t i = 0; i < kind.size(); ++i)
+            referenceFlags.push_back(kind.at(i)->DupFlags);
+        ASSERT_TRUE(FindDuplicates(&kind.manager, &fast));
+        ASSERT_EQ(listed<Record>(fast), listed<Record>(reference)) << "seed " << seed << " round " << round;
+        for (std::size_t i = 0; i < kind.size(); ++i)
+            ASSERT_EQ(kind.at(i)->DupFlags, referenceFlags[i]) << "record " << i;
+    }
+}
+
+TEST(GroupDifferential, FastPassGivesThePairwiseResult)
+{
+    for (std::uint32_t seed = 1; seed <= 40; ++seed) {
+        SCOPED_TRACE(seed);
+        expectSameAsPairwise<ContactRecord>(seed);
+        expectSameAsPairwise<CalendarRecord>(seed);
+        expectSameAsPairwise<TaskRecord>(seed);
+        expectSameAsPairwise<NoteRecord>(seed);
+    }
+}
+
+} // namespace

@@ -1,0 +1,255 @@
+#include "GroupingFixture.h"
+
+#include "core/DupRules.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace grouping_test;
+
+namespace {
+
+class RulesTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { useDefaultRules(); }
+};
+
+template <class Record>
+struct RuleCase
+{
+    const char* name;
+    std::function<void(AppSettingsData&)> settings; // applied on top of the defaults
+    std::function<void(Record&)> changeSecond;      // applied to a copy of the first record
+    bool equal;
+};
+
+ContactRecord sampleContact()
+{
+    ContactRecord c{};
+    setText(c.FullName, "Ada Lovelace");
+    setText(c.FirstName, "Ada");
+    setText(c.LastName, "Lovelace");
+    setText(c.BusinessEmail, "ada@engines.example");
+    setText(c.PersonalEmail, "ada@home.example");
+    setText(c.Company, "Analytical Engines");
+    setText(c.BusinessPhone, "555-0100");
+    setText(c.BusinessCity, "London");
+    return c;
+}
+
+void noSettings(AppSettingsData&) {}
+
+const RuleCase<ContactRecord> kContactCases[] = {
+    {"identical", noSettings, [](ContactRecord&) {}, true},
+    {"phones company and address are ignored by default", noSettings,
+     [](ContactRecord& c) {
+         setText(c.BusinessPhone, "555-0199");
+         setText(c.Company, "Other");
+         setText(c.BusinessCity, "Paris");
+     },
+     true},
+    {"display name differs", noSettings, [](ContactRecord& c) { setText(c.FullName, "Ada King"); }, false},
+    {"capitals match without the case rule", noSettings,
+     [](ContactRecord& c) { setText(c.FullName, "ADA LOVELACE"); }, true},
+    {"capitals differ under the case rule", [](AppSettingsData& s) { s.CaseSensitive = true; },
+     [](ContactRecord& c) { setText(c.FullName, "ADA LOVELACE"); }, false},
+    {"a trailing blank differs", noSettings, [](ContactRecord& c) { setText(c.LastName, "Lovelace "); }, false},
+    {"a trailing blank differs under the case rule too", [](AppSettingsData& s) { s.CaseSensitive = true; },
+     [](ContactRecord& c) { setText(c.LastName, "Lovelace "); }, false},
+    {"only non-ASCII letters fold nowhere", noSettings, [](ContactRecord& c) { setText(c.LastName, "LOVELACE\xe9"); },
+     false},
+    {"personal e-mail differs", noSettings, [](ContactRecord& c) { setText(c.PersonalEmail, "x@y"); }, false},
+    {"e-mail ignored when off", [](AppSettingsData& s) { s.AddrEmail = false; },
+     [](ContactRecord& c) { setText(c.PersonalEmail, "x@y"); }, true},
+    {"company counts when on", [](AppSettingsData& s) { s.AddrCompanyName = true; },
+     [](ContactRecord& c) { setText(c.Company, "Other"); }, false},
+    {"department counts when on", [](AppSettingsData& s) { s.AddrDepartment = true; },
+     [](ContactRecord& c) { setText(c.Department, "R&D"); }, false},
+    {"title counts when on", [](AppSettingsData& s) { s.AddrTitle = true; },
+     [](ContactRecord& c) { setText(c.Title, "Countess"); }, false},
+    {"pager is a phone", [](AppSettingsData& s) { s.AddrPhone = true; },
+     [](ContactRecord& c) { setText(c.Pager, "1"); }, false},
+    {"home postal is an address", [](AppSettingsData& s) { s.AddrAddress = true; },
+     [](ContactRecord& c) { setText(c.HomePostal, "N1"); }, false},
+    {"instant messenger counts when on", [](AppSettingsData& s) { s.AddrIM = true; },
+     [](ContactRecord& c) { setText(c.InstantMessenger, "ada"); }, false},
+    {"website counts when on", [](AppSettingsData& s) { s.AddrWebSite = true; },
+     [](ContactRecord& c) { setText(c.Website, "w"); }, false},
+    {"alternate phone and secondary fields take part in nothing",
+     [](AppSettingsData& s) { s.AddrPhone = s.AddrAddress = s.AddrIM = s.AddrWebSite = true; },
+     [](ContactRecord& c) {
+         setText(c.AlternatePhone, "1");
+         setText(c.FaxExtension, "2");
+         setText(c.PagerExtension, "3");
+         setText(c.AlternatePhoneExtension, "4");
+         setText(c.SecondaryFirstName, "Bob");
+         setText(c.SecondaryAddress1, "Elsewhere");
+         setText(c.SecondaryEmail, "bob@x");
+         setText(c.SecondaryPhone, "5");
+     },
+     true},
+    {"the notes flag changes nothing", [](AppSettingsData& s) { s.AddrNote = true; },
+     [](ContactRecord& c) { setText(c.UserDefined[0], "note"); }, true},
+    {"all flags off: anything matches",
+     [](AppSettingsData& s) {
+         s.AddrDisplayName = s.AddrFirstName = s.AddrMiddleName = s.AddrLastName = s.AddrEmail = false;
+     },
+     [](ContactRecord& c) { c = ContactRecord{}; }, true},
+};
+
+TEST_F(RulesTest, Contacts)
+{
+    for (const auto& tc : kContactCases) {
+        SCOPED_TRACE(tc.name);
+        useDefaultRules();
+        tc.settings(AppSettings);
+        const ContactRecord a = sampleContact();
+        ContactRecord b = a;
+        tc.changeSecond(b);
+        EXPECT_EQ(ContactsEqual(&a, &b), tc.equal);
+        EXPECT_EQ(ContactsEqual(&b, &a), tc.equal);
+    }
+}
+
+TEST_F(RulesTest, EmptyContactsAreEqualAndNullNever)
+{
+    const ContactRecord a{};
+    const ContactRecord b{};
+    EXPECT_TRUE(ContactsEqual(&a, &b));
+    EXPECT_FALSE(ContactsEqual(&a, nullptr));
+    EXPECT_FALSE(ContactsEqual(nullptr, &b));
+}
+
+CalendarRecord sampleEvent()
+{
+    CalendarRecord e{};
+    setText(e.Regarding, "Board meeting");
+    setText(e.Location, "Room 1");
+    e.StartTime = 39512.5;
+    e.EndTime = 39512.5 + 1.0 / 24;
+    e.IsTimeless = false;
+    return e;
+}
+
+const RuleCase<CalendarRecord> kEventCases[] = {
+    {"identical", noSettings, [](CalendarRecord&) {}, true},
+    {"location ignored by default", noSettings, [](CalendarRecord& e) { setText(e.Location, "Room 2"); }, true},
+    {"location counts when on", [](AppSettingsData& s) { s.DateLocation = true; },
+     [](CalendarRecord& e) { setText(e.Location, "Room 2"); }, false},
+    {"subject in capitals", noSettings, [](CalendarRecord& e) { setText(e.Regarding, "BOARD MEETING"); }, true},
+    {"one second later", noSettings, [](CalendarRecord& e) { e.StartTime += 1.0 / 86400; }, false},
+    {"one second later with both times off",
+     [](AppSettingsData& s) { s.DateStartTime = s.DateEndTime = false; },
+     [](CalendarRecord& e) {
+         e.StartTime += 1.0 / 86400;
+         e.EndTime += 1.0 / 86400;
+     },
+     true},
+    {"all-day flag", noSettings, [](CalendarRecord& e) { e.IsTimeless = true; }, false},
+    {"details count when on", [](AppSettingsData& s) { s.DateNote = true; },
+     [](CalendarRecord& e) { setText(e.Details, "x"); }, false},
+    {"recurrence ignored by default", noSettings, [](CalendarRecord& e) { e.RecurType = 2; }, true},
+    {"recurrence end counts when on", [](AppSettingsData& s) { s.DateRecur = true; },
+     [](CalendarRecord& e) { e.RecurEndDate = 40000; }, false},
+    {"recurrence days count when on", [](AppSettingsData& s) { s.DateRecur = true; },
+     [](CalendarRecord& e) { e.RecurDays = 4; }, false},
+    {"type, privacy and creation take part in nothing", noSettings,
+     [](CalendarRecord& e) {
+         e.EventType = 2;
+         e.IsPrivate = true;
+         e.CreateTime = 1;
+         e.ExtraValue = 9;
+     },
+     true},
+};
+
+TEST_F(RulesTest, Events)
+{
+    for (const auto& tc : kEventCases) {
+        SCOPED_TRACE(tc.name);
+        useDefaultRules();
+        tc.settings(AppSettings);
+        const CalendarRecord a = sampleEvent();
+        CalendarRecord b = a;
+        tc.changeSecond(b);
+        EXPECT_EQ(EventsEqual(&a, &b), tc.equal);
+    }
+}
+
+TaskRecord sampleTask()
+{
+    TaskRecord t{};
+    setText(t.Regarding, "Send invoice");
+    t.Priority = 1;
+    t.DueDate = 39600.0;
+    return t;
+}
+
+const RuleCase<TaskRecord> kTaskCases[] = {
+    {"identical", noSettings, [](TaskRecord&) {}, true},
+    {"importance 0 against 1", noSettings, [](TaskRecord& t) { t.Priority = 0; }, false},
+    {"importance ignored when off", [](AppSettingsData& s) { s.TaskImportance = false; },
+     [](TaskRecord& t) { t.Priority = 0; }, true},
+    {"due date", noSettings, [](TaskRecord& t) { t.DueDate += 1; }, false},
+    {"details ignored by default", noSettings, [](TaskRecord& t) { setText(t.Details, "x"); }, true},
+    {"details count when on", [](AppSettingsData& s) { s.TaskNote = true; },
+     [](TaskRecord& t) { setText(t.Details, "x"); }, false},
+    {"completion and privacy take part in nothing", noSettings,
+     [](TaskRecord& t) {
+         t.IsCompleted = true;
+         t.IsPrivate = true;
+     },
+     true},
+};
+
+TEST_F(RulesTest, Tasks)
+{
+    for (const auto& tc : kTaskCases) {
+        SCOPED_TRACE(tc.name);
+        useDefaultRules();
+        tc.settings(AppSettings);
+        const TaskRecord a = sampleTask();
+        TaskRecord b = a;
+        tc.changeSecond(b);
+        EXPECT_EQ(TasksEqual(&a, &b), tc.equal);
+    }
+}
+
+TEST_F(RulesTest, NotesCompareTheWholeTextUnderTheCaseRule)
+{
+    NoteRecord a{};
+    NoteRecord b{};
+    setText(a.NoteText, "Call back\r\nabout the offer");
+    setText(b.NoteText, "CALL BACK\r\nabout the offer");
+    setText(b.CreateUserName, "someone else");
+    EXPECT_TRUE(NotesEqual(&a, &b));
+    AppSettings.CaseSensitive = true;
+    EXPECT_FALSE(NotesEqual(&a, &b));
+    AppSettings.CaseSensitive = false;
+    setText(b.NoteText, "Call back\r\nabout the offer.");
+    EXPECT_FALSE(NotesEqual(&a, &b));
+}
+
+TEST_F(RulesTest, CompareText)
+{
+    struct Case
+    {
+        const char* a;
+        const char* b;
+        bool caseSensitive;
+        bool equal;
+    } const cases[] = {
+        {"", "", false, true},        {"", "a", false, false},     {"abc", "ABC", false, true},
+        {"abc", "ABC", true, false},  {"a b", "a  b", false, false}, {"[x]", "{X}", false, false},
+        {"Zz", "zZ", false, true},    {"abc", "abc ", false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.a) + " / " + c.b);
+        AppSettings.CaseSensitive = c.caseSensitive;
+        EXPECT_EQ(CompareText(c.a, c.b) == 0, c.equal);
+    }
+}
+
+} // namespace
