@@ -8,9 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -62,6 +64,18 @@ inline std::vector<std::pair<std::int32_t, std::string>> readParams(const std::s
         pos += length;
     }
     return pos == bytes.size() ? entries : decltype(entries){};
+}
+
+// Polls until the condition holds; false when it still does not after the limit.
+template <class Condition> bool waitFor(Condition condition, std::chrono::milliseconds limit = std::chrono::seconds(10))
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
 }
 
 inline std::string programFolder()

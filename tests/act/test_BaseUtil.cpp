@@ -226,9 +226,19 @@ TEST(LoadRun, HelperThatNeverEndsIsAbandonedAfterTheKindsTimeout)
     EXPECT_FALSE(f.util->Load());
     runner.SetWaitTimeout(CxACTDataReader::kDefaultWaitTimeout);
     EXPECT_TRUE(log.contains("The helper utility program has no response. Got timeout event.", false));
-    const auto runs = f.runs();
-    if (!runs.empty())
-        ::kill(std::stoi(runs[0]), SIGKILL);
+    ASSERT_TRUE(waitFor([&] { return !f.runs().empty(); }));
+    ::kill(std::stoi(f.runs()[0]), SIGKILL);
+}
+
+// Without its parameter file a helper could only act on an older one; it is not started.
+TEST(LoadRun, NoHelperRunsWithoutItsParameterFile)
+{
+    LogCapture log;
+    FakeHelper f(std::make_unique<CxACTAddrUtil>());
+    f.util->SetWorkFolder(f.path("missing/").c_str());
+    EXPECT_FALSE(f.util->Load());
+    EXPECT_TRUE(log.containsPrefix("Failed to write the parameter file: ", true));
+    EXPECT_TRUE(log.messagesFrom("CxACTCommon.cpp").empty());
 }
 
 // Each kind logs its own texts from its own source file, and leaves out what it does not log.

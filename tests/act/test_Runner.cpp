@@ -5,10 +5,8 @@
 #include "misc/CxIniUtil.h"
 #include "platform/Process.h"
 
-#include <chrono>
 #include <csignal>
 #include <sstream>
-#include <thread>
 
 #include <unistd.h>
 
@@ -44,17 +42,6 @@ std::vector<ChildRun> readRuns(const std::string& folder)
         runs.push_back(run);
     }
     return runs;
-}
-
-template <class Condition> bool waitFor(Condition condition, std::chrono::milliseconds limit = std::chrono::seconds(10))
-{
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
 }
 
 bool processGone(int pid)
