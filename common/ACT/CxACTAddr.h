@@ -5,8 +5,15 @@
 struct ACTAddrKind
 {
     using Record = ContactRecord;
-    static constexpr ACTKindInfo kInfo{ACTKind::Addr,       "Corvane.ACTAddrUtil", "ACTAddr.dat", "ACTAddrErr.dat",
-                                       "ACTAddrStatus.dat", "ACTAddrParam.dat",    "ACTAddr.ini"};
+    static constexpr ACTKindInfo kInfo{
+        .kind = ACTKind::Addr,
+        .helperName = "Corvane.ACTAddrUtil",
+        .dataFile = "ACTAddr.dat",
+        .errorFile = "ACTAddrErr.dat",
+        .statusFile = "ACTAddrStatus.dat",
+        .paramFile = "ACTAddrParam.dat",
+        .runStateFile = "ACTAddr.ini",
+    };
     static constexpr bool kLogBeforeClear = true;
     static constexpr bool kWriteCountBeforeLog = false;
     static void Log(ACTLogEvent event, const char* text = nullptr, int number = 0, const char* detail = nullptr);

@@ -5,8 +5,15 @@
 struct ACTTaskKind
 {
     using Record = TaskRecord;
-    static constexpr ACTKindInfo kInfo{ACTKind::Task,       "Corvane.ACTTaskUtil", "ACTTask.dat", "ACTTaskErr.dat",
-                                       "ACTTaskStatus.dat", "ACTTaskParam.dat",    "ACTTask.ini"};
+    static constexpr ACTKindInfo kInfo{
+        .kind = ACTKind::Task,
+        .helperName = "Corvane.ACTTaskUtil",
+        .dataFile = "ACTTask.dat",
+        .errorFile = "ACTTaskErr.dat",
+        .statusFile = "ACTTaskStatus.dat",
+        .paramFile = "ACTTaskParam.dat",
+        .runStateFile = "ACTTask.ini",
+    };
     static constexpr bool kLogBeforeClear = false;
     static constexpr bool kWriteCountBeforeLog = false;
     static void Log(ACTLogEvent event, const char* text = nullptr, int number = 0, const char* detail = nullptr);
