@@ -52,8 +52,6 @@ private:
     std::uint64_t m_state;
 };
 
-// ---- Texts -------------------------------------------------------------------------------------
-
 const char* const kFirstNames[] = {
     "James",     "Mary",     "Robert",      "Patricia", "John",      "Jennifer", "Michael",  "Linda",    "David",
     "Elizabeth", "William",  "Barbara",     "Richard",  "Susan",     "Joseph",   "Jessica",  "Thomas",   "Sarah",
@@ -256,20 +254,15 @@ template <std::size_t N> void AddLines(Rng& rng, char (&field)[N], std::uint32_t
         AppendLine(field, rng.Pick(kDetailLines));
 }
 
-// Picks another entry of a list than the field holds; a list of one marks the change by a suffix.
+// Another entry of the list than the field holds.
 template <std::size_t N, std::size_t M> void Replace(Rng& rng, char (&field)[N], const char* const (&list)[M])
 {
-    for (int tries = 0; tries < 16; ++tries) {
-        const char* other = rng.Pick(list);
-        if (std::strcmp(other, field) != 0) {
-            Set(field, other);
-            return;
-        }
-    }
-    AppendLine(field, "(changed)");
+    static_assert(M > 1);
+    const char* other = rng.Pick(list);
+    while (std::strcmp(other, field) == 0)
+        other = rng.Pick(list);
+    Set(field, other);
 }
-
-// ---- Dates -------------------------------------------------------------------------------------
 
 // Days since 1970-01-01 of a civil date (proleptic Gregorian).
 std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d)
@@ -376,8 +369,6 @@ private:
     std::uint64_t m_add = 0;
 };
 
-// ---- Row plan ----------------------------------------------------------------------------------
-
 enum Variant : std::uint8_t
 {
     kOriginal,
@@ -430,8 +421,6 @@ std::vector<Slot> PlanRows(std::uint32_t total, std::uint32_t dupPercent, Rng& r
               [](const Slot& a, const Slot& b) { return a.order != b.order ? a.order < b.order : a.tie < b.tie; });
     return plan;
 }
-
-// ---- Records -----------------------------------------------------------------------------------
 
 void Phone(Rng& rng, char (&field)[24], unsigned area)
 {
@@ -798,8 +787,6 @@ void VaryNote(Rng& rng, Variant variant, NoteRecord& n)
         break;
     }
 }
-
-// ---- Filling -----------------------------------------------------------------------------------
 
 const char kIdPrefix[] = {'C', 'E', 'T', 'N'};
 

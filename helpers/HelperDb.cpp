@@ -63,14 +63,6 @@ const KindInfo& InfoOf(Kind kind)
     return kKinds[static_cast<int>(kind)];
 }
 
-const KindInfo* InfoOfTable(const std::string& table)
-{
-    for (const KindInfo& info : kKinds)
-        if (table == info.table)
-            return &info;
-    return nullptr;
-}
-
 bool IsStored(const FieldDesc& field)
 {
     return std::strcmp(field.name, "Action") != 0 && std::strcmp(field.name, "HelperValue") != 0;

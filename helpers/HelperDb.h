@@ -35,8 +35,6 @@ struct KindInfo
 };
 
 const KindInfo& InfoOf(Kind kind);
-// Null for an unknown table name.
-const KindInfo* InfoOfTable(const std::string& table);
 
 // Values of the tasks table's Source column. Todos are always delivered; the other two only when the
 // run asks for them.

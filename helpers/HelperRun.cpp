@@ -57,7 +57,6 @@ public:
         m_errors.push_back(OneLine(text));
         HELPER_LOG(0, "%s", m_errors.back().c_str());
     }
-    bool Empty() const { return m_errors.empty(); }
 
     // Leaves no error file when there is nothing to report, so no stale error outlives a good run.
     void Write() const
