@@ -1,0 +1,486 @@
+#include "gui/pages/Actdata.h"
+
+#include "gui/pages/DupListModel.h"
+#include "gui/pages/RecordText.h"
+#include "gui/services/Seams.h"
+#include "gui/viewers/Viewers.h"
+#include "gui/wizard/Dupoption.h"
+#include "gui/wizard/Main.h"
+
+#include "ACT/CxACTAddr.h"
+#include "ACT/CxACTDate.h"
+#include "ACT/CxACTNote.h"
+#include "ACT/CxACTTask.h"
+#include "core/Apputil.h"
+#include "core/DupGroup.h"
+#include "misc/CxList.h"
+#include "misc/WinUtil.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QHideEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include <iterator>
+#include <unordered_set>
+#include <vector>
+
+namespace {
+
+constexpr int kClientWidth = 792;
+constexpr int kClientHeight = 366;
+
+const char* const kSelectAllQuestion =
+    "You are selecting all Contacts, Calendar, Tasks or Notes information, including "
+    "non-duplicate records. Are you sure to continue?";
+
+template <class Record> const Record* As(const void* record)
+{
+    return static_cast<const Record*>(record);
+}
+
+QString TimeText(double value)
+{
+    char text[32] = "";
+    FormatVariantTime(value, text, sizeof text);
+    return QString::fromLatin1(text);
+}
+
+QString DateText(double value)
+{
+    char text[32] = "";
+    FormatVariantDate(value, text, sizeof text);
+    return QString::fromLatin1(text);
+}
+
+const DupListModel::Column kAddrColumns[] = {
+    {"Display Name", 120, [](const void* r) { return pagetext::Field(As<ContactRecord>(r)->FullName); }},
+    {"Email", 120, [](const void* r) { return pagetext::Field(As<ContactRecord>(r)->BusinessEmail); }},
+    {"Primary Phone", 100, [](const void* r) { return pagetext::Field(As<ContactRecord>(r)->BusinessPhone); }},
+    {"Company", 100, [](const void* r) { return pagetext::Field(As<ContactRecord>(r)->Company); }},
+    {"Title", 100, [](const void* r) { return pagetext::Field(As<ContactRecord>(r)->Title); }},
+};
+
+const DupListModel::Column kDateColumns[] = {
+    {"Subject", 200, [](const void* r) { return pagetext::Field(As<CalendarRecord>(r)->Regarding); }},
+    {"Start Time", 80, [](const void* r) { return TimeText(As<CalendarRecord>(r)->StartTime); }},
+    {"End Time", 80, [](const void* r) { return TimeText(As<CalendarRecord>(r)->EndTime); }},
+    {"All Day Event", 100,
+     [](const void* r) { return QString::fromLatin1(pagetext::YesNo(As<CalendarRecord>(r)->IsTimeless)); }},
+    {"Location", 150, [](const void* r) { return pagetext::Field(As<CalendarRecord>(r)->Location); }},
+};
+
+const DupListModel::Column kTaskColumns[] = {
+    {"Subject", 200, [](const void* r) { return pagetext::Field(As<TaskRecord>(r)->Regarding); }},
+    {"Importance", 80,
+     [](const void* r) { return QString::fromLatin1(pagetext::Priority(As<TaskRecord>(r)->Priority)); }},
+    {"Due Date", 80, [](const void* r) { return DateText(As<TaskRecord>(r)->DueDate); }},
+    {"Body", 240, [](const void* r) { return pagetext::Field(As<TaskRecord>(r)->Details); }},
+};
+
+const DupListModel::Column kNoteColumns[] = {
+    {"Notes", 600, [](const void* r) { return pagetext::Field(As<NoteRecord>(r)->NoteText); }},
+};
+
+struct KindInfo
+{
+    std::int32_t flag;
+    const char* sheetName;
+    const char* designCaption;
+    const char* listName;
+    const char* allName;
+    const char* allCaption;
+    const char* countName;
+    const char* tabPlural;
+    const char* tabSingular;
+    const char* countFormat;
+    const DupListModel::Column* columns;
+    int columnCount;
+    bool rowSelect;
+    bool captionEditable;
+};
+
+const KindInfo kKinds[TfmACTData::kKindCount] = {
+    {KIND_ADDR, "tAddr", "Contacts", "lvAddr", "cbAddrAll", "Load All Contacts Data", "lblAddrCount",
+     "Contacts (%d Dups)", "Contacts (%d Dup)", "%d Contact records in total", kAddrColumns,
+     static_cast<int>(std::size(kAddrColumns)), true, false},
+    {KIND_DATE, "tDate", "Calendar", "lvDate", "cbDateAll", "Load All Calendar Data", "lblDateCount",
+     "Calendar (%d Dups)", "Calendar (%d Dup)", "%d Calendar records in total", kDateColumns,
+     static_cast<int>(std::size(kDateColumns)), true, false},
+    {KIND_TASK, "tTask", "Task", "lvTask", "cbTaskAll", "Load All Todos and Opportunities Data", "lblTaskCount",
+     "Tasks (%d Dups)", "Tasks (%d Dup)", "%d Task records in total", kTaskColumns,
+     static_cast<int>(std::size(kTaskColumns)), false, false},
+    {KIND_NOTE, "tNote", "Notes", "lvNote", "cbNoteAll", "Load All Notes Data", "lblNoteCount", "Notes (%d Dups)",
+     "Notes (%d Dup)", "%d Note records in total", kNoteColumns, static_cast<int>(std::size(kNoteColumns)), false,
+     true},
+};
+
+QPushButton* MakeButton(const char* name, const char* caption, QWidget* parent)
+{
+    auto* button = new QPushButton(QString::fromLatin1(caption), parent);
+    button->setObjectName(QString::fromLatin1(name));
+    return button;
+}
+
+template <class Util> auto* ManagerOf(Util* util)
+{
+    return util ? util->GetManager() : nullptr;
+}
+
+} // namespace
+
+TfmACTData::TfmACTData(TfmMain* mainWindow, QWidget* parent) : QWidget(parent), m_pMain(mainWindow)
+{
+    setObjectName(QStringLiteral("fmACTData"));
+    resize(kClientWidth, kClientHeight);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 8, 8, 6);
+    layout->setSpacing(6);
+
+    pData = new QTabWidget(this);
+    pData->setObjectName(QStringLiteral("pData"));
+    for (int i = 0; i < kKindCount; ++i) {
+        const KindInfo& info = kKinds[i];
+        KindControls& kind = m_kinds[i];
+
+        kind.sheet = new QWidget(pData);
+        kind.sheet->setObjectName(QString::fromLatin1(info.sheetName));
+        auto* sheetLayout = new QVBoxLayout(kind.sheet);
+        sheetLayout->setContentsMargins(6, 6, 6, 4);
+        sheetLayout->setSpacing(4);
+
+        kind.model = new DupListModel(info.columns, info.columnCount, info.captionEditable, this);
+        kind.list = new QTreeView(kind.sheet);
+        kind.list->setObjectName(QString::fromLatin1(info.listName));
+        kind.list->setRootIsDecorated(false);
+        kind.list->setItemsExpandable(false);
+        // Rows are all one line high; without this the view would measure every row of a large list.
+        kind.list->setUniformRowHeights(true);
+        kind.list->setSelectionMode(QAbstractItemView::SingleSelection);
+        kind.list->setSelectionBehavior(info.rowSelect ? QAbstractItemView::SelectRows
+                                                       : QAbstractItemView::SelectItems);
+        kind.list->setAllColumnsShowFocus(info.rowSelect);
+        kind.list->setEditTriggers(info.captionEditable
+                                       ? QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed
+                                       : QAbstractItemView::NoEditTriggers);
+        kind.list->setModel(kind.model);
+        kind.list->header()->setStretchLastSection(false);
+        kind.list->header()->setSectionsMovable(false);
+        for (int c = 0; c < info.columnCount; ++c)
+            kind.list->header()->resizeSection(c, info.columns[c].width);
+        sheetLayout->addWidget(kind.list, 1);
+
+        auto* row = new QHBoxLayout;
+        kind.allBox = new QCheckBox(QString::fromLatin1(info.allCaption), kind.sheet);
+        kind.allBox->setObjectName(QString::fromLatin1(info.allName));
+        kind.countLabel = new QLabel(kind.sheet);
+        kind.countLabel->setObjectName(QString::fromLatin1(info.countName));
+        kind.countLabel->setStyleSheet(QStringLiteral("color: #0000ff;"));
+        row->addWidget(kind.allBox);
+        row->addStretch(1);
+        row->addWidget(kind.countLabel);
+        sheetLayout->addLayout(row);
+
+        pData->addTab(kind.sheet, QString::fromLatin1(info.designCaption));
+    }
+    layout->addWidget(pData, 1);
+
+    auto* buttons = new QHBoxLayout;
+    cbCase = new QCheckBox(QStringLiteral("Case sensitive when checking duplicate items."), this);
+    cbCase->setObjectName(QStringLiteral("cbCase"));
+    btnOption = MakeButton("btnOption", "&Options", this);
+    btnRefresh = MakeButton("btnRefresh", "&Refresh", this);
+    btnSelAll = MakeButton("btnSelAll", "Select All Dups", this);
+    btnClear = MakeButton("btnClear", "Clear Selection", this);
+    buttons->addWidget(cbCase);
+    buttons->addStretch(1);
+    buttons->addWidget(btnOption);
+    buttons->addWidget(btnRefresh);
+    buttons->addWidget(btnSelAll);
+    buttons->addWidget(btnClear);
+    layout->addLayout(buttons);
+
+    // clicked, not toggled: only the user's click acts, never a tick set by the page itself.
+    connect(m_kinds[kAddr].allBox, &QCheckBox::clicked, this, &TfmACTData::cbAddrAllClick);
+    connect(m_kinds[kDate].allBox, &QCheckBox::clicked, this, &TfmACTData::cbDateAllClick);
+    connect(m_kinds[kTask].allBox, &QCheckBox::clicked, this, &TfmACTData::cbTaskAllClick);
+    connect(m_kinds[kNote].allBox, &QCheckBox::clicked, this, &TfmACTData::cbNoteAllClick);
+    connect(cbCase, &QCheckBox::clicked, this, &TfmACTData::cbCaseClick);
+    connect(btnOption, &QPushButton::clicked, this, &TfmACTData::btnOptionClick);
+    connect(btnRefresh, &QPushButton::clicked, this, &TfmACTData::btnRefreshClick);
+    connect(btnSelAll, &QPushButton::clicked, this, &TfmACTData::btnSelAllClick);
+    connect(btnClear, &QPushButton::clicked, this, &TfmACTData::btnClearClick);
+    connect(m_kinds[kAddr].list, &QAbstractItemView::doubleClicked, this, &TfmACTData::lvAddrDblClick);
+    connect(m_kinds[kDate].list, &QAbstractItemView::doubleClicked, this, &TfmACTData::lvDateDblClick);
+    connect(m_kinds[kTask].list, &QAbstractItemView::doubleClicked, this, &TfmACTData::lvTaskDblClick);
+    connect(m_kinds[kNote].list, &QAbstractItemView::doubleClicked, this, &TfmACTData::lvNoteDblClick);
+}
+
+bool TfmACTData::Exchange(bool save)
+{
+    if (save) {
+        CommitChecks();
+        return true;
+    }
+    for (int i = 0; i < kKindCount; ++i)
+        pData->setTabVisible(i, (AppSettings.AppFlag & kKinds[i].flag) != 0);
+    if (!pData->isTabVisible(pData->currentIndex())) {
+        for (int i = 0; i < kKindCount; ++i) {
+            if (pData->isTabVisible(i)) {
+                pData->setCurrentIndex(i);
+                break;
+            }
+        }
+    }
+    RefreshGroups();
+    FillLists(true);
+    return true;
+}
+
+bool TfmACTData::IsKindShown(DataKind kind) const
+{
+    return pData->isTabVisible(kind);
+}
+
+void TfmACTData::RefreshGroups()
+{
+    if (IsKindShown(kAddr))
+        FindDuplicates(ManagerOf(m_pMain->GetAddrUtil()), m_pMain->GetAddrDupList());
+    if (IsKindShown(kDate))
+        FindDuplicates(ManagerOf(m_pMain->GetDateUtil()), m_pMain->GetDateDupList());
+    if (IsKindShown(kTask))
+        FindDuplicates(ManagerOf(m_pMain->GetTaskUtil()), m_pMain->GetTaskDupList());
+    if (IsKindShown(kNote))
+        FindDuplicates(ManagerOf(m_pMain->GetNoteUtil()), m_pMain->GetNoteDupList());
+}
+
+void TfmACTData::FillLists(bool dupsOnly)
+{
+    if (IsKindShown(kAddr))
+        FillAddrList(dupsOnly);
+    if (IsKindShown(kDate))
+        FillDateList(dupsOnly);
+    if (IsKindShown(kTask))
+        FillTaskList(dupsOnly);
+    if (IsKindShown(kNote))
+        FillNoteList(dupsOnly);
+    if (dupsOnly)
+        for (KindControls& kind : m_kinds)
+            kind.allBox->setChecked(false);
+}
+
+void TfmACTData::FillAddrList(bool dupsOnly)
+{
+    FillKindList<ContactRecord>(kAddr, m_pMain->GetAddrUtil(), m_pMain->GetAddrDupList(), dupsOnly);
+}
+
+void TfmACTData::FillDateList(bool dupsOnly)
+{
+    FillKindList<CalendarRecord>(kDate, m_pMain->GetDateUtil(), m_pMain->GetDateDupList(), dupsOnly);
+}
+
+void TfmACTData::FillTaskList(bool dupsOnly)
+{
+    FillKindList<TaskRecord>(kTask, m_pMain->GetTaskUtil(), m_pMain->GetTaskDupList(), dupsOnly);
+}
+
+void TfmACTData::FillNoteList(bool dupsOnly)
+{
+    FillKindList<NoteRecord>(kNote, m_pMain->GetNoteUtil(), m_pMain->GetNoteDupList(), dupsOnly);
+}
+
+template <class Record, class Util>
+void TfmACTData::FillKindList(DataKind kind, Util* util, CxList* dupList, bool dupsOnly)
+{
+    KindControls& controls = m_kinds[kind];
+    if (!dupList) {
+        // Never keep rows that point into data that is gone.
+        controls.model->Clear();
+        return;
+    }
+    auto* manager = ManagerOf(util);
+
+    std::vector<void*> records;
+    if (dupsOnly) {
+        records.reserve(dupList->GetCount());
+        for (void* record = dupList->GetFirst(); record; record = dupList->GetNext())
+            records.push_back(record);
+    } else {
+        records.reserve(manager ? manager->GetEntryCount() : 0);
+        for (Record* record = FirstRecord<Record>(manager); record; record = NextRecord<Record>(manager))
+            records.push_back(record);
+    }
+    controls.model->SetRecords(std::move(records), dupsOnly);
+
+    const KindInfo& info = kKinds[kind];
+    const int dups = static_cast<int>(dupList->GetCount());
+    pData->setTabText(kind, QString::asprintf(dups > 1 ? info.tabPlural : info.tabSingular, dups));
+    const int total = manager ? static_cast<int>(manager->GetEntryCount()) : 0;
+    controls.countLabel->setText(QString::asprintf(info.countFormat, total));
+}
+
+void TfmACTData::CommitChecks()
+{
+    if (IsKindShown(kAddr))
+        CommitKind<ContactRecord>(kAddr, m_pMain->GetAddrDupList());
+    if (IsKindShown(kDate))
+        CommitKind<CalendarRecord>(kDate, m_pMain->GetDateDupList());
+    if (IsKindShown(kTask))
+        CommitKind<TaskRecord>(kTask, m_pMain->GetTaskDupList());
+    if (IsKindShown(kNote))
+        CommitKind<NoteRecord>(kNote, m_pMain->GetNoteDupList());
+}
+
+template <class Record> void TfmACTData::CommitKind(DataKind kind, CxList* dupList)
+{
+    if (!dupList)
+        return;
+    // What the list holds already, so that a ticked record is appended at most once without searching
+    // the list for each of them.
+    std::unordered_set<void*> listed;
+    listed.reserve(dupList->GetCount());
+    for (void* record = dupList->GetFirst(); record; record = dupList->GetNext())
+        listed.insert(record);
+
+    const DupListModel* model = m_kinds[kind].model;
+    const int rows = model->RecordCount();
+    for (int row = 0; row < rows; ++row) {
+        auto* record = static_cast<Record*>(model->RecordAt(row));
+        if (!record)
+            continue;
+        if (model->IsChecked(row)) {
+            record->DupFlags |= DUP_SELECTED;
+            if (listed.insert(record).second)
+                dupList->Add(record);
+        } else {
+            record->DupFlags &= ~DUP_SELECTED;
+        }
+    }
+}
+
+void TfmACTData::CheckAllItems(DataKind kind, bool tick)
+{
+    if (IsKindShown(kind))
+        m_kinds[kind].model->SetAllChecked(tick);
+}
+
+void TfmACTData::CheckAllKinds(bool tick)
+{
+    for (int i = 0; i < kKindCount; ++i)
+        if (IsKindShown(static_cast<DataKind>(i)))
+            CheckAllItems(static_cast<DataKind>(i), tick);
+}
+
+void TfmACTData::cbAddrAllClick()
+{
+    FillAddrList(!m_kinds[kAddr].allBox->isChecked());
+}
+
+void TfmACTData::cbDateAllClick()
+{
+    FillDateList(!m_kinds[kDate].allBox->isChecked());
+}
+
+void TfmACTData::cbTaskAllClick()
+{
+    FillTaskList(!m_kinds[kTask].allBox->isChecked());
+}
+
+void TfmACTData::cbNoteAllClick()
+{
+    FillNoteList(!m_kinds[kNote].allBox->isChecked());
+}
+
+void TfmACTData::btnSelAllClick()
+{
+    bool anyAll = false;
+    for (const KindControls& kind : m_kinds)
+        anyAll = anyAll || kind.allBox->isChecked();
+    if (anyAll) {
+        const auto answer = seams::ShowMessage(this, QMessageBox::Question, QStringLiteral("Confirmation"),
+                                               QString::fromLatin1(kSelectAllQuestion),
+                                               QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        if (answer != QMessageBox::Yes)
+            return;
+    }
+    CheckAllKinds(true);
+}
+
+void TfmACTData::btnClearClick()
+{
+    CheckAllKinds(false);
+}
+
+void TfmACTData::cbCaseClick()
+{
+    AppSettings.CaseSensitive = cbCase->isChecked();
+    RefreshGroups();
+    FillLists(true);
+}
+
+void TfmACTData::btnRefreshClick()
+{
+    RefreshGroups();
+    FillLists(true);
+}
+
+void TfmACTData::btnOptionClick()
+{
+    auto* dialog = new TfmDupOption(this);
+    dialog->Exchange(false);
+    const int result = seams::ExecDialog(dialog);
+    delete dialog;
+    if (result == QDialog::Accepted) {
+        RefreshGroups();
+        FillLists(true);
+    }
+}
+
+void* TfmACTData::SelectedRecord(DataKind kind) const
+{
+    const QTreeView* list = m_kinds[kind].list;
+    const QModelIndexList selected = list->selectionModel()->selectedIndexes();
+    if (selected.isEmpty())
+        return nullptr;
+    return m_kinds[kind].model->RecordAt(selected.first().row());
+}
+
+void TfmACTData::lvAddrDblClick()
+{
+    if (auto* record = static_cast<ContactRecord*>(SelectedRecord(kAddr)))
+        ShowContactDetail(this, record->pEntry, m_pMain->GetAddrUtil());
+}
+
+void TfmACTData::lvDateDblClick()
+{
+    if (auto* record = static_cast<CalendarRecord*>(SelectedRecord(kDate)))
+        ShowCalendarDetail(this, record->pEntry, m_pMain->GetDateUtil());
+}
+
+void TfmACTData::lvTaskDblClick()
+{
+    if (auto* record = static_cast<TaskRecord*>(SelectedRecord(kTask)))
+        ShowTaskDetail(this, record->pEntry, m_pMain->GetTaskUtil());
+}
+
+void TfmACTData::lvNoteDblClick()
+{
+    if (auto* record = static_cast<NoteRecord*>(SelectedRecord(kNote)))
+        ShowNoteDetail(this, record->pEntry, m_pMain->GetNoteUtil());
+}
+
+void TfmACTData::hideEvent(QHideEvent* event)
+{
+    // Leaving the page (not a minimised window): the next load frees the records the rows point at, and
+    // the ticks are committed or given up by then anyway.
+    if (isHidden())
+        for (KindControls& kind : m_kinds)
+            kind.model->Clear();
+    QWidget::hideEvent(event);
+}

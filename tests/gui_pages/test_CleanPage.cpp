@@ -1,0 +1,386 @@
+#include "PagesFixture.h"
+
+#include "gui/pages/DupListModel.h"
+#include "gui/services/Seams.h"
+
+#include "ACT/CxACTAddr.h"
+#include "ACT/CxACTDate.h"
+#include "ACT/CxACTNote.h"
+#include "ACT/CxACTParamParser.h"
+#include "ACT/CxACTTask.h"
+#include "core/Apputil.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include <stdexcept>
+
+namespace pagetest {
+namespace {
+
+using Ids = std::vector<std::string>;
+constexpr int kAllKinds = KIND_ADDR | KIND_DATE | KIND_TASK | KIND_NOTE;
+const QString kSeparator = QString(80, QLatin1Char('='));
+
+// The memo text that a sequence of AddLogLine calls leaves: each text on a line of its own, and the
+// text "\r\n" a line break of its own on top of that.
+QString LogOf(const std::vector<std::string>& lines)
+{
+    QString text;
+    for (const std::string& line : lines)
+        text += QString::fromStdString(line == "\r\n" ? "\n" : line) + QLatin1Char('\n');
+    return text;
+}
+
+std::vector<std::string> StartLines()
+{
+    return {"Start deleting duplicate records ...", kSeparator.toStdString(), "\r\n"};
+}
+
+std::vector<std::string> SummaryLines(int contacts, int events, int tasks, int notes)
+{
+    return {kSeparator.toStdString(),
+            "Deleting duplicates finished:",
+            "\t" + std::to_string(contacts) + " duplicate contact items deleted.",
+            "\t" + std::to_string(events) + " duplicate calendar items deleted.",
+            "\t" + std::to_string(tasks) + " duplicate task items deleted.",
+            "\t" + std::to_string(notes) + " duplicate note items deleted.",
+            "\r\n"};
+}
+
+std::vector<std::string> Join(std::initializer_list<std::vector<std::string>> parts)
+{
+    std::vector<std::string> all;
+    for (const auto& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+// What a table lost between two readings: its Record IDs, and whether every other row is unchanged.
+Ids Removed(const TableRows& before, const TableRows& after, const std::string& table)
+{
+    Ids removed;
+    const auto& old = before.at(table);
+    const auto& now = after.at(table);
+    for (const auto& [id, row] : old) {
+        const auto kept = now.find(id);
+        if (kept == now.end())
+            removed.push_back(id);
+        else
+            EXPECT_EQ(kept->second, row) << table << " " << id << " changed";
+    }
+    EXPECT_EQ(old.size(), now.size() + removed.size()) << table << " gained rows";
+    return removed;
+}
+
+class CleanPage : public PagesTest
+{
+protected:
+    // Counts the submits and fails the test run's first `failAt`-th one with an exception.
+    void CountSubmits(int failAt = 0)
+    {
+        m_submits = 0;
+        m_failAt = failAt;
+        TfmACTClean::SetBeforeSubmitHook([this](CxACTBaseUtil&) {
+            if (++m_submits == m_failAt)
+                throw std::runtime_error("submit failed in a test");
+        });
+    }
+    int m_submits = 0;
+    int m_failAt = 0;
+};
+
+TEST_F(CleanPage, EmptyListsLogTheFrameAndFourZerosAndSubmitNothing)
+{
+    TestData data;
+    data.contacts = {Contact("c1", "Ann Lee", "ann@example.com")};
+    data.events = {Event("e1", "Board", 1, 2)};
+    data.tasks = {Task("t1", "Call", 1, 0)};
+    data.notes = {Note("n1", "text")};
+    ASSERT_TRUE(Load(data, kAllKinds));
+    CountSubmits();
+    QSignalSpy bar(Child<QProgressBar>(Clean(), "pbDel"), &QProgressBar::valueChanged);
+
+    RunCleaning();
+    EXPECT_EQ(LogText(), LogOf(Join({StartLines(), SummaryLines(0, 0, 0, 0)})));
+    EXPECT_EQ(Child<QProgressBar>(Clean(), "pbDel")->value(), 100);
+    ASSERT_EQ(bar.count(), 1);
+    EXPECT_EQ(m_submits, 0);
+    for (CxACTBaseUtil* util : std::initializer_list<CxACTBaseUtil*>{main->GetAddrUtil(), main->GetDateUtil(),
+                                                                     main->GetTaskUtil(), main->GetNoteUtil()})
+        EXPECT_EQ(util->GetRunMode(), RUN_MODE_LOAD);
+}
+
+TEST_F(CleanPage, LogsEveryKindFieldByFieldMovesTheBarAndDeletesInTheDatabase)
+{
+    TestData data;
+    ContactRecord contact = Contact("c2", "Ann Lee", "ann@example.com");
+    std::snprintf(contact.Title, sizeof contact.Title, "Buyer");
+    std::snprintf(contact.BusinessPhone, sizeof contact.BusinessPhone, "555-0100");
+    data.contacts = {Contact("c1", "Ann Lee", "ann@example.com", "Acme"), contact};
+    const double start = Ole(2008, 3, 5, 14, 7, 9);
+    const double end = Ole(2008, 3, 5, 16, 30, 0);
+    data.events = {Event("e1", "Board", start, end, false, "Room 1"), Event("e2", "Board", start, end, false)};
+    data.tasks = {Task("t1", "Call", 0, Ole(2008, 3, 5)), Task("t2", "Call", 0, Ole(2008, 3, 5))};
+    data.notes = {Note("n1", "Met at the fair."), Note("n2", "Met at the fair.")};
+    ASSERT_TRUE(Load(data, kAllKinds));
+    const TableRows before = ReadAllRows(pad);
+    CountSubmits();
+    QSignalSpy bar(Child<QProgressBar>(Clean(), "pbDel"), &QProgressBar::valueChanged);
+
+    RunCleaning();
+    EXPECT_EQ(
+        LogText(),
+        LogOf(Join({StartLines(),
+                    {"Deleting contact item ...", "\tDisplay Name: Ann Lee", "\tCompany: <empty>", "\tTitle: Buyer",
+                     "\tEmail: ann@example.com", "\tPhone: 555-0100", "Deletion succeeded.", "\r\n"},
+                    {"Deleting calendar item ...", "\tSubject: Board", "\tLocation: <empty>", "\tStart Time: 14:07:09",
+                     "\tEnd Time: 16:30:00", "\tAll Day Event: No", "Deletion succeeded.", "\r\n"},
+                    {"Deleting todo or opportunity item ...", "\tSubject: Call", "\tPriority: High",
+                     "\tDue Date: 03/05/2008", "Deletion succeeded.", "\r\n"},
+                    {"Deleting note item ...", "\tNote Text: Met at the fair.", "Deletion succeeded.", "\r\n"},
+                    SummaryLines(1, 1, 1, 1)})));
+    std::vector<int> values;
+    for (const auto& args : bar)
+        values.push_back(args.at(0).toInt());
+    EXPECT_EQ(values, (std::vector<int>{25, 50, 75, 100}));
+    EXPECT_EQ(m_submits, 4);
+    EXPECT_EQ(Clean()->GetAddrDeleted(), 1);
+
+    const TableRows after = ReadAllRows(pad);
+    EXPECT_EQ(Removed(before, after, "contacts"), (Ids{"c2"}));
+    EXPECT_EQ(Removed(before, after, "calendar"), (Ids{"e2"}));
+    EXPECT_EQ(Removed(before, after, "tasks"), (Ids{"t2"}));
+    EXPECT_EQ(Removed(before, after, "notes"), (Ids{"n2"}));
+}
+
+TEST_F(CleanPage, AnUntickedDuplicateIsSkippedButCountsForTheBar)
+{
+    TestData data;
+    data.contacts = {Contact("c1", "Ann Lee", "ann@example.com"), Contact("c2", "Ann Lee", "ann@example.com"),
+                     Contact("c3", "Ann Lee", "ann@example.com")};
+    ASSERT_TRUE(Load(data, KIND_ADDR));
+    SetTick(TfmACTData::kAddr, 0, false);
+    const TableRows before = ReadAllRows(pad);
+    QSignalSpy bar(Child<QProgressBar>(Clean(), "pbDel"), &QProgressBar::valueChanged);
+
+    RunCleaning();
+    std::vector<int> values;
+    for (const auto& args : bar)
+        values.push_back(args.at(0).toInt());
+    EXPECT_EQ(values, (std::vector<int>{50, 100}));
+    EXPECT_EQ(LogText().count(QStringLiteral("Deleting contact item ...")), 1);
+    EXPECT_TRUE(LogText().contains(QStringLiteral("\t1 duplicate contact items deleted.")));
+    EXPECT_EQ(Removed(before, ReadAllRows(pad), "contacts"), (Ids{"c3"}));
+}
+
+TEST_F(CleanPage, ARecordTickedInTheFullViewIsDeletedLikeADuplicate)
+{
+    TestData data;
+    data.notes = {Note("n1", "alpha"), Note("n2", "beta"), Note("n3", "alpha")};
+    ASSERT_TRUE(Load(data, KIND_NOTE));
+    ClickBox("cbNoteAll");
+    SetTick(TfmACTData::kNote, 1, true);
+    SetTick(TfmACTData::kNote, 2, true);
+    const TableRows before = ReadAllRows(pad);
+
+    RunCleaning();
+    EXPECT_TRUE(LogText().contains(QStringLiteral("\tNote Text: beta\n")));
+    EXPECT_TRUE(LogText().contains(QStringLiteral("\t2 duplicate note items deleted.")));
+    EXPECT_EQ(Removed(before, ReadAllRows(pad), "notes"), (Ids{"n2", "n3"}));
+}
+
+TEST_F(CleanPage, ANoteIsLoggedWithItsFirst63Characters)
+{
+    std::string text;
+    for (int i = 0; i < 100; ++i)
+        text += static_cast<char>('a' + i % 26);
+    TestData data;
+    data.notes = {Note("n1", text.c_str()), Note("n2", text.c_str())};
+    ASSERT_TRUE(Load(data, KIND_NOTE));
+
+    RunCleaning();
+    const QString line = QStringLiteral("\tNote Text: ") + QString::fromStdString(text.substr(0, 63)) + "\n";
+    EXPECT_TRUE(LogText().contains(line)) << LogText().toStdString();
+}
+
+TEST_F(CleanPage, TaskLinesShowPriorityAndDueDateAsTheListDoes)
+{
+    const struct
+    {
+        const char* id;
+        std::int32_t priority;
+        double due;
+        const char* priorityText;
+        const char* dueText;
+    } cases[] = {
+        {"in-range", 0, Ole(2030, 12, 31), "High", "12/31/2030"},
+        {"after-2030", 2, Ole(2031, 1, 1), "Low", "<empty>"},
+        {"before-1931", 1, Ole(1930, 12, 31), "Normal", "<empty>"},
+        {"none", 5, 0, "Normal", "N/A"},
+        {"below-0.001", -1, 0.0005, "Normal", "N/A"},
+        {"negative", 0, -10, "High", "N/A"},
+    };
+    TestData data;
+    for (const auto& c : cases)
+        data.tasks.push_back(Task(c.id, c.id, c.priority, c.due));
+    ASSERT_TRUE(Load(data, KIND_TASK));
+    ClickBox("cbTaskAll");
+    seams::QueueMessageAnswer(QMessageBox::Yes);
+    Click("btnSelAll", Data());
+
+    RunCleaning();
+    const QString log = LogText();
+    for (const auto& c : cases) {
+        const QString block = QStringLiteral("Deleting todo or opportunity item ...\n\tSubject: %1\n\tPriority: %2\n"
+                                             "\tDue Date: %3\nDeletion succeeded.\n")
+                                  .arg(QLatin1String(c.id), QLatin1String(c.priorityText), QLatin1String(c.dueText));
+        EXPECT_TRUE(log.contains(block)) << c.id << "\n" << log.toStdString();
+    }
+    EXPECT_TRUE(log.contains(QStringLiteral("\t6 duplicate task items deleted.")));
+}
+
+TEST_F(CleanPage, CalendarLinesAreCutToTheirBuffer)
+{
+    const std::string subject(255, 's');
+    const std::string location(255, 'l');
+    TestData data;
+    data.events = {Event("e1", subject.c_str(), 1, 2, true, location.c_str()),
+                   Event("e2", subject.c_str(), 1, 2, true, location.c_str())};
+    ASSERT_TRUE(Load(data, KIND_DATE));
+
+    RunCleaning();
+    const QString log = LogText();
+    const QString subjectLine = QString::fromStdString(("\tSubject: " + subject).substr(0, 255));
+    const QString locationLine = QString::fromStdString(("\tLocation: " + location).substr(0, 255));
+    EXPECT_TRUE(log.contains(subjectLine + "\n\tLocation: ")) << log.toStdString();
+    EXPECT_TRUE(log.contains(locationLine + "\n\tStart Time: 00:00:00\n\tEnd Time: 00:00:00\n\tAll Day Event: Yes\n"));
+}
+
+TEST(FormatFieldLine, BuildsCutsAndSkips)
+{
+    const struct
+    {
+        const char* name;
+        int indent;
+        const char* label;
+        const char* value;
+        std::size_t size;
+        bool written;
+        const char* line;
+    } cases[] = {
+        {"plain", 1, "Company", "Acme", 256, true, "\tCompany: Acme"},
+        {"empty value", 1, "Company", "", 256, true, "\tCompany: <empty>"},
+        {"null value", 1, "Company", nullptr, 256, true, "\tCompany: <empty>"},
+        {"no indent", 0, "Title", "Boss", 256, true, "Title: Boss"},
+        {"two tabs", 2, "Title", "Boss", 256, true, "\t\tTitle: Boss"},
+        {"cut", 1, "Title", "Boss of all", 12, true, "\tTitle: Bos"},
+        {"empty label", 1, "", "Acme", 256, false, "untouched"},
+        {"null label", 1, nullptr, "Acme", 256, false, "untouched"},
+    };
+    for (const auto& c : cases) {
+        char buffer[300];
+        std::memset(buffer, '#', sizeof buffer);
+        std::snprintf(buffer, sizeof buffer, "untouched");
+        EXPECT_EQ(TfmACTClean::FormatFieldLine(buffer, c.size, c.indent, c.label, c.value), c.written) << c.name;
+        EXPECT_STREQ(buffer, c.line) << c.name;
+        // Nothing beyond the buffer's size is written.
+        EXPECT_EQ(buffer[c.size], '#') << c.name;
+    }
+}
+
+TEST_F(CleanPage, ARecordWithoutEntryFailsAndItsKindIsNotSubmitted)
+{
+    TestData data;
+    data.contacts = {Contact("c1", "Ann Lee", "ann@example.com"), Contact("c2", "Ann Lee", "ann@example.com")};
+    data.notes = {Note("n1", "same"), Note("n2", "same")};
+    ASSERT_TRUE(Load(data, KIND_ADDR | KIND_NOTE));
+    static_cast<ContactRecord*>(Model(TfmACTData::kAddr)->RecordAt(0))->pEntry = nullptr;
+    const TableRows before = ReadAllRows(pad);
+    CountSubmits();
+
+    RunCleaning();
+    EXPECT_TRUE(LogText().contains(QStringLiteral("\tPhone: <empty>\nDeletion failed.\n")));
+    EXPECT_TRUE(LogText().contains(QStringLiteral("\t0 duplicate contact items deleted.")));
+    EXPECT_EQ(m_submits, 1);
+    EXPECT_EQ(main->GetAddrUtil()->GetRunMode(), RUN_MODE_LOAD);
+    EXPECT_EQ(main->GetNoteUtil()->GetRunMode(), RUN_MODE_SUBMIT);
+    const TableRows after = ReadAllRows(pad);
+    EXPECT_TRUE(Removed(before, after, "contacts").empty());
+    EXPECT_EQ(Removed(before, after, "notes"), (Ids{"n2"}));
+}
+
+QString g_shownDialog;
+int RecordDialog(QWidget* dialog)
+{
+    g_shownDialog = dialog->objectName();
+    return QDialog::Rejected;
+}
+
+bool WaitWindowShown()
+{
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->objectName() == QStringLiteral("CxCommWaitWindow") && window->isVisible())
+            return true;
+    return false;
+}
+
+TEST_F(CleanPage, AnExceptionStopsTheRunAndOpensTheBugReport)
+{
+    TestData data;
+    data.contacts = {Contact("c1", "Ann Lee", "ann@example.com"), Contact("c2", "Ann Lee", "ann@example.com")};
+    data.notes = {Note("n1", "same"), Note("n2", "same")};
+    ASSERT_TRUE(Load(data, KIND_ADDR | KIND_NOTE));
+    const TableRows before = ReadAllRows(pad);
+    CountSubmits(1);
+    g_shownDialog.clear();
+    seams::SetDialogHandler(RecordDialog);
+
+    RunCleaning();
+    EXPECT_EQ(g_shownDialog, QStringLiteral("TfmDump"));
+    EXPECT_EQ(m_submits, 1);
+    EXPECT_FALSE(WaitWindowShown());
+    EXPECT_TRUE(LogText().endsWith(LogOf(SummaryLines(1, 0, 0, 1))));
+    const TableRows after = ReadAllRows(pad);
+    EXPECT_TRUE(Removed(before, after, "contacts").empty());
+    EXPECT_TRUE(Removed(before, after, "notes").empty());
+    EXPECT_TRUE(Child<QLabel>(Clean(), "lblBack")->isEnabled());
+}
+
+TEST_F(CleanPage, StartsAfterASecondAndGoesBackOnlyOnceTheRunIsOver)
+{
+    TestData data;
+    data.contacts = {Contact("c1", "Ann Lee", "ann@example.com"), Contact("c2", "Ann Lee", "ann@example.com")};
+    ASSERT_TRUE(Load(data, KIND_ADDR));
+    Click("btnNext");
+    ASSERT_EQ(main->GetCurrentPage(), 2);
+    auto* timer = Child<QTimer>(Clean(), "tmStart");
+    EXPECT_TRUE(timer->isActive());
+    EXPECT_EQ(timer->interval(), 1000);
+    EXPECT_EQ(LogText(), LogOf(StartLines()));
+    EXPECT_EQ(Child<QProgressBar>(Clean(), "pbDel")->value(), 0);
+    EXPECT_FALSE(Child<QPushButton>(main, "btnNext")->isEnabled());
+    EXPECT_EQ(Child<QPushButton>(main, "btnCancel")->text(), QStringLiteral("&Finish"));
+
+    // Going back now would let the next load free the records the run is about to work on.
+    auto* back = Child<QLabel>(Clean(), "lblBack");
+    EXPECT_EQ(back->text(), QStringLiteral("Back to First Step"));
+    Clean()->lblBackClick();
+    EXPECT_EQ(main->GetCurrentPage(), 2);
+
+    QTRY_VERIFY_WITH_TIMEOUT(!Clean()->IsRunning(), 10000);
+    EXPECT_FALSE(timer->isActive());
+    QTest::mouseClick(back, Qt::LeftButton);
+    EXPECT_EQ(main->GetCurrentPage(), 0);
+    EXPECT_FALSE(Child<QPushButton>(main, "btnPrev")->isEnabled());
+    EXPECT_EQ(Child<QPushButton>(main, "btnCancel")->text(), QStringLiteral("&Cancel"));
+}
+
+} // namespace
+} // namespace pagetest

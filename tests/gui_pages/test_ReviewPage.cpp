@@ -1,0 +1,435 @@
+#include "PagesFixture.h"
+
+#include "gui/pages/DupListModel.h"
+#include "gui/services/Seams.h"
+#include "gui/wizard/Dupoption.h"
+
+#include "core/Apputil.h"
+#include "misc/CxList.h"
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTreeView>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+namespace pagetest {
+namespace {
+
+using Ids = std::vector<std::string>;
+constexpr int kAllKinds = KIND_ADDR | KIND_DATE | KIND_TASK | KIND_NOTE;
+
+// Two pairs equal under the default contact rules, one of them only when case does not count.
+TestData CaseContacts()
+{
+    TestData data;
+    data.contacts = {
+        Contact("c1", "Ann Lee", "ann@example.com"), Contact("c2", "Bob Ray", "bob@example.com"),
+        Contact("c3", "ANN LEE", "ann@example.com"), Contact("c4", "Bob Ray", "bob@example.com"),
+        Contact("c5", "Cy Moe", "cy@example.com"),
+    };
+    return data;
+}
+
+struct CaptionCase
+{
+    const char* name;
+    std::vector<const char*> names; // one contact each; equal names are duplicates
+    const char* caption;
+    const char* countLabel;
+};
+
+class CaptionTest : public PagesTest, public ::testing::WithParamInterface<CaptionCase>
+{
+};
+
+TEST_P(CaptionTest, CountsDuplicatesInTheTabAndRecordsInTheLabel)
+{
+    const CaptionCase& c = GetParam();
+    TestData data;
+    int n = 0;
+    for (const char* name : c.names) {
+        const std::string id = "c" + std::to_string(++n);
+        data.contacts.push_back(Contact(id.c_str(), name, "same@example.com"));
+    }
+    ASSERT_TRUE(Load(data, KIND_ADDR));
+    EXPECT_EQ(TabText(TfmACTData::kAddr), QString::fromLatin1(c.caption));
+    EXPECT_EQ(Child<QLabel>(Data(), "lblAddrCount")->text(), QString::fromLatin1(c.countLabel));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ReviewPage, CaptionTest,
+    ::testing::Values(CaptionCase{"none", {"A", "B"}, "Contacts (0 Dup)", "2 Contact records in total"},
+                      CaptionCase{"one", {"A", "B", "A"}, "Contacts (1 Dup)", "3 Contact records in total"},
+                      CaptionCase{"two", {"A", "B", "A", "B"}, "Contacts (2 Dups)", "4 Contact records in total"},
+                      CaptionCase{"single", {"A"}, "Contacts (0 Dup)", "1 Contact records in total"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+class ReviewPage : public PagesTest
+{
+};
+
+TEST_F(ReviewPage, ShowsEachChosenKindWithItsCaptionsAndDuplicatesTicked)
+{
+    TestData data = CaseContacts();
+    data.events = {Event("e1", "Review", Ole(2008, 3, 5, 14, 7, 9), Ole(2008, 3, 5, 15, 0, 0)),
+                   Event("e2", "Review", Ole(2008, 3, 5, 14, 7, 9), Ole(2008, 3, 5, 15, 0, 0))};
+    data.tasks = {Task("t1", "Call", 1, 0), Task("t2", "Call", 1, 0), Task("t3", "Call", 1, 0),
+                  Task("t4", "Write", 1, 0)};
+    data.notes = {Note("n1", "one"), Note("n2", "two")};
+    ASSERT_TRUE(Load(data, kAllKinds));
+
+    EXPECT_EQ(TabText(TfmACTData::kAddr), QStringLiteral("Contacts (2 Dups)"));
+    EXPECT_EQ(TabText(TfmACTData::kDate), QStringLiteral("Calendar (1 Dup)"));
+    EXPECT_EQ(TabText(TfmACTData::kTask), QStringLiteral("Tasks (2 Dups)"));
+    EXPECT_EQ(TabText(TfmACTData::kNote), QStringLiteral("Notes (0 Dup)"));
+    EXPECT_EQ(Child<QLabel>(Data(), "lblDateCount")->text(), QStringLiteral("2 Calendar records in total"));
+    EXPECT_EQ(Child<QLabel>(Data(), "lblTaskCount")->text(), QStringLiteral("4 Task records in total"));
+    EXPECT_EQ(Child<QLabel>(Data(), "lblNoteCount")->text(), QStringLiteral("2 Note records in total"));
+
+    EXPECT_EQ(RowIds(TfmACTData::kAddr, true), (Ids{"c3", "c4"}));
+    EXPECT_EQ(RowIds(TfmACTData::kAddr), (Ids{"c3", "c4"}));
+    EXPECT_EQ(RowIds(TfmACTData::kDate, true), (Ids{"e2"}));
+    EXPECT_EQ(RowIds(TfmACTData::kTask, true), (Ids{"t2", "t3"}));
+    EXPECT_TRUE(RowIds(TfmACTData::kNote).empty());
+    for (const char* box : {"cbAddrAll", "cbDateAll", "cbTaskAll", "cbNoteAll", "cbCase"})
+        EXPECT_FALSE(Child<QCheckBox>(Data(), box)->isChecked()) << box;
+}
+
+TEST_F(ReviewPage, ControlsCarryTheirNamesAndTexts)
+{
+    ASSERT_TRUE(Load(CaseContacts(), kAllKinds));
+    const struct
+    {
+        const char* name;
+        const char* text;
+    } texts[] = {
+        {"cbAddrAll", "Load All Contacts Data"},
+        {"cbDateAll", "Load All Calendar Data"},
+        {"cbTaskAll", "Load All Todos and Opportunities Data"},
+        {"cbNoteAll", "Load All Notes Data"},
+        {"cbCase", "Case sensitive when checking duplicate items."},
+        {"btnOption", "&Options"},
+        {"btnRefresh", "&Refresh"},
+        {"btnSelAll", "Select All Dups"},
+        {"btnClear", "Clear Selection"},
+    };
+    for (const auto& t : texts) {
+        auto* button = Child<QAbstractButton>(Data(), t.name);
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(button->text(), QString::fromLatin1(t.text)) << t.name;
+    }
+    for (const char* name : {"tAddr", "tDate", "tTask", "tNote"})
+        EXPECT_NE(Data()->findChild<QWidget*>(QString::fromLatin1(name)), nullptr) << name;
+
+    const struct
+    {
+        TfmACTData::DataKind kind;
+        std::vector<std::pair<const char*, int>> columns;
+    } lists[] = {
+        {TfmACTData::kAddr,
+         {{"Display Name", 120}, {"Email", 120}, {"Primary Phone", 100}, {"Company", 100}, {"Title", 100}}},
+        {TfmACTData::kDate,
+         {{"Subject", 200}, {"Start Time", 80}, {"End Time", 80}, {"All Day Event", 100}, {"Location", 150}}},
+        {TfmACTData::kTask, {{"Subject", 200}, {"Importance", 80}, {"Due Date", 80}, {"Body", 240}}},
+        {TfmACTData::kNote, {{"Notes", 600}}},
+    };
+    for (const auto& list : lists) {
+        QTreeView* view = List(list.kind);
+        ASSERT_EQ(view->model()->columnCount(), static_cast<int>(list.columns.size()));
+        for (int c = 0; c < static_cast<int>(list.columns.size()); ++c) {
+            EXPECT_EQ(view->model()->headerData(c, Qt::Horizontal).toString(),
+                      QString::fromLatin1(list.columns[c].first));
+            EXPECT_EQ(view->header()->sectionSize(c), list.columns[c].second) << list.columns[c].first;
+        }
+    }
+    EXPECT_EQ(List(TfmACTData::kAddr)->selectionBehavior(), QAbstractItemView::SelectRows);
+    EXPECT_EQ(List(TfmACTData::kDate)->selectionBehavior(), QAbstractItemView::SelectRows);
+    EXPECT_EQ(List(TfmACTData::kAddr)->editTriggers(), QAbstractItemView::NoEditTriggers);
+    EXPECT_NE(List(TfmACTData::kNote)->editTriggers(), QAbstractItemView::NoEditTriggers);
+}
+
+TEST_F(ReviewPage, ColumnsShowTheRecordFields)
+{
+    TestData data;
+    ContactRecord contact = Contact("c1", "Ann Lee", "ann@example.com", "Acme");
+    std::snprintf(contact.BusinessPhone, sizeof contact.BusinessPhone, "555-0100");
+    std::snprintf(contact.BusinessPhoneExtension, sizeof contact.BusinessPhoneExtension, "42");
+    std::snprintf(contact.Title, sizeof contact.Title, "Buyer");
+    data.contacts = {contact};
+    data.events = {Event("e1", "Board", Ole(2008, 3, 5, 14, 7, 9), Ole(2008, 3, 5, 16, 30, 0), true, "Room 1"),
+                   Event("e2", "Empty", 0, 0.0005)};
+    data.tasks = {Task("t1", "High one", 0, Ole(2008, 3, 5)), Task("t2", "Normal one", 1, 0),
+                  Task("t3", "Low one", 2, Ole(2031, 1, 1)), Task("t4", "Odd one", 7, -3)};
+    data.notes = {Note("n1", "Line one\r\nLine two")};
+    ASSERT_TRUE(Load(data, kAllKinds));
+    for (const char* box : {"cbAddrAll", "cbDateAll", "cbTaskAll", "cbNoteAll"})
+        ClickBox(box);
+
+    const auto row = [this](TfmACTData::DataKind kind, int r) {
+        QStringList cells;
+        DupListModel* model = Model(kind);
+        for (int c = 0; c < model->columnCount(); ++c)
+            cells << model->data(model->index(r, c)).toString();
+        return cells.join(QLatin1Char('|'));
+    };
+    EXPECT_EQ(row(TfmACTData::kAddr, 0), QStringLiteral("Ann Lee|ann@example.com|555-0100|Acme|Buyer"));
+    EXPECT_EQ(row(TfmACTData::kDate, 0), QStringLiteral("Board|14:07:09|16:30:00|Yes|Room 1"));
+    EXPECT_EQ(row(TfmACTData::kDate, 1), QStringLiteral("Empty|N/A|N/A|No|"));
+    EXPECT_EQ(row(TfmACTData::kTask, 0), QStringLiteral("High one|High|03/05/2008|"));
+    EXPECT_EQ(row(TfmACTData::kTask, 1), QStringLiteral("Normal one|Normal|N/A|"));
+    EXPECT_EQ(row(TfmACTData::kTask, 2), QStringLiteral("Low one|Low||"));
+    EXPECT_EQ(row(TfmACTData::kTask, 3), QStringLiteral("Odd one|Normal|N/A|"));
+    EXPECT_EQ(row(TfmACTData::kNote, 0), QStringLiteral("Line one\r\nLine two"));
+}
+
+TEST_F(ReviewPage, RefreshTicksAnUntickedDuplicateAgain)
+{
+    ASSERT_TRUE(Load(CaseContacts(), KIND_ADDR));
+    QTreeView* list = List(TfmACTData::kAddr);
+    list->setFocus();
+    list->setCurrentIndex(Model(TfmACTData::kAddr)->index(0, 0));
+    QTest::keyClick(list, Qt::Key_Space);
+    ASSERT_EQ(RowIds(TfmACTData::kAddr, true), (Ids{"c4"}));
+
+    Click("btnRefresh", Data());
+    EXPECT_EQ(RowIds(TfmACTData::kAddr, true), (Ids{"c3", "c4"}));
+}
+
+TEST_F(ReviewPage, FullViewListsEveryRecordUntickedAndTheCaptionStillCountsDuplicates)
+{
+    ASSERT_TRUE(Load(CaseContacts(), KIND_ADDR));
+    ClickBox("cbAddrAll");
+    EXPECT_EQ(RowIds(TfmACTData::kAddr), (Ids{"c1", "c2", "c3", "c4", "c5"}));
+    EXPECT_TRUE(RowIds(TfmACTData::kAddr, true).empty());
+    EXPECT_EQ(TabText(TfmACTData::kAddr), QStringLiteral("Contacts (2 Dups)"));
+
+    ClickBox("cbAddrAll");
+    EXPECT_EQ(RowIds(TfmACTData::kAddr), (Ids{"c3", "c4"}));
+    EXPECT_EQ(RowIds(TfmACTData::kAddr, true), (Ids{"c3", "c4"}));
+}
+
+struct SelectAllCase
+{
+    const char* name;
+    bool fullView;
+    QMessageBox::StandardButton answer;
+    bool asked;
+    bool ticked;
+};
+
+class SelectAllTest : public PagesTest, public ::testing::WithParamInterface<SelectAllCase>
+{
+};
+
+TEST_P(SelectAllTest, AsksOnlyWhenAFullViewIsShownAndOnlyYesTicks)
+{
+    const SelectAllCase& c = GetParam();
+    ASSERT_TRUE(Load(CaseContacts(), KIND_ADDR | KIND_NOTE));
+    if (c.fullView)
+        ClickBox("cbAddrAll");
+    else
+        Click("btnClear", Data());
+    seams::ClearRecorded();
+    seams::QueueMessageAnswer(c.answer);
+
+    Click("btnSelAll", Data());
+    const auto& shown = seams::ShownMessages();
+    ASSERT_EQ(shown.size(), c.asked ? 1u : 0u);
+    if (c.asked) {
+        EXPECT_EQ(shown[0].caption, QStringLiteral("Confirmation"));
+        EXPECT_EQ(shown[0].text, QStringLiteral("You are selecting all Contacts, Calendar, Tasks or Notes information, "
+                                                "including non-duplicate records. Are you sure to continue?"));
+        EXPECT_EQ(shown[0].icon, QMessageBox::Question);
+        EXPECT_EQ(shown[0].buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    }
+    const Ids all = RowIds(TfmACTData::kAddr);
+    EXPECT_EQ(RowIds(TfmACTData::kAddr, true), c.ticked ? all : Ids{});
+    seams::ClearRecorded();
+}
+
+INSTANTIATE_TEST_SUITE_P(ReviewPage, SelectAllTest,
+                         ::testing::Values(SelectAllCase{"NoQuestionInDuplicateView", false, QMessageBox::No, false,
+                                                         true},
+                                           SelectAllCase{"FullViewYes", true, QMessageBox::Yes, true, true},
+                                           SelectAllCase{"FullViewNo", true, QMessageBox::No, true, false},
+                                           SelectAllCase{"FullViewCancel", true, QMessageBox::Cancel, true, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ReviewPage, SelectAndClearActOnTheShownKindsOnly)
+{
+    TestData data = CaseContacts();
+    data.notes = {Note("n1", "same"), Note("n2", "same"), Note("n3", "same")};
+    data.tasks = {Task("t1", "Call", 1, 0), Task("t2", "Call", 1, 0)};
+    ASSERT_TRUE(Load(data, KIND_NOTE));
+    auto* tabs = Child<QTabWidget>(Data(), "pData");
+    EXPECT_FALSE(tabs->isTabVisible(TfmACTData::kAddr));
+    EXPECT_FALSE(tabs->isTabVisible(TfmACTData::kTask));
+    EXPECT_TRUE(tabs->isTabVisible(TfmACTData::kNote));
+    EXPECT_EQ(tabs->currentIndex(), TfmACTData::kNote);
+
+    Click("btnClear", Data());
+    EXPECT_EQ(RowIds(TfmACTData::kNote), (Ids{"n2", "n3"}));
+    EXPECT_TRUE(RowIds(TfmACTData::kNote, true).empty());
+    Click("btnSelAll", Data());
+    EXPECT_EQ(RowIds(TfmACTData::kNote, true), (Ids{"n2", "n3"}));
+    EXPECT_EQ(Model(TfmACTData::kTask)->rowCount(), 0);
+    EXPECT_EQ(Model(TfmACTData::kAddr)->rowCount(), 0);
+
+    // A kind that is not shown keeps its list and records as they are when the page is left.
+    Click("btnClear", Data());
+    Click("btnNext");
+    ASSERT_EQ(main->GetCurrentPage(), 2);
+    EXPECT_EQ(ListedIds(TfmACTData::kNote), (Ids{"n2", "n3"}));
+    EXPECT_TRUE(ListedIds(TfmACTData::kTask).empty());
+    QTRY_VERIFY_WITH_TIMEOUT(!Clean()->IsRunning(), 10000);
+    EXPECT_EQ(Clean()->GetNoteDeleted(), 0);
+}
+
+TEST_F(ReviewPage, CaseBoxWritesTheSettingAndRegroups)
+{
+    ASSERT_TRUE(Load(CaseContacts(), KIND_ADDR));
+    ASSERT_FALSE(AppSettings.CaseSensitive);
+    EXPECT_EQ(RowIds(TfmACTData::kAddr), (Ids{"c3", "c4"}));
+
+    ClickBox("cbCase");
+    EXPECT_TRUE(AppSettings.CaseSensitive);
+    EXPECT_EQ(RowIds(TfmACTData::kAddr), (Ids{"c4"}));
+    EXPECT_EQ(TabText(TfmACTData::kAddr), QStringLiteral("Contacts (1 Dup)"));
+
+    ClickBox("cbCase");
+    EXPECT_FALSE(AppSettings.CaseSensitive);
+    EXPECT_EQ(RowIds(TfmACTData::kAddr, true), (Ids{"c3", "c4"}));
+}
+
+TEST_F(ReviewPage, CaseBoxIsNotLoadedFromTheSettingAndAClickLeavesItOn)
+{
+    std::filesystem::create_directories(home.dataFolder());
+    std::ofstream(home.dataFolder() + "corvane.ini") << "[Velloran]\nCaseSensitive=1\n";
+    ASSERT_TRUE(Load(CaseContacts(), KIND_ADDR));
+    ASSERT_TRUE(AppSettings.CaseSensitive);
+    auto* box = Child<QCheckBox>(Data(), "cbCase");
+    EXPECT_FALSE(box->isChecked());
+    EXPECT_EQ(RowIds(TfmACTData::kAddr), (Ids{"c4"}));
+
+    ClickBox("cbCase");
+    EXPECT_TRUE(box->isChecked());
+    EXPECT_TRUE(AppSettings.CaseSensitive);
+    EXPECT_EQ(RowIds(TfmACTData::kAddr), (Ids{"c4"}));
+}
+
+// Answers the rules dialog: switches the contacts' e-mail rule to `emailRule` and presses OK, or cancels.
+int g_emailRule = -1;
+int AnswerRules(QWidget* dialog)
+{
+    EXPECT_NE(qobject_cast<TfmDupOption*>(dialog), nullptr);
+    if (g_emailRule < 0)
+        return QDialog::Rejected;
+    auto* box = dialog->findChild<QCheckBox*>(QStringLiteral("cbAddrEmail"));
+    EXPECT_NE(box, nullptr);
+    if (box)
+        box->setChecked(g_emailRule != 0);
+    QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("btnOK")), Qt::LeftButton);
+    return QDialog::Accepted;
+}
+
+TEST_F(ReviewPage, RulesDialogRegroupsOnOkOnly)
+{
+    TestData data;
+    data.contacts = {Contact("c1", "Ann Lee", "ann@example.com"), Contact("c2", "Ann Lee", "other@example.com")};
+    ASSERT_TRUE(Load(data, KIND_ADDR));
+    ASSERT_TRUE(RowIds(TfmACTData::kAddr).empty());
+    seams::SetDialogHandler(AnswerRules);
+
+    g_emailRule = -1;
+    AppSettings.AddrEmail = false; // what a cancelled dialog must not act on
+    Click("btnOption", Data());
+    EXPECT_TRUE(RowIds(TfmACTData::kAddr).empty());
+
+    g_emailRule = 0;
+    Click("btnOption", Data());
+    EXPECT_FALSE(AppSettings.AddrEmail);
+    EXPECT_EQ(RowIds(TfmACTData::kAddr, true), (Ids{"c2"}));
+    EXPECT_EQ(TabText(TfmACTData::kAddr), QStringLiteral("Contacts (1 Dup)"));
+
+    // Nothing of the dialog stays behind.
+    EXPECT_EQ(Data()->findChild<TfmDupOption*>(), nullptr);
+}
+
+TEST_F(ReviewPage, LeavingWritesTheTicksIntoRecordsAndTheDeletionList)
+{
+    ASSERT_TRUE(Load(CaseContacts(), KIND_ADDR | KIND_NOTE));
+    // Duplicate view: untick c3.
+    SetTick(TfmACTData::kAddr, 0, false);
+    Data()->Exchange(true);
+    EXPECT_EQ(ListedIds(TfmACTData::kAddr), (Ids{"c3", "c4"}));
+    const auto flagsOf = [this](int row) {
+        return static_cast<ContactRecord*>(Model(TfmACTData::kAddr)->RecordAt(row))->DupFlags;
+    };
+    EXPECT_FALSE(flagsOf(0) & DUP_SELECTED);
+    EXPECT_TRUE(flagsOf(1) & DUP_SELECTED);
+
+    // Full view: tick c1 (no duplicate) and c4 again; c4 is listed once only.
+    ClickBox("cbAddrAll");
+    SetTick(TfmACTData::kAddr, 0, true);
+    SetTick(TfmACTData::kAddr, 3, true);
+    Data()->Exchange(true);
+    EXPECT_EQ(ListedIds(TfmACTData::kAddr), (Ids{"c3", "c4", "c1"}));
+    EXPECT_TRUE(flagsOf(0) & DUP_SELECTED);
+    EXPECT_FALSE(flagsOf(1) & DUP_SELECTED);
+    EXPECT_FALSE(flagsOf(2) & DUP_SELECTED);
+    EXPECT_TRUE(flagsOf(3) & DUP_SELECTED);
+
+    // The next grouping pass drops what the page appended.
+    Click("btnRefresh", Data());
+    EXPECT_EQ(ListedIds(TfmACTData::kAddr), (Ids{"c3", "c4"}));
+}
+
+TEST_F(ReviewPage, DoubleClickOpensTheSelectedRecordInItsViewer)
+{
+    TestData data;
+    data.notes = {Note("n1", "same"), Note("n2", "same"), Note("n3", "same")};
+    ASSERT_TRUE(Load(data, KIND_NOTE));
+    static QString shownName;
+    static void* shownRecord = nullptr;
+    seams::SetDialogHandler([](QWidget* dialog) {
+        shownName = dialog->objectName();
+        shownRecord = dialog->property("record").value<void*>();
+        return int(QDialog::Rejected);
+    });
+    QTreeView* list = List(TfmACTData::kNote);
+    const QModelIndex second = Model(TfmACTData::kNote)->index(1, 0);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(second).center());
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(second).center());
+    EXPECT_EQ(shownName, QStringLiteral("fmACTNoteDetail"));
+    EXPECT_EQ(shownRecord, Model(TfmACTData::kNote)->RecordAt(1));
+
+    // Without a selection nothing opens.
+    shownName.clear();
+    list->clearSelection();
+    Data()->lvNoteDblClick();
+    EXPECT_TRUE(shownName.isEmpty());
+}
+
+TEST_F(ReviewPage, LeavingBackwardsDropsTheRowsBeforeTheNextLoadFreesTheRecords)
+{
+    ASSERT_TRUE(Load(CaseContacts(), KIND_ADDR));
+    ASSERT_EQ(Model(TfmACTData::kAddr)->rowCount(), 2);
+    Click("btnPrev");
+    ASSERT_EQ(main->GetCurrentPage(), 0);
+    EXPECT_EQ(Model(TfmACTData::kAddr)->rowCount(), 0);
+
+    Click("btnNext");
+    ASSERT_EQ(main->GetCurrentPage(), 1);
+    EXPECT_EQ(RowIds(TfmACTData::kAddr, true), (Ids{"c3", "c4"}));
+}
+
+} // namespace
+} // namespace pagetest
