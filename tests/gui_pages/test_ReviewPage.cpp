@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyleOptionViewItem>
 #include <QTabWidget>
 #include <QTest>
 #include <QTreeView>
@@ -19,6 +20,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 
 namespace pagetest {
 namespace {
@@ -45,6 +47,11 @@ struct CaptionCase
     const char* caption;
     const char* countLabel;
 };
+
+void PrintTo(const CaptionCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class CaptionTest : public PagesTest, public ::testing::WithParamInterface<CaptionCase>
 {
@@ -168,7 +175,7 @@ TEST_F(ReviewPage, ColumnsShowTheRecordFields)
                    Event("e2", "Empty", 0, 0.0005)};
     data.tasks = {Task("t1", "High one", 0, Ole(2008, 3, 5)), Task("t2", "Normal one", 1, 0),
                   Task("t3", "Low one", 2, Ole(2031, 1, 1)), Task("t4", "Odd one", 7, -3)};
-    data.notes = {Note("n1", "Line one\r\nLine two")};
+    data.notes = {Note("n1", "Line one\r\nLine two"), Note("n2", "One line")};
     ASSERT_TRUE(Load(data, kAllKinds));
     for (const char* box : {"cbAddrAll", "cbDateAll", "cbTaskAll", "cbNoteAll"})
         ClickBox(box);
@@ -188,6 +195,15 @@ TEST_F(ReviewPage, ColumnsShowTheRecordFields)
     EXPECT_EQ(row(TfmACTData::kTask, 2), QStringLiteral("Low one|Low||"));
     EXPECT_EQ(row(TfmACTData::kTask, 3), QStringLiteral("Odd one|Normal|N/A|"));
     EXPECT_EQ(row(TfmACTData::kNote, 0), QStringLiteral("Line one\r\nLine two"));
+
+    // A text with line breaks is still drawn on one line, so rows never grow or overlap.
+    QTreeView* notes = List(TfmACTData::kNote);
+    QStyleOptionViewItem option;
+    option.initFrom(notes);
+    const auto height = [&](int r) {
+        return notes->itemDelegate()->sizeHint(option, Model(TfmACTData::kNote)->index(r, 0)).height();
+    };
+    EXPECT_EQ(height(0), height(1));
 }
 
 TEST_F(ReviewPage, RefreshTicksAnUntickedDuplicateAgain)
@@ -224,6 +240,11 @@ struct SelectAllCase
     bool asked;
     bool ticked;
 };
+
+void PrintTo(const SelectAllCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class SelectAllTest : public PagesTest, public ::testing::WithParamInterface<SelectAllCase>
 {

@@ -83,6 +83,8 @@ TfmACTClean::TfmACTClean(TfmMain* mainWindow, QWidget* parent) : QWidget(parent)
     memLog->setLineWrapMode(QPlainTextEdit::NoWrap);
     memLog->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memLog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Tab stops every eight characters, as in a plain edit control.
+    memLog->setTabStopDistance(8 * memLog->fontMetrics().horizontalAdvance(QLatin1Char(' ')));
     layout->addWidget(memLog, 1);
 
     pbDel = new QProgressBar(this);

@@ -22,12 +22,14 @@
 #include <QHideEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <functional>
 #include <iterator>
-#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -127,6 +129,30 @@ QPushButton* MakeButton(const char* name, const char* caption, QWidget* parent)
     return button;
 }
 
+// Each item takes one line, as in a report list: a line break inside a text is drawn as a blank, so that
+// the rows stay one line high and never overlap.
+class SingleLineDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        // The base class has turned each line feed into a line separator by now.
+        QString& text = option->text;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const QChar c = text.at(i);
+            if (c != QLatin1Char('\r') && c != QLatin1Char('\n') && c != QChar::LineSeparator)
+                continue;
+            const bool pair = c == QLatin1Char('\r') && i + 1 < text.size() &&
+                              (text.at(i + 1) == QLatin1Char('\n') || text.at(i + 1) == QChar::LineSeparator);
+            text.replace(i, pair ? 2 : 1, QLatin1Char(' '));
+        }
+    }
+};
+
 template <class Util> auto* ManagerOf(Util* util)
 {
     return util ? util->GetManager() : nullptr;
@@ -169,6 +195,7 @@ TfmACTData::TfmACTData(TfmMain* mainWindow, QWidget* parent) : QWidget(parent), 
         kind.list->setEditTriggers(info.captionEditable
                                        ? QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed
                                        : QAbstractItemView::NoEditTriggers);
+        kind.list->setItemDelegate(new SingleLineDelegate(kind.list));
         kind.list->setModel(kind.model);
         kind.list->header()->setStretchLastSection(false);
         kind.list->header()->setSectionsMovable(false);
@@ -341,12 +368,13 @@ template <class Record> void TfmACTData::CommitKind(DataKind kind, CxList* dupLi
 {
     if (!dupList)
         return;
-    // What the list holds already, so that a ticked record is appended at most once without searching
-    // the list for each of them.
-    std::unordered_set<void*> listed;
+    // What the list held before, sorted, so that each ticked record is looked up without walking the
+    // list. No record has two rows, so what is appended here need not be looked up again.
+    std::vector<void*> listed;
     listed.reserve(dupList->GetCount());
     for (void* record = dupList->GetFirst(); record; record = dupList->GetNext())
-        listed.insert(record);
+        listed.push_back(record);
+    std::sort(listed.begin(), listed.end(), std::less<void*>());
 
     const DupListModel* model = m_kinds[kind].model;
     const int rows = model->RecordCount();
@@ -356,7 +384,7 @@ template <class Record> void TfmACTData::CommitKind(DataKind kind, CxList* dupLi
             continue;
         if (model->IsChecked(row)) {
             record->DupFlags |= DUP_SELECTED;
-            if (listed.insert(record).second)
+            if (!std::binary_search(listed.begin(), listed.end(), static_cast<void*>(record), std::less<void*>()))
                 dupList->Add(record);
         } else {
             record->DupFlags &= ~DUP_SELECTED;
