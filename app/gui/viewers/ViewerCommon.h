@@ -11,7 +11,6 @@
 
 #include <cstddef>
 #include <initializer_list>
-#include <utility>
 #include <vector>
 
 class QCheckBox;
