@@ -131,11 +131,13 @@ bool FindDuplicatesPairwise(CommEntryMgr<CommEntry<Record>>* manager, CxList* du
 // one walk that files each record under the first earlier record it equals, found among the records
 // with the same hash, and a second walk over the groups.
 template <class Record>
-bool FindDuplicates(CommEntryMgr<CommEntry<Record>>* manager, CxList* dupList)
+bool FindDuplicates(CommEntryMgr<CommEntry<Record>>* manager, CxList* dupList, std::vector<Record*>* kept)
 {
     if (!manager || !dupList)
         return false;
     dupList->RemoveAll(false);
+    if (kept)
+        kept->clear();
 
     std::vector<Record*> records;
     records.reserve(manager->GetEntryCount());
@@ -196,6 +198,8 @@ bool FindDuplicates(CommEntryMgr<CommEntry<Record>>* manager, CxList* dupList)
         for (std::uint32_t i = group.headDup; i != kNone; i = nextDup[i]) {
             records[i]->DupFlags |= DUP_GROUPED;
             dupList->Add(records[i]);
+            if (kept)
+                kept->push_back(records[group.first]);
         }
     }
     return true;
@@ -208,7 +212,7 @@ bool FindDuplicates(CommEntryMgr<CommEntry<Record>>* manager, CxList* dupList)
     template void SeekRecord<Record>(CommEntryMgr<CommEntry<Record>>*, Record*);                                   \
     template bool CollectDuplicatesOf<Record>(CommEntryMgr<CommEntry<Record>>*, CxList*, Record*);                 \
     template bool FindDuplicatesPairwise<Record>(CommEntryMgr<CommEntry<Record>>*, CxList*);                       \
-    template bool FindDuplicates<Record>(CommEntryMgr<CommEntry<Record>>*, CxList*);
+    template bool FindDuplicates<Record>(CommEntryMgr<CommEntry<Record>>*, CxList*, std::vector<Record*>*);
 
 VELLORAN_INSTANTIATE_GROUPING(ContactRecord)
 VELLORAN_INSTANTIATE_GROUPING(CalendarRecord)

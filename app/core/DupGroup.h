@@ -4,6 +4,8 @@
 #include "core/CommMgr.h"
 #include "misc/CxList.h"
 
+#include <vector>
+
 // The grouping pass: in each kind, the first record of every set of equal records stays, and every later
 // equal record is flagged DUP_GROUPED and listed in the kind's deletion list, in load order, group by
 // group in the order of each group's first record. It works on the kind's manager (the records in load
@@ -19,8 +21,10 @@ template <class Record>
 void SeekRecord(CommEntryMgr<CommEntry<Record>>* manager, Record* record);
 
 // Regroups the kind in time linear in the number of records. False when the manager or list is missing.
+// When `kept` is given it receives, for each listed duplicate in list order, the record that stays.
 template <class Record>
-bool FindDuplicates(CommEntryMgr<CommEntry<Record>>* manager, CxList* dupList);
+bool FindDuplicates(CommEntryMgr<CommEntry<Record>>* manager, CxList* dupList,
+                    std::vector<Record*>* kept = nullptr);
 
 // Flags and lists every later record equal to `record`. False for a null record or one already flagged.
 template <class Record>

@@ -37,6 +37,28 @@ std::uint64_t decode64(const unsigned char* in)
     return value;
 }
 
+// An object is used by one thread at a time, so the stream needs no lock of its own per value; the data
+// files are read and written a few bytes at a time, where the lock would cost more than the copy.
+std::size_t readStream(void* target, std::size_t count, std::FILE* file)
+{
+#ifdef __GLIBC__
+    return fread_unlocked(target, 1, count, file);
+#else
+    return std::fread(target, 1, count, file);
+#endif
+}
+
+std::size_t writeStream(const void* source, std::size_t count, std::FILE* file)
+{
+#ifdef __GLIBC__
+    return fwrite_unlocked(source, 1, count, file);
+#else
+    return std::fwrite(source, 1, count, file);
+#endif
+}
+
+constexpr std::size_t kBufferSize = 64 * 1024;
+
 } // namespace
 
 CxFile::CxFile() = default;
@@ -53,6 +75,8 @@ bool CxFile::Open(const char* path, const char* mode)
     // Reopening must not leak the stream that was open before.
     Close();
     m_pFile = std::fopen(path, mode);
+    if (m_pFile)
+        std::setvbuf(m_pFile, nullptr, _IOFBF, kBufferSize);
     return m_pFile != nullptr;
 }
 
@@ -68,12 +92,12 @@ bool CxFile::Close()
 
 bool CxFile::readBytes(void* target, std::size_t count)
 {
-    return std::fread(target, 1, count, m_pFile) == count;
+    return readStream(target, count, m_pFile) == count;
 }
 
 bool CxFile::writeBytes(const void* source, std::size_t count)
 {
-    return std::fwrite(source, 1, count, m_pFile) == count;
+    return writeStream(source, count, m_pFile) == count;
 }
 
 bool CxFile::ReadString(char* buffer, std::size_t capacity, std::int32_t* length)

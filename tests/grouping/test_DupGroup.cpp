@@ -43,6 +43,18 @@ TEST_F(GroupTest, AllEqualKeepsTheFirst)
     EXPECT_EQ(c->DupFlags & DUP_GROUPED, DUP_GROUPED);
 }
 
+TEST_F(GroupTest, ReportsTheRecordThatStaysForEachDuplicate)
+{
+    NoteRecord* a = note("x");
+    NoteRecord* b = note("y");
+    NoteRecord* c = note("X");
+    NoteRecord* d = note("y");
+    std::vector<NoteRecord*> kept{a};
+    ASSERT_TRUE(FindDuplicates(&notes.manager, &dupList, &kept));
+    EXPECT_EQ(listed<NoteRecord>(dupList), (std::vector<NoteRecord*>{c, d}));
+    EXPECT_EQ(kept, (std::vector<NoteRecord*>{a, b}));
+}
+
 TEST_F(GroupTest, OnlyTheLaterEqualRecordIsListed)
 {
     note("a");

@@ -1,0 +1,183 @@
+#include "ACT/CxACTBaseUtil.h"
+
+#include "ACT/CxACTParamParser.h"
+#include "misc/CxDebugUtil.h"
+#include "misc/CxIniUtil.h"
+#include "platform/Platform.h"
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+const char* kRunStateSection = "Status";
+const char* kErrorSection = "Error";
+
+void SetText(char* field, std::size_t capacity, const char* text)
+{
+    ACTCopyText(field, capacity, text);
+}
+
+} // namespace
+
+CxACTBaseUtil::CxACTBaseUtil(const ACTKindInfo& kind)
+    : ChangesPending(true), m_bHasError(false), PadName{}, UserName{}, Password{}, WorkFolder{}, DataFileName{},
+      ParamFileName{}, ErrorFileName{}, StatusFileName{}, ErrorText{}, DebugFolder{}, ReservedText{}, LogLevel(3),
+      DebugEnabled(false), RunMode(0), m_kind(kind), m_szHelperName{}
+{
+    SetText(DebugFolder, sizeof(DebugFolder), "appdebug.log");
+    SetText(m_szHelperName, sizeof(m_szHelperName), kind.helperName);
+    SetDataFileName(kind.dataFile);
+    SetErrorFileName(kind.errorFile);
+    SetStatusFileName(kind.statusFile);
+    SetParamFileName(kind.paramFile);
+    std::string programFolder;
+    if (platform::programFolder(programFolder))
+        SetWorkFolder(programFolder.c_str());
+}
+
+CxACTBaseUtil::~CxACTBaseUtil()
+{
+    RequestHelperStop();
+    CxACTBaseUtil::Clear();
+}
+
+bool CxACTBaseUtil::Load()
+{
+    return true;
+}
+
+bool CxACTBaseUtil::Clear()
+{
+    platform::removeFile(std::string(WorkFolder) + StatusFileName);
+    platform::removeFile(std::string(WorkFolder) + ErrorFileName);
+    return true;
+}
+
+bool CxACTBaseUtil::Submit()
+{
+    return false;
+}
+
+void CxACTBaseUtil::SetPadName(const char* text)
+{
+    SetText(PadName, sizeof(PadName), text);
+}
+
+void CxACTBaseUtil::SetUserName(const char* text)
+{
+    SetText(UserName, sizeof(UserName), text);
+}
+
+void CxACTBaseUtil::SetPassword(const char* text)
+{
+    SetText(Password, sizeof(Password), text);
+}
+
+void CxACTBaseUtil::SetWorkFolder(const char* text)
+{
+    SetText(WorkFolder, sizeof(WorkFolder), text);
+}
+
+void CxACTBaseUtil::SetDataFileName(const char* text)
+{
+    SetText(DataFileName, sizeof(DataFileName), text);
+}
+
+void CxACTBaseUtil::SetParamFileName(const char* text)
+{
+    SetText(ParamFileName, sizeof(ParamFileName), text);
+}
+
+void CxACTBaseUtil::SetErrorFileName(const char* text)
+{
+    SetText(ErrorFileName, sizeof(ErrorFileName), text);
+}
+
+void CxACTBaseUtil::SetStatusFileName(const char* text)
+{
+    SetText(StatusFileName, sizeof(StatusFileName), text);
+}
+
+void CxACTBaseUtil::SetDebugFolder(const char* text)
+{
+    SetText(DebugFolder, sizeof(DebugFolder), text);
+}
+
+void CxACTBaseUtil::SetHelperName(const char* name)
+{
+    SetText(m_szHelperName, sizeof(m_szHelperName), name);
+}
+
+void CxACTBaseUtil::ClearError()
+{
+    m_bHasError = false;
+    ErrorText[0] = '\0';
+}
+
+void CxACTBaseUtil::ReadErrorFile()
+{
+    CxIniUtil errorFile(WorkFolder, ErrorFileName);
+    const std::int32_t count = errorFile.ReadInt(kErrorSection, "Error.Count", 0);
+    if (count <= 0) {
+        ClearError();
+        return;
+    }
+    char key[32];
+    std::snprintf(key, sizeof(key), "Error.%d", count);
+    errorFile.ReadString(kErrorSection, key, ErrorText, sizeof(ErrorText), "");
+    m_bHasError = true;
+}
+
+void CxACTBaseUtil::RequestHelperStop()
+{
+    CxIniUtil runState(WorkFolder, m_kind.runStateFile);
+    if (runState.ReadInt(kRunStateSection, "Running", 0) != 0)
+        runState.WriteString(kRunStateSection, "Stop", "1");
+}
+
+void CxACTBaseUtil::SetKindParams(CxACTParamParser&) {}
+
+std::string CxACTBaseUtil::DataFilePath(const char* fileName) const
+{
+    return ACTJoinPath(WorkFolder, fileName && *fileName ? fileName : DataFileName);
+}
+
+void CxACTBaseUtil::RunHelper()
+{
+    char number[16];
+    CxACTParamParser parser;
+    parser.SetParam(PARAM_PAD_NAME, PARAM_TYPE_TEXT, PadName);
+    parser.SetParam(PARAM_USER_NAME, PARAM_TYPE_TEXT, UserName);
+    parser.SetParam(PARAM_PASSWORD, PARAM_TYPE_TEXT, Password);
+    parser.SetParam(PARAM_DATA_FILE, PARAM_TYPE_TEXT, DataFileName);
+    parser.SetParam(PARAM_WORK_FOLDER, PARAM_TYPE_TEXT, WorkFolder);
+    std::snprintf(number, sizeof(number), "%d", RunMode);
+    parser.SetParam(PARAM_RUN_MODE, PARAM_TYPE_TEXT, number);
+    parser.SetParam(PARAM_ERROR_FILE, PARAM_TYPE_TEXT, ErrorFileName);
+    parser.SetParam(PARAM_STATUS_FILE, PARAM_TYPE_TEXT, StatusFileName);
+    SetKindParams(parser);
+    parser.SetParam(PARAM_DEBUG_FOLDER, PARAM_TYPE_TEXT, DebugFolder);
+    parser.SetParam(PARAM_RESERVED, PARAM_TYPE_TEXT, ReservedText);
+    std::snprintf(number, sizeof(number), "%d", LogLevel);
+    parser.SetParam(PARAM_LOG_LEVEL, PARAM_TYPE_TEXT, number);
+    parser.SetParam(PARAM_DEBUG_ENABLED, PARAM_TYPE_TEXT, DebugEnabled ? "1" : "0");
+
+    // Without its parameters a helper could only act on an older parameter file left in place, with
+    // another run mode; it is not started.
+    const std::string paramPath = ACTJoinPath(WorkFolder, ParamFileName);
+    if (!parser.WriteParamFile(paramPath.c_str())) {
+        DEBUG_LOG(0, "Failed to write the parameter file: %s", paramPath.c_str());
+        ClearError();
+        return;
+    }
+
+    ClearError();
+    CxACTDataReader& runner = GetHelperRunner(m_kind.kind);
+    runner.SetFolder(WorkFolder);
+    runner.SetProgram((std::string(m_szHelperName) + platform::kExecutableSuffix).c_str());
+    runner.SetParamFile(ParamFileName);
+    runner.SetDataFile(DataFileName);
+    runner.Run();
+    ReadErrorFile();
+}

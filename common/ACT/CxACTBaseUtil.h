@@ -1,0 +1,111 @@
+#pragma once
+
+#include "ACT/CxACTCommon.h"
+
+#include <cstdint>
+#include <string>
+
+class CxACTParamParser;
+
+// The fixed names of one record kind. The helper's name carries no executable suffix; the platform's
+// is added when it is started.
+struct ACTKindInfo
+{
+    ACTKind kind;
+    const char* helperName;
+    const char* dataFile;
+    const char* errorFile;
+    const char* statusFile;
+    const char* paramFile;
+    const char* runStateFile;
+};
+
+// Everything a helper run of one kind needs: login, exchange file names, debug settings. Runs the
+// kind's helper through the parameter file and the kind's runner, and reads what the helper reports in
+// the error file.
+class CxACTBaseUtil
+{
+public:
+    virtual ~CxACTBaseUtil();
+    CxACTBaseUtil(const CxACTBaseUtil&) = delete;
+    CxACTBaseUtil& operator=(const CxACTBaseUtil&) = delete;
+
+    virtual bool Load();
+    // Deletes the progress file and the error file.
+    virtual bool Clear();
+    virtual bool Submit();
+
+    // A missing or empty text empties the field; a longer text is cut to 255 characters.
+    void SetPadName(const char* text);
+    void SetUserName(const char* text);
+    void SetPassword(const char* text);
+    // Ends in the separator.
+    void SetWorkFolder(const char* text);
+    void SetDataFileName(const char* text);
+    void SetParamFileName(const char* text);
+    void SetErrorFileName(const char* text);
+    void SetStatusFileName(const char* text);
+    void SetDebugFolder(const char* text);
+    void SetLogLevel(std::int32_t level) { LogLevel = level; }
+    void SetDebugEnabled(bool enabled) { DebugEnabled = enabled; }
+
+    // For tests: runs this executable of the program folder instead of the kind's helper.
+    void SetHelperName(const char* name);
+
+    void ClearError();
+    // Takes the last error the helper reported in the error file.
+    void ReadErrorFile();
+    // Asks a helper that is still running (its run-state file says so) to stop.
+    void RequestHelperStop();
+    // One run of the kind's helper in RunMode.
+    void RunHelper();
+
+    ACTKind GetKind() const { return m_kind.kind; }
+    const char* GetHelperName() const { return m_szHelperName; }
+    bool HasChangesPending() const { return ChangesPending; }
+    bool HasError() const { return m_bHasError; }
+    const char* GetErrorText() const { return ErrorText; }
+    const char* GetPadName() const { return PadName; }
+    const char* GetUserName() const { return UserName; }
+    const char* GetPassword() const { return Password; }
+    const char* GetWorkFolder() const { return WorkFolder; }
+    const char* GetDataFileName() const { return DataFileName; }
+    const char* GetParamFileName() const { return ParamFileName; }
+    const char* GetErrorFileName() const { return ErrorFileName; }
+    const char* GetStatusFileName() const { return StatusFileName; }
+    const char* GetRunStateFileName() const { return m_kind.runStateFile; }
+    const char* GetDebugFolder() const { return DebugFolder; }
+    std::int32_t GetLogLevel() const { return LogLevel; }
+    bool IsDebugEnabled() const { return DebugEnabled; }
+    std::int32_t GetRunMode() const { return RunMode; }
+
+protected:
+    explicit CxACTBaseUtil(const ACTKindInfo& kind);
+
+    // Entries of the kind's own that follow the progress file name in the parameter file.
+    virtual void SetKindParams(CxACTParamParser& parser);
+
+    // The work folder joined by a separator with a file name; a missing or empty name means DataFileName.
+    std::string DataFilePath(const char* fileName) const;
+
+    bool ChangesPending;
+    bool m_bHasError;
+    char PadName[256];
+    char UserName[256];
+    char Password[256];
+    char WorkFolder[256];
+    char DataFileName[256];
+    char ParamFileName[256];
+    char ErrorFileName[256];
+    char StatusFileName[256];
+    char ErrorText[1024];
+    char DebugFolder[256];
+    char ReservedText[256];
+    std::int32_t LogLevel;
+    bool DebugEnabled;
+    std::int32_t RunMode;
+
+private:
+    const ACTKindInfo& m_kind;
+    char m_szHelperName[256];
+};

@@ -1,0 +1,145 @@
+#include "ACT/CxACTCommon.h"
+
+#include "misc/CxDebugUtil.h"
+#include "platform/Platform.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+void ACTCopyText(char* target, std::size_t capacity, const char* text)
+{
+    if (!target || capacity == 0)
+        return;
+    const std::size_t length = text ? ::strnlen(text, capacity - 1) : 0;
+    if (length > 0)
+        std::memcpy(target, text, length);
+    target[length] = '\0';
+}
+
+std::string ACTJoinPath(const char* folder, const char* fileName)
+{
+    std::string path = folder ? folder : "";
+    path += platform::kPathSeparator;
+    path += fileName ? fileName : "";
+    return path;
+}
+
+CxACTDataReader::CxACTDataReader()
+    : ProgramName{}, Folder{}, ParamFileName{}, DataFileName{}, WaitTimeout(kDefaultWaitTimeout)
+{
+}
+
+CxACTDataReader::~CxACTDataReader()
+{
+    ReleaseHandles();
+    DeleteExchangeFiles();
+}
+
+void CxACTDataReader::SetProgram(const char* text)
+{
+    if (text)
+        ACTCopyText(ProgramName, sizeof(ProgramName), text);
+}
+
+void CxACTDataReader::SetFolder(const char* text)
+{
+    if (text)
+        ACTCopyText(Folder, sizeof(Folder), text);
+}
+
+void CxACTDataReader::SetParamFile(const char* text)
+{
+    if (text)
+        ACTCopyText(ParamFileName, sizeof(ParamFileName), text);
+}
+
+void CxACTDataReader::SetDataFile(const char* text)
+{
+    if (text)
+        ACTCopyText(DataFileName, sizeof(DataFileName), text);
+}
+
+int CxACTDataReader::Run()
+{
+    ReleaseHandles();
+    return Execute();
+}
+
+int CxACTDataReader::Execute()
+{
+    // The helper gets the program folder as its current directory; ours stays as it is, since other
+    // threads depend on it.
+    const std::string original = platform::currentDirectory();
+    DEBUG_LOG(2, "Original current directory: %s", original.c_str());
+
+    std::string programFolder;
+    platform::programFolder(programFolder);
+    DEBUG_LOG(2, "Set current directory: %s", programFolder.c_str());
+
+    char commandLine[1024];
+    std::snprintf(commandLine, sizeof(commandLine), "\"%s\" \"%s%s\"", ProgramName, Folder, ParamFileName);
+    DEBUG_LOG(2, "Executing command: %s", commandLine);
+
+    const std::vector<std::string> args{ProgramName, std::string(Folder) + ParamFileName};
+    const int startError = programFolder.empty()
+                               ? ENOENT
+                               : platform::startProcess(programFolder + ProgramName, args, programFolder, m_process);
+    if (startError != 0) {
+        DEBUG_LOG(0, "CreateProcess Error: %s", platform::systemErrorText(startError).c_str());
+        return 0;
+    }
+
+    DEBUG_LOG(2, "Command executed successfully.");
+    int waitError = 0;
+    switch (platform::waitProcess(m_process, WaitTimeout, &waitError)) {
+    case platform::WaitResult::Exited:
+        DEBUG_LOG(2, "Helper utility program exited successfully.");
+        break;
+    case platform::WaitResult::TimedOut:
+        DEBUG_LOG(2, "The helper utility program has no response. Got timeout event.");
+        break;
+    case platform::WaitResult::Failed:
+        DEBUG_LOG(0, "Got unexpected error, return code=%d", waitError);
+        break;
+    }
+    ReleaseHandles();
+    return 0;
+}
+
+void CxACTDataReader::ReleaseHandles()
+{
+    platform::releaseProcess(m_process);
+}
+
+void CxACTDataReader::DeleteExchangeFiles()
+{
+    if (ParamFileName[0])
+        platform::removeFile(ACTJoinPath(Folder, ParamFileName));
+    if (DataFileName[0])
+        platform::removeFile(ACTJoinPath(Folder, DataFileName));
+}
+
+CxACTDataReader& GetHelperRunner(ACTKind kind)
+{
+    switch (kind) {
+    case ACTKind::Addr: {
+        static CxACTDataReader runner;
+        return runner;
+    }
+    case ACTKind::Date: {
+        static CxACTDataReader runner;
+        return runner;
+    }
+    case ACTKind::Task: {
+        static CxACTDataReader runner;
+        return runner;
+    }
+    case ACTKind::Note:
+        break;
+    }
+    static CxACTDataReader noteRunner;
+    return noteRunner;
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "platform/Process.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// The record kinds, in the order in which every loop of the program visits them.
+enum class ACTKind
+{
+    Addr,
+    Date,
+    Task,
+    Note,
+};
+
+// Copies at most capacity - 1 characters of a text and terminates it; a null text gives an empty one.
+void ACTCopyText(char* target, std::size_t capacity, const char* text);
+
+// A folder joined by a separator with a file name ("%s\\%s" where the separator is a backslash).
+std::string ACTJoinPath(const char* folder, const char* fileName);
+
+// Runs one helper program and waits for it. One runner per kind lives for the whole process (see
+// GetHelperRunner); its destructor removes the parameter file and the data file of the kind's last run,
+// which hold the password and the CRM's records.
+class CxACTDataReader
+{
+public:
+    static constexpr std::uint32_t kDefaultWaitTimeout = 1800000;
+
+    CxACTDataReader();
+    virtual ~CxACTDataReader();
+    CxACTDataReader(const CxACTDataReader&) = delete;
+    CxACTDataReader& operator=(const CxACTDataReader&) = delete;
+
+    // A null text leaves the field as it was; a longer text is cut to 259 characters.
+    void SetProgram(const char* text);
+    void SetFolder(const char* text);
+    void SetParamFile(const char* text);
+    void SetDataFile(const char* text);
+    // For tests only: the program always waits kDefaultWaitTimeout.
+    void SetWaitTimeout(std::uint32_t milliseconds) { WaitTimeout = milliseconds; }
+
+    const char* GetProgram() const { return ProgramName; }
+    const char* GetFolder() const { return Folder; }
+    const char* GetParamFile() const { return ParamFileName; }
+    const char* GetDataFile() const { return DataFileName; }
+    std::uint32_t GetWaitTimeout() const { return WaitTimeout; }
+
+    // Starts the helper and waits for it; always 0. The outcome shows only in what the helper leaves
+    // on disk and in the debug log.
+    int Run();
+    int Execute();
+    void ReleaseHandles();
+
+private:
+    void DeleteExchangeFiles();
+
+    char ProgramName[260];
+    char Folder[260];
+    char ParamFileName[260];
+    char DataFileName[260];
+    std::uint32_t WaitTimeout;
+    platform::ChildProcess m_process;
+};
+
+// The process-wide runner of a kind, created on first use and destroyed at program end.
+CxACTDataReader& GetHelperRunner(ACTKind kind);

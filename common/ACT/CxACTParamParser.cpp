@@ -1,0 +1,88 @@
+#include "ACT/CxACTParamParser.h"
+
+#include "ACT/CxACTCommon.h"
+#include "misc/CxFile.h"
+
+#include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+// A fresh, empty file that only its owner may read. An older file is removed first rather than
+// truncated: it may carry wider permissions, or be open in another process.
+bool createPrivateFile(const char* path)
+{
+    ::unlink(path);
+    const int fd = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
+}
+
+} // namespace
+
+CxACTParamParser::CxACTParamParser(const char* path) : m_szPath{}
+{
+    ACTCopyText(m_szPath, sizeof(m_szPath), path);
+}
+
+CxACTParamParser::~CxACTParamParser()
+{
+    ClearParams();
+}
+
+bool CxACTParamParser::SetParam(std::int32_t id, std::int32_t type, const char* value)
+{
+    if (!value)
+        return false;
+    const std::size_t length = ::strnlen(value, kMaxValue);
+    if (ParamEntry* entry = FindParam(id)) {
+        if (entry->Type != type)
+            return false;
+        entry->Value.assign(value, length);
+        return true;
+    }
+    auto* entry = new ParamEntry{id, type, std::string(value, length)};
+    m_entries.Add(entry);
+    return true;
+}
+
+ParamEntry* CxACTParamParser::FindParam(std::int32_t id)
+{
+    for (void* p = m_entries.GetFirst(); p; p = m_entries.GetNext()) {
+        auto* entry = static_cast<ParamEntry*>(p);
+        if (entry->Id == id)
+            return entry;
+    }
+    return nullptr;
+}
+
+bool CxACTParamParser::WriteParamFile(const char* path)
+{
+    if (path && *path)
+        ACTCopyText(m_szPath, sizeof(m_szPath), path);
+    if (!m_szPath[0] || !createPrivateFile(m_szPath))
+        return false;
+
+    CxFile file;
+    if (!file.Open(m_szPath, "wb"))
+        return false;
+    bool ok = file.WriteInt(static_cast<std::int32_t>(m_entries.GetCount()));
+    for (void* p = m_entries.GetFirst(); p; p = m_entries.GetNext()) {
+        const auto* entry = static_cast<const ParamEntry*>(p);
+        ok = file.WriteInt(entry->Id) && ok;
+        ok = file.WriteInt(entry->Type) && ok;
+        ok = file.WriteString(entry->Value.c_str()) && ok;
+    }
+    return file.Close() && ok;
+}
+
+void CxACTParamParser::ClearParams()
+{
+    for (void* p = m_entries.GetFirst(); p; p = m_entries.GetNext())
+        delete static_cast<ParamEntry*>(p);
+    m_entries.RemoveAll(false);
+}

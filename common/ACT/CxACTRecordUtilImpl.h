@@ -1,0 +1,176 @@
+#pragma once
+
+// The shared flow of the four data utilities. Included only by the source file of each kind, which
+// instantiates it for its own kind.
+
+#include "ACT/CxACTRecordUtil.h"
+
+#include "ACT/CxACTParamParser.h"
+
+#include "platform/Platform.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+template <class Kind> CxACTRecordUtil<Kind>::CxACTRecordUtil() : CxACTBaseUtil(Kind::kInfo) {}
+
+template <class Kind> CxACTRecordUtil<Kind>::~CxACTRecordUtil()
+{
+    ReleaseRecords();
+}
+
+template <class Kind> bool CxACTRecordUtil<Kind>::Load()
+{
+    if (Kind::kLogBeforeClear) {
+        Kind::Log(ACTLogEvent::LoadStart);
+        Clear();
+    } else {
+        Clear();
+        Kind::Log(ACTLogEvent::LoadStart);
+    }
+    RunMode = RUN_MODE_LOAD;
+    // A helper that fails must not leave an older file (of this or another database) to be read as its
+    // result.
+    platform::removeFile(DataFilePath(nullptr));
+    RunHelper();
+    const bool loaded = ReadDataFile(nullptr);
+    Kind::Log(loaded ? ACTLogEvent::LoadSuccess : ACTLogEvent::LoadFailure);
+    return loaded;
+}
+
+template <class Kind> bool CxACTRecordUtil<Kind>::Clear()
+{
+    ReleaseRecords();
+    return true;
+}
+
+template <class Kind> bool CxACTRecordUtil<Kind>::Submit()
+{
+    Kind::Log(ACTLogEvent::SubmitStart);
+    if (!ChangesPending) {
+        Kind::Log(ACTLogEvent::SubmitNothingPending);
+        return true;
+    }
+    if (!WriteDataFile(nullptr)) {
+        Kind::Log(ACTLogEvent::SubmitWriteFailed);
+        return false;
+    }
+    RunMode = RUN_MODE_SUBMIT;
+    RunHelper();
+    ChangesPending = false;
+    return true;
+}
+
+template <class Kind> bool CxACTRecordUtil<Kind>::ReadDataFile(const char* fileName)
+{
+    const char* name = fileName && *fileName ? fileName : DataFileName;
+    Kind::Log(ACTLogEvent::ReadStart, name);
+    const std::string path = DataFilePath(name);
+    if (!m_file.Open(path.c_str(), "rb")) {
+        Kind::Log(ACTLogEvent::ReadOpenFailed, path.c_str());
+        return false;
+    }
+    std::int32_t storedCount = 0;
+    if (!m_file.ReadInt(&storedCount))
+        return FailRead(path, "the file ends inside the record count");
+    Kind::Log(ACTLogEvent::ReadCount, nullptr, storedCount);
+
+    const auto count = static_cast<std::uint32_t>(storedCount);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        // Read in place into zeroed memory: no copy of each (up to 8 KB) record.
+        auto* record = static_cast<Record*>(std::calloc(1, sizeof(Record)));
+        const bool read = record && ReadRecord(record);
+        if (!read) {
+            std::free(record);
+            char why[128];
+            std::snprintf(why, sizeof(why), "record %u of %u: %s", i + 1, count,
+                          record ? "the file ends before the record is complete" : "out of memory");
+            return FailRead(path, why);
+        }
+        const Entry entry{record, 0};
+        record->pEntry = m_manager.AddEntry(&entry);
+        m_records.Add(record);
+    }
+    m_file.Close();
+    Kind::Log(ACTLogEvent::ReadDone);
+    return true;
+}
+
+template <class Kind> bool CxACTRecordUtil<Kind>::FailRead(const std::string& path, const char* why)
+{
+    m_file.Close();
+    ReleaseRecords();
+    Kind::Log(ACTLogEvent::ReadFailed, path.c_str(), 0, why);
+    return false;
+}
+
+template <class Kind> bool CxACTRecordUtil<Kind>::WriteDataFile(const char* fileName)
+{
+    const char* name = fileName && *fileName ? fileName : DataFileName;
+    Kind::Log(ACTLogEvent::WriteStart, name);
+    const std::string path = DataFilePath(name);
+    if (!m_file.Open(path.c_str(), "wb")) {
+        Kind::Log(ACTLogEvent::WriteOpenFailed, path.c_str());
+        return false;
+    }
+    const std::uint32_t count = m_records.GetCount();
+    bool written = true;
+    if (Kind::kWriteCountBeforeLog) {
+        written = m_file.WriteInt(static_cast<std::int32_t>(count));
+        Kind::Log(ACTLogEvent::WriteCount, nullptr, static_cast<int>(count));
+    } else {
+        Kind::Log(ACTLogEvent::WriteCount, nullptr, static_cast<int>(count));
+        written = m_file.WriteInt(static_cast<std::int32_t>(count));
+    }
+    for (void* p = m_records.GetFirst(); p && written; p = m_records.GetNext())
+        written = WriteRecord(static_cast<const Record*>(p));
+    // A file the helper would read only in part must not go on to a submit.
+    written = m_file.Close() && written;
+    if (!written) {
+        Kind::Log(ACTLogEvent::WriteFailed, path.c_str());
+        return false;
+    }
+    Kind::Log(ACTLogEvent::WriteDone);
+    return true;
+}
+
+template <class Kind> bool CxACTRecordUtil<Kind>::ReadRecord(Record* record)
+{
+    return record && m_file.IsOpen() && ReadFields(m_file, FieldsOf<Record>(), record);
+}
+
+template <class Kind> bool CxACTRecordUtil<Kind>::WriteRecord(const Record* record)
+{
+    return record && m_file.IsOpen() && WriteFields(m_file, FieldsOf<Record>(), record);
+}
+
+template <class Kind> typename CxACTRecordUtil<Kind>::Record* CxACTRecordUtil<Kind>::AppendRecord(const Record* record)
+{
+    if (!record)
+        return nullptr;
+    auto* copy = static_cast<Record*>(std::malloc(sizeof(Record)));
+    if (!copy)
+        return nullptr;
+    std::memcpy(copy, record, sizeof(Record));
+    m_records.Add(copy);
+    return copy;
+}
+
+template <class Kind> bool CxACTRecordUtil<Kind>::MarkForDeletion(Entry* entry)
+{
+    if (!entry)
+        return false;
+    if (entry->pPayload) {
+        entry->pPayload->Action = ACTION_DELETE;
+        ChangesPending = true;
+    }
+    return true;
+}
+
+template <class Kind> void CxACTRecordUtil<Kind>::ReleaseRecords()
+{
+    m_manager.RemoveAllEntries();
+    m_records.RemoveAll(true);
+}

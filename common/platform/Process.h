@@ -1,0 +1,50 @@
+#pragma once
+
+// Starting a helper program and waiting for it, without touching our own current directory (it is
+// process-wide, and other threads run while a helper is started).
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// What an executable's file name ends in.
+#ifdef _WIN32
+constexpr const char* kExecutableSuffix = ".exe";
+#else
+constexpr const char* kExecutableSuffix = "";
+#endif
+
+// A started child. Both members are -1 when nothing is held.
+struct ChildProcess
+{
+    int pid = -1;
+    int waitHandle = -1; // a descriptor that becomes readable when the child ends, where the system has one
+};
+
+enum class WaitResult
+{
+    Exited,
+    TimedOut,
+    Failed,
+};
+
+// Starts `path` with the arguments `args` (args[0] is the name the child sees as its own) and `workingFolder`
+// as the child's current directory, with our environment. Returns 0, or the system error code when the
+// program cannot be started (missing, not executable, folder missing).
+int startProcess(const std::string& path, const std::vector<std::string>& args, const std::string& workingFolder,
+                 ChildProcess& child);
+
+// Waits at most `timeoutMs` for the child to end. A child that ended is reaped. `error` receives the
+// system error code of a failed wait.
+WaitResult waitProcess(ChildProcess& child, std::uint32_t timeoutMs, int* error = nullptr);
+
+// Gives up the handles of a child. A child still running is left running and reaped in the background
+// when it ends, so it never stays behind as a zombie.
+void releaseProcess(ChildProcess& child);
+
+// Our current directory; empty when it cannot be read.
+std::string currentDirectory();
+
+} // namespace platform

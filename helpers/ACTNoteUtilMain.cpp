@@ -1,0 +1,6 @@
+#include "HelperRun.h"
+
+int main(int argc, char** argv)
+{
+    return helper::HelperMain(helper::Kind::Notes, argc, argv);
+}

@@ -1,0 +1,329 @@
+#include "ActTestSupport.h"
+
+#include "ACT/CxACTAddr.h"
+#include "ACT/CxACTDate.h"
+#include "ACT/CxACTNote.h"
+#include "ACT/CxACTParamParser.h"
+#include "ACT/CxACTTask.h"
+
+#include <csignal>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <memory>
+
+using namespace acttest;
+
+namespace {
+
+// A kind's utility whose helper is the test child, working in a fresh folder.
+class FakeHelper
+{
+public:
+    explicit FakeHelper(std::unique_ptr<CxACTBaseUtil> utility) : util(std::move(utility))
+    {
+        util->SetHelperName(kChild);
+        util->SetWorkFolder(folder().c_str());
+        util->SetDebugFolder(folder().c_str());
+        util->SetDebugEnabled(true);
+        util->SetPadName("/data/Demo.pad");
+        util->SetUserName("Chris");
+    }
+
+    std::string folder() const { return dir.path() + "/"; }
+    std::string path(const std::string& name) const { return dir.file(name); }
+    std::string dataPath() const { return path(util->GetDataFileName()); }
+
+    void control(const std::string& commands) const { testutil::writeFile(path("child-control.txt"), commands); }
+    // The helper's next runs deliver these bytes as the data file.
+    void deliver(const std::string& bytes) const
+    {
+        testutil::writeFile(path("delivered.dat"), bytes);
+        control("marker\ncopy " + path("delivered.dat") + " " + dataPath() + "\n");
+    }
+    std::vector<std::string> runs() const
+    {
+        std::vector<std::string> lines;
+        std::ifstream in(path("child-runs.log"));
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
+        return lines;
+    }
+    std::map<std::int32_t, std::string> params() const
+    {
+        std::map<std::int32_t, std::string> byId;
+        for (const auto& [id, value] : readParams(path(util->GetParamFileName())))
+            byId[id] = value;
+        return byId;
+    }
+
+    testutil::TempDir dir;
+    std::unique_ptr<CxACTBaseUtil> util;
+};
+
+std::string twoContacts()
+{
+    testutil::TempDir dir;
+    CxACTAddrUtil source;
+    source.SetWorkFolder((dir.path() + "/").c_str());
+    auto contact = std::make_unique<ContactRecord>();
+    fillRecord(ContactFields(), contact.get(), 0, false);
+    contact->HelperValue = 41;
+    source.AppendRecord(contact.get());
+    std::memcpy(contact->RecordID, "second", 6); // same length: both records take the same room
+    source.AppendRecord(contact.get());
+    source.WriteDataFile(nullptr);
+    return testutil::readFile(dir.file("ACTAddr.dat"));
+}
+
+std::string paramEntry(std::int32_t id, const std::string& value)
+{
+    return le32(id) + le32(8) + text(value);
+}
+
+CxACTAddrUtil& addr(FakeHelper& f)
+{
+    return static_cast<CxACTAddrUtil&>(*f.util);
+}
+
+} // namespace
+
+TEST(LoadRun, ContactParameterFileIsByteExact)
+{
+    LogCapture log;
+    FakeHelper f(std::make_unique<CxACTAddrUtil>());
+    f.deliver(le32(0));
+    ASSERT_TRUE(f.util->Load());
+
+    const std::string folder = f.folder();
+    const std::string expected = le32(12) + paramEntry(1000, "/data/Demo.pad") + paramEntry(1001, "Chris") +
+                                 paramEntry(1002, "") + paramEntry(1003, "ACTAddr.dat") + paramEntry(1004, folder) +
+                                 paramEntry(1005, "1") + paramEntry(1006, "ACTAddrErr.dat") +
+                                 paramEntry(1007, "ACTAddrStatus.dat") + paramEntry(1012, folder) +
+                                 paramEntry(1013, "") + paramEntry(1014, "3") + paramEntry(1015, "1");
+    const std::string bytes = testutil::readFile(f.path("ACTAddrParam.dat"));
+    EXPECT_EQ(bytes, expected);
+    EXPECT_EQ(bytes.substr(0, 4), bytesOf({0x0C, 0, 0, 0}));
+}
+
+TEST(LoadRun, TaskRunSendsOppSettingsBetweenProgressFileAndDebugFolder)
+{
+    LogCapture log;
+    auto task = std::make_unique<CxACTTaskUtil>();
+    task->SetOpp(true);
+    task->SetOppNotes(false);
+    FakeHelper f(std::move(task));
+    f.deliver(le32(0));
+    ASSERT_TRUE(f.util->Load());
+
+    std::vector<std::int32_t> ids;
+    for (const auto& entry : readParams(f.path("ACTTaskParam.dat")))
+        ids.push_back(entry.first);
+    const std::vector<std::int32_t> expected{1000, 1001, 1002, 1003, 1004, 1005, 1006,
+                                             1007, 1008, 1009, 1012, 1013, 1014, 1015};
+    EXPECT_EQ(ids, expected);
+    EXPECT_EQ(f.params()[1008], "1");
+    EXPECT_EQ(f.params()[1009], "0");
+}
+
+TEST(LoadRun, LongPadPathIsCutTo255Characters)
+{
+    LogCapture log;
+    FakeHelper f(std::make_unique<CxACTNoteUtil>());
+    const std::string pad(300, 'p');
+    f.util->SetPadName(pad.c_str());
+    EXPECT_EQ(std::string(f.util->GetPadName()), pad.substr(0, 255));
+    f.deliver(le32(0));
+    f.util->Load();
+    EXPECT_EQ(f.params()[1000], pad.substr(0, 255));
+}
+
+// Submit right after a load sends everything back (changes are pending from the start); a second
+// submit without a new mark runs nothing; a mark brings the next submit back.
+TEST(SubmitRun, SendsRecordsBackOnlyWhenThereIsSomethingNew)
+{
+    LogCapture log;
+    FakeHelper f(std::make_unique<CxACTAddrUtil>());
+    const std::string delivered = twoContacts();
+    f.deliver(delivered);
+    ASSERT_TRUE(f.util->Load());
+    ASSERT_EQ(addr(f).GetRecordCount(), 2u);
+    EXPECT_EQ(f.params()[1005], "1");
+    f.control("marker\n");
+
+    ASSERT_TRUE(f.util->Submit());
+    EXPECT_EQ(f.runs().size(), 2u);
+    EXPECT_EQ(f.params()[1005], "2");
+    EXPECT_EQ(testutil::readFile(f.dataPath()), delivered) << "unmarked records go back as they came";
+    EXPECT_FALSE(f.util->HasChangesPending());
+
+    ASSERT_TRUE(f.util->Submit());
+    EXPECT_EQ(f.runs().size(), 2u);
+
+    CommAddr orphan{nullptr, 0};
+    EXPECT_TRUE(addr(f).MarkForDeletion(&orphan));
+    EXPECT_FALSE(f.util->HasChangesPending()) << "an entry without record marks nothing";
+
+    CommAddr* second = addr(f).GetManager()->GetFirstEntry();
+    second = addr(f).GetManager()->GetNextEntry();
+    ASSERT_TRUE(addr(f).MarkForDeletion(second));
+    ASSERT_TRUE(f.util->Submit());
+    EXPECT_EQ(f.runs().size(), 3u);
+    std::string marked = delivered;
+    marked.replace(4 + (delivered.size() - 4) / 2, 4, le32(3));
+    EXPECT_EQ(testutil::readFile(f.dataPath()), marked);
+}
+
+TEST(SubmitRun, UnwritableDataFileRunsNoHelperAndKeepsTheChanges)
+{
+    LogCapture log;
+    FakeHelper f(std::make_unique<CxACTAddrUtil>());
+    f.deliver(twoContacts());
+    ASSERT_TRUE(f.util->Load());
+    f.util->SetWorkFolder(f.path("missing/").c_str());
+    EXPECT_FALSE(f.util->Submit());
+    EXPECT_TRUE(f.util->HasChangesPending());
+    EXPECT_EQ(f.runs().size(), 1u);
+    EXPECT_TRUE(log.contains("Can not save information to temperary file.", true));
+}
+
+// A helper that delivers nothing must not let the file of an earlier run pass for its result.
+TEST(LoadRun, DataFileOfAnEarlierRunIsNeverReadAgain)
+{
+    LogCapture log;
+    FakeHelper f(std::make_unique<CxACTAddrUtil>());
+    testutil::writeFile(f.dataPath(), twoContacts());
+    testutil::writeFile(f.path("ACTAddrErr.dat"), "[Error]\nError.Count=1\nError.1=Login failed\n");
+    f.control("marker\n");
+
+    EXPECT_FALSE(f.util->Load());
+    EXPECT_EQ(f.runs().size(), 1u);
+    EXPECT_EQ(addr(f).GetRecordCount(), 0u);
+    EXPECT_TRUE(f.util->HasError());
+    EXPECT_STREQ(f.util->GetErrorText(), "Login failed");
+    EXPECT_TRUE(log.contains("Failed to load ACT! Contacts information.", true));
+}
+
+TEST(LoadRun, IncompleteDeliveryLoadsNothing)
+{
+    LogCapture log;
+    FakeHelper f(std::make_unique<CxACTAddrUtil>());
+    const std::string delivered = twoContacts();
+    f.deliver(delivered.substr(0, delivered.size() - 3));
+    EXPECT_FALSE(f.util->Load());
+    EXPECT_EQ(addr(f).GetRecordCount(), 0u);
+    EXPECT_EQ(addr(f).GetManager()->GetEntryCount(), 0u);
+    EXPECT_TRUE(log.contains("Failed to load ACT! Contacts information.", true));
+}
+
+TEST(LoadRun, HelperThatNeverEndsIsAbandonedAfterTheKindsTimeout)
+{
+    LogCapture log;
+    FakeHelper f(std::make_unique<CxACTDateUtil>());
+    f.control("marker\nsleep 60\n");
+    CxACTDataReader& runner = GetHelperRunner(ACTKind::Date);
+    runner.SetWaitTimeout(300);
+    EXPECT_FALSE(f.util->Load());
+    runner.SetWaitTimeout(CxACTDataReader::kDefaultWaitTimeout);
+    EXPECT_TRUE(log.contains("The helper utility program has no response. Got timeout event.", false));
+    ASSERT_TRUE(waitFor([&] { return !f.runs().empty(); }));
+    ::kill(std::stoi(f.runs()[0]), SIGKILL);
+}
+
+// Without its parameter file a helper could only act on an older one; it is not started.
+TEST(LoadRun, NoHelperRunsWithoutItsParameterFile)
+{
+    LogCapture log;
+    FakeHelper f(std::make_unique<CxACTAddrUtil>());
+    f.util->SetWorkFolder(f.path("missing/").c_str());
+    EXPECT_FALSE(f.util->Load());
+    EXPECT_TRUE(log.containsPrefix("Failed to write the parameter file: ", true));
+    EXPECT_TRUE(log.messagesFrom("CxACTCommon.cpp").empty());
+}
+
+// Each kind logs its own texts from its own source file, and leaves out what it does not log.
+TEST(KindLog, EachKindLogsItsOwnMessages)
+{
+    struct Case
+    {
+        const char* source;
+        std::function<std::unique_ptr<CxACTBaseUtil>()> make;
+        std::vector<std::string> load;        // a delivered file without records
+        std::vector<std::string> submit;      // the first submit after it
+        std::vector<std::string> submitAgain; // nothing pending
+        std::vector<std::string> loadFailed;  // no file delivered; "@" stands for the data file's path
+    };
+    const Case cases[] = {
+        {"CxACTAddr.cpp",
+         [] { return std::make_unique<CxACTAddrUtil>(); },
+         {"Start loading ACT! Contacts.", "Start loading ACT! Contacts from temperary file: ACTAddr.dat",
+          "There are 0 Contact records in total.", "Load ACT! Contacts information from file successfully.",
+          "Load ACT! Contacts information successfully."},
+         {"Start submitting changes to server.", "Start saving ACT! Contacts information to file: ACTAddr.dat",
+          "There are 0 Contact records in total.", "Save ACT! Contacts information to file successfully."},
+         {"Start submitting changes to server.",
+          "There is no new changes and no need to submit information to server."},
+         {"Start loading ACT! Contacts.", "Start loading ACT! Contacts from temperary file: ACTAddr.dat",
+          "Failed to open file: @", "Failed to load ACT! Contacts information."}},
+        {"CxACTDate.cpp",
+         [] { return std::make_unique<CxACTDateUtil>(); },
+         {"Start loading ACT! Calendar Events.",
+          "Start loading ACT! Calendar events information from temperary file: ACTDate.dat",
+          "There are 0 Calendar event records in total.",
+          "Load ACT! Calendar event information from file successfully.",
+          "Load ACT! Calendar events information successfully."},
+         {"Start saving ACT! Calendar events information to file: ACTDate.dat",
+          "There are 0 Calendar event records in total.", "Save ACT! Calendar event information to file successfully."},
+         {},
+         {"Start loading ACT! Calendar Events.",
+          "Start loading ACT! Calendar events information from temperary file: ACTDate.dat", "Failed to open file: @",
+          "Failed to load ACT! Calendar events information."}},
+        {"CxACTTask.cpp",
+         [] { return std::make_unique<CxACTTaskUtil>(); },
+         {"Start loading ACT! Todos and Opportunities.",
+          "Start loading ACT! Todos and Opportunities information from temperary file: ACTTask.dat",
+          "There are 0 records in total.", "Load ACT! Todos and Opportunities information successfully."},
+         {"Start saving ACT! Todos and Opportunities information to file: ACTTask.dat", "There are 0 records in total.",
+          "Save ACT! Todos and Opportunities information to file successfully."},
+         {},
+         {"Start loading ACT! Todos and Opportunities.",
+          "Start loading ACT! Todos and Opportunities information from temperary file: ACTTask.dat",
+          "Failed to open file: @", "Failed to load ACT! Todos and Opportunities information."}},
+        {"CxACTNote.cpp",
+         [] { return std::make_unique<CxACTNoteUtil>(); },
+         {"Start loading ACT! Notes.", "Start loading ACT! Notes information from temperary file: ACTNote.dat",
+          "Load ACT! Notes information successfully."},
+         {},
+         {},
+         {"Start loading ACT! Notes.", "Start loading ACT! Notes information from temperary file: ACTNote.dat",
+          "Cannot load ACT! Notes records from temperary file: @", "Failed to load ACT! Notes information."}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.source);
+        {
+            LogCapture log;
+            FakeHelper f(c.make());
+            f.deliver(le32(0));
+            std::vector<std::string> expected = c.load;
+            ASSERT_TRUE(f.util->Load());
+            EXPECT_EQ(log.messagesFrom(c.source), expected);
+            ASSERT_TRUE(f.util->Submit());
+            expected.insert(expected.end(), c.submit.begin(), c.submit.end());
+            EXPECT_EQ(log.messagesFrom(c.source), expected);
+            ASSERT_TRUE(f.util->Submit());
+            expected.insert(expected.end(), c.submitAgain.begin(), c.submitAgain.end());
+            EXPECT_EQ(log.messagesFrom(c.source), expected);
+        }
+        {
+            LogCapture log;
+            FakeHelper f(c.make());
+            f.control("marker\n");
+            ASSERT_FALSE(f.util->Load());
+            std::vector<std::string> expected = c.loadFailed;
+            for (std::string& message : expected)
+                if (message.back() == '@')
+                    message = message.substr(0, message.size() - 1) + f.folder() + "/" + f.util->GetDataFileName();
+            EXPECT_EQ(log.messagesFrom(c.source), expected);
+        }
+    }
+}
