@@ -208,6 +208,7 @@ struct Scan
         double readSeconds = 0;
         if (options.timings) {
             // The data file is still there: reading it again measures our part of the load alone.
+            util.Clear();
             start = std::chrono::steady_clock::now();
             util.ReadDataFile();
             readSeconds = secondsSince(start);

@@ -1,0 +1,162 @@
+// velloran-scan end to end: the real demo database, the real helpers, the real command.
+
+#include "TestUtil.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <tuple>
+
+namespace {
+
+using Triple = std::tuple<std::string, std::string, std::string>;
+
+struct Result
+{
+    int status;
+    std::string out;
+    std::string err;
+};
+
+class ScanTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        pad = home.file("Demo.pad");
+        ASSERT_EQ(run(std::string(VELLORAN_DEMO_DB) + " --pad '" + pad +
+                      "' --contacts 300 --events 120 --tasks 120 --notes 150 --seed 7")
+                      .status,
+                  0);
+    }
+
+    // Runs a command with a fresh home, so that no real settings or data folder are touched.
+    Result run(const std::string& command)
+    {
+        const std::string out = home.file("out.txt");
+        const std::string err = home.file("err.txt");
+        const std::string line = "HOME='" + home.path() + "' XDG_DATA_HOME='" + home.path() + "/data' " + command +
+                                 " >'" + out + "' 2>'" + err + "'";
+        const int raw = std::system(line.c_str());
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, testutil::readFile(out), testutil::readFile(err)};
+    }
+
+    std::string scan(const std::string& options)
+    {
+        return std::string(VELLORAN_SCAN) + " --pad '" + pad + "' --user Demo --password demo " + options;
+    }
+
+    std::set<Triple> expectedDuplicates()
+    {
+        std::set<Triple> expected;
+        sqlite3* db = nullptr;
+        EXPECT_EQ(sqlite3_open_v2(home.file("Demo.sqlite").c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+        sqlite3_stmt* stmt = nullptr;
+        EXPECT_EQ(sqlite3_prepare_v2(db, "SELECT kind, record_id, kept_record_id FROM expected_duplicates", -1,
+                                     &stmt, nullptr),
+                  SQLITE_OK);
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            expected.emplace(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)),
+                             reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1)),
+                             reinterpret_cast<const char*>(sqlite3_column_text(stmt, 2)));
+        }
+        sqlite3_finalize(stmt);
+        sqlite3_close(db);
+        return expected;
+    }
+
+    testutil::TempDir home;
+    std::string pad;
+};
+
+std::set<Triple> parseCsv(const std::string& text, std::string* header)
+{
+    std::set<Triple> rows;
+    std::istringstream in(text);
+    std::getline(in, *header);
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream fields(line);
+        std::string kind, id, kept;
+        std::getline(fields, kind, ',');
+        std::getline(fields, id, ',');
+        std::getline(fields, kept, ',');
+        rows.emplace(kind, id, kept);
+    }
+    return rows;
+}
+
+TEST_F(ScanTest, FindsExactlyTheDuplicatesTheDemoCreated)
+{
+    const Result r = run(scan("--csv --case-insensitive"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::string header;
+    const std::set<Triple> found = parseCsv(r.out, &header);
+    EXPECT_EQ(header, "kind,record_id,kept_record_id");
+    const std::set<Triple> expected = expectedDuplicates();
+    ASSERT_FALSE(expected.empty());
+    EXPECT_EQ(found, expected);
+    for (const char* kind : {"contacts", "calendar", "tasks", "notes"}) {
+        EXPECT_TRUE(std::any_of(found.begin(), found.end(), [&](const Triple& t) { return std::get<0>(t) == kind; }))
+            << kind;
+    }
+}
+
+TEST_F(ScanTest, CaseRuleOnlyShrinksAndPlainOutputHasHeadings)
+{
+    const Result insensitive = run(scan("--csv --kinds contacts,notes"));
+    const Result sensitive = run(scan("--csv --kinds contacts,notes --case-sensitive"));
+    ASSERT_EQ(insensitive.status, 0) << insensitive.err;
+    ASSERT_EQ(sensitive.status, 0) << sensitive.err;
+    std::string header;
+    const std::set<Triple> wide = parseCsv(insensitive.out, &header);
+    const std::set<Triple> narrow = parseCsv(sensitive.out, &header);
+    EXPECT_LT(narrow.size(), wide.size());
+    EXPECT_TRUE(std::includes(wide.begin(), wide.end(), narrow.begin(), narrow.end()));
+
+    const Result plain = run(scan("--kinds notes"));
+    ASSERT_EQ(plain.status, 0) << plain.err;
+    EXPECT_EQ(plain.out.rfind("Notes: 150 records, ", 0), 0u) << plain.out;
+    EXPECT_EQ(plain.out.find("Contacts:"), std::string::npos);
+}
+
+TEST_F(ScanTest, WrongPasswordFailsWithTheHelpersReason)
+{
+    const Result r = run(std::string(VELLORAN_SCAN) + " --pad '" + pad + "' --user Demo --password wrong");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("cannot load the contacts"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("Login failed"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "");
+}
+
+TEST_F(ScanTest, BadArgumentsPrintUsage)
+{
+    const char* const cases[] = {
+        "",
+        "--pad x --user y",
+        "--pad x --user y --password z --kinds contacts,people",
+        "--pad x --user y --password z --case-sensitive --case-insensitive",
+        "--pad x --user y --password z --bogus",
+    };
+    for (const char* args : cases) {
+        SCOPED_TRACE(args);
+        const Result r = run(std::string(VELLORAN_SCAN) + " " + args);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_NE(r.err.find("usage: velloran-scan"), std::string::npos);
+    }
+}
+
+TEST_F(ScanTest, NeverWritesTheSettingsFile)
+{
+    ASSERT_EQ(run(scan("--kinds notes")).status, 0);
+    EXPECT_FALSE(std::ifstream(home.path() + "/data/corvane/Velloran/corvane.ini").good());
+}
+
+} // namespace
