@@ -7,16 +7,22 @@
 #include "gui/wizard/Dupoption.h"
 #include "gui/wizard/Main.h"
 
+#include "core/Apputil.h"
+
 #include <QCheckBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QPointer>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
+#include <chrono>
 #include <cstdio>
 #include <functional>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -52,6 +58,30 @@ void ShootSourcePage()
     delete main.data();
 }
 
+// The wait window over the source page while a load runs; the screen is grabbed, as they are two windows.
+void ShootLoading()
+{
+    QPointer<TfmMain> main = new TfmMain;
+    main->findChild<QLineEdit*>(QStringLiteral("edtPadName"))->setText(QStringLiteral("/nowhere/None.pad"));
+    main->findChild<QLineEdit*>(QStringLiteral("edtACTUserName"))->setText(QStringLiteral("Demo"));
+    main->show();
+    if (!QTest::qWaitForWindowExposed(main))
+        std::fprintf(stderr, "main-loading: the window was never shown\n");
+    TfmMain::SetBeforeLoadHook([](CxACTBaseUtil&) { std::this_thread::sleep_for(std::chrono::milliseconds(700)); });
+    QTimer::singleShot(500, main, [main] {
+        const QString path = g_folder + QStringLiteral("/main-loading.png");
+        const QPixmap screen = main->screen()->grabWindow(0);
+        if (screen.copy(main->frameGeometry()).save(path))
+            std::printf("%s\n", qPrintable(path));
+        else
+            ++g_failures;
+    });
+    AppSettings.AppFlag = KIND_ADDR;
+    main->SetPage(1);
+    TfmMain::SetBeforeLoadHook(nullptr);
+    delete main.data();
+}
+
 void ShootRulesDialog()
 {
     TfmDupOption dialog(nullptr);
@@ -82,7 +112,7 @@ int main(int argc, char** argv)
     QDir().mkpath(g_folder);
 
     // One entry per window; add the later pages and viewers here.
-    const std::vector<std::function<void()>> shots = {ShootSourcePage, ShootRulesDialog};
+    const std::vector<std::function<void()>> shots = {ShootSourcePage, ShootLoading, ShootRulesDialog};
     for (const auto& shoot : shots)
         shoot();
     return g_failures == 0 ? 0 : 1;

@@ -1,5 +1,6 @@
 #include "WizardFixture.h"
 
+#include "gui/services/CxCommWaitWindow.h"
 #include "gui/services/Seams.h"
 #include "gui/services/Shell.h"
 #include "gui/wizard/Actsource.h"
@@ -16,9 +17,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <cstring>
 #include <filesystem>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -188,6 +191,7 @@ TEST_F(SourcePageTest, StoredTextsAreCutToTheirFields)
 TEST_F(SourcePageTest, AClearedPasswordIsStoredEmpty)
 {
     SetText(AppSettings.Password, sizeof(AppSettings.Password), "old password");
+    AppSettings.AppFlag = 0;
     main->SetPage(0);
     EXPECT_EQ(Child<QLineEdit>(page, "edtACTPassword")->text().toStdString(), "old password");
     Child<QLineEdit>(page, "edtACTPassword")->clear();
@@ -208,21 +212,57 @@ TEST_F(SourcePageTest, AFailedLoadReportsAndRestoresTheCursor)
     EXPECT_EQ(errors[0].icon, QMessageBox::Information);
 }
 
+TEST_F(SourcePageTest, TheWaitWindowStandsOverTheClientPanelWithTheChosenKindsOnly)
+{
+    std::set<std::string> texts;
+    std::set<QWidget*> owners;
+    QTimer sampler;
+    QObject::connect(&sampler, &QTimer::timeout, [&] {
+        if (CxCommWaitWindow* wait = CurrentWaitWindow()) {
+            texts.insert(wait->message().toStdString());
+            owners.insert(wait->owner());
+        }
+    });
+    sampler.start(10);
+    FillSource("/nowhere/None.pad", "Ann", "pw", KIND_DATE | KIND_NOTE);
+    page->Exchange(true);
+    sampler.stop();
+
+    EXPECT_EQ(owners, std::set<QWidget*>({main->GetClientPanel()}));
+    EXPECT_TRUE(texts.count("Loading ACT! Calendar..."));
+    EXPECT_TRUE(texts.count("Loading ACT! Notes..."));
+    EXPECT_FALSE(texts.count("Loading ACT! Contacts..."));
+    EXPECT_FALSE(texts.count("Loading ACT! Tasks..."));
+    EXPECT_EQ(CurrentWaitWindow(), nullptr) << "stopped before the message";
+}
+
 TEST_F(SourcePageTest, AnExceptionInTheLoadShowsTheBugReportInstead)
 {
     TfmMain::SetBeforeLoadHook([](CxACTBaseUtil&) { throw std::runtime_error("helper exploded"); });
-    static int bugReports = 0;
-    bugReports = 0;
-    seams::SetDialogHandler([](QWidget*) {
-        ++bugReports;
+    struct Shown
+    {
+        QString title;
+        QWidget* owner;
+        bool waitWindowUp;
+        bool waitCursor;
+    };
+    static std::vector<Shown> shown;
+    shown.clear();
+    seams::SetDialogHandler([](QWidget* dialog) {
+        shown.push_back({dialog->windowTitle(), dialog->parentWidget(), CurrentWaitWindow() != nullptr,
+                         QGuiApplication::overrideCursor() != nullptr});
         return 0;
     });
     FillSource("/db/x.pad", "Ann", "pw", KIND_ADDR);
     Click("btnNext");
     EXPECT_EQ(main->GetCurrentPage(), 0);
-    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     EXPECT_TRUE(MessagesWithCaption("Error").empty()) << "no message of the page";
-    EXPECT_EQ(bugReports, 1);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].title.toStdString(), "Handle Velloran Exception");
+    EXPECT_EQ(shown[0].owner, main.data());
+    EXPECT_FALSE(shown[0].waitWindowUp);
+    EXPECT_FALSE(shown[0].waitCursor);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(SourcePageTest, PadLinkOpensItsHelpPage)

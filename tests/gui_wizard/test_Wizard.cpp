@@ -91,6 +91,7 @@ TEST_F(MainWindowTest, StartsOnTheSourcePageWithItsWindowAndButtons)
     EXPECT_EQ(Child<QPushButton>(main, "btnPrev")->text().toStdString(), "<  &Prev");
     EXPECT_EQ(Child<QPushButton>(main, "btnNext")->text().toStdString(), "&Next  >");
     ExpectRow(main, kRows[0], "start");
+    EXPECT_EQ(main->focusWidget(), Child<QLineEdit>(main, "edtPadName"));
     EXPECT_EQ(MainWindow(), main.data());
     EXPECT_EQ(main->GetAddrUtil(), nullptr);
     EXPECT_EQ(main->GetAddrDupList(), nullptr);

@@ -31,7 +31,7 @@
 
 namespace {
 
-const char* const kPadHelpAddress = "https://velloran.example.com/help/what-is-act-pad.html";
+const char* const kPadHelpAddress = "https://www.velloran.example/help/act-pad.html";
 const char* const kPadFilter = "ACT! Database File (*.pad)";
 const char* const kInvalidPad =
     "Invalid ACT! database name. Velloran can not load ACT! data correctly, are you sure to continue?";
@@ -152,6 +152,7 @@ TfmACTSource::TfmACTSource(TfmMain* mainWindow, QWidget* parent) : QWidget(paren
     layout->addWidget(kinds);
     layout->addStretch(1);
 
+    setFocusProxy(edtPadName);
     setTabOrder(edtPadName, btnPadBrowse);
     setTabOrder(btnPadBrowse, edtACTUserName);
     setTabOrder(edtACTUserName, edtACTPassword);

@@ -8,6 +8,7 @@
 
 #include "misc/CxDebugUtil.h"
 
+#include <QIcon>
 #include <QPointer>
 
 #include <exception>
@@ -67,6 +68,8 @@ int RunVelloran(int& argc, char** argv)
     QPointer<TfmMain> mainWindow;
     RunWithTopLevelHandler([&mainWindow] {
         mainWindow = new TfmMain;
+        // The logo comes with the header band's resources, which the main window has loaded by now.
+        QApplication::setWindowIcon(QIcon(QStringLiteral(":/velloran/logo.svg")));
         mainWindow->show();
         QApplication::exec();
     });

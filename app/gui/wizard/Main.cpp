@@ -84,7 +84,7 @@ QPushButton* MakeButton(const char* name, const char* caption, QWidget* parent)
 {
     auto* button = new QPushButton(QString::fromLatin1(caption), parent);
     button->setObjectName(QString::fromLatin1(name));
-    button->setMinimumWidth(96);
+    button->setMinimumWidth(108);
     return button;
 }
 
@@ -169,6 +169,7 @@ TfmMain::TfmMain(QWidget* parent) : QWidget(parent)
     CreatePages();
     CurrentPage = 0;
     SetPage(0);
+    m_pSource->setFocus();
     SetMainWindow(this);
 }
 
