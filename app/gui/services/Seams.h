@@ -41,6 +41,7 @@ struct ShownFileDialog
 // From now on nothing modal is shown: messages take queued answers (else the default button: OK, or the
 // first of the buttons), file dialogs take queued paths (else cancel).
 void EnableTestMode();
+bool IsTestMode();
 void QueueMessageAnswer(QMessageBox::StandardButton answer);
 void QueueFileDialogAnswer(const QString& path);
 // A dialog run through ExecDialog in test mode is handed to this function (when set) while it is up,
@@ -48,6 +49,7 @@ void QueueFileDialogAnswer(const QString& path);
 void SetDialogHandler(int (*handler)(QWidget* dialog));
 const std::vector<ShownMessage>& ShownMessages();
 const std::vector<ShownFileDialog>& ShownFileDialogs();
+// Forgets what was shown and opened (ShellOpenedTargets too) and every answer not used yet.
 void ClearRecorded();
 
 } // namespace seams

@@ -1,0 +1,325 @@
+#include "gui/wizard/Actsource.h"
+
+#include "gui/services/Diagnostics.h"
+#include "gui/services/Seams.h"
+#include "gui/services/Shell.h"
+#include "gui/services/WaitWindow.h"
+#include "gui/services/Worker.h"
+#include "gui/wizard/Dupoption.h"
+#include "gui/wizard/Main.h"
+
+#include "core/Apputil.h"
+#include "misc/CxDebugUtil.h"
+#include "platform/Platform.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cstring>
+#include <exception>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+const char* const kPadHelpAddress = "https://www.velloran.example/help/act-pad.html";
+const char* const kPadFilter = "ACT! Database File (*.pad)";
+const char* const kInvalidPad =
+    "Invalid ACT! database name. Velloran can not load ACT! data correctly, are you sure to continue?";
+const char* const kInvalidUser =
+    "Invalid ACT! user name. Velloran can not load ACT! data correctly, are you sure to continue?";
+const char* const kLoadFailed = "Can not retrieve your ACT! information. Please make sure that you entered the "
+                                "correct ACT! access options.";
+const char* const kLoadingText = "Loading ACT! information, please wait ...";
+
+// Stores the longest prefix of `text` that fits the field with its terminator, never splitting a
+// character of the local encoding.
+void StoreText(char* field, std::size_t capacity, const QString& text)
+{
+    const qsizetype room = static_cast<qsizetype>(capacity) - 1;
+    qsizetype chars = std::min(text.size(), room);
+    QByteArray bytes = text.left(chars).toLocal8Bit();
+    while (bytes.size() > room) {
+        --chars;
+        if (chars > 0 && text.at(chars - 1).isHighSurrogate())
+            --chars;
+        bytes = text.left(chars).toLocal8Bit();
+    }
+    std::memcpy(field, bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    field[bytes.size()] = '\0';
+}
+
+bool EndsWithPad(const std::string& name)
+{
+    constexpr std::string_view kExtension = ".pad";
+    if (name.size() <= kExtension.size())
+        return false;
+    return std::equal(kExtension.begin(), kExtension.end(), name.end() - kExtension.size(),
+                      [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
+}
+
+QCheckBox* MakeBox(const char* name, const char* caption, QWidget* parent)
+{
+    auto* box = new QCheckBox(QString::fromLatin1(caption), parent);
+    box->setObjectName(QString::fromLatin1(name));
+    return box;
+}
+
+QLineEdit* MakeEdit(const char* name, QWidget* parent)
+{
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    return edit;
+}
+
+} // namespace
+
+TfmACTSource::TfmACTSource(TfmMain* mainWindow, QWidget* parent) : QWidget(parent), m_pMain(mainWindow)
+{
+    setObjectName(QStringLiteral("fmACTSource"));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(40, 16, 40, 16);
+    layout->setSpacing(14);
+
+    auto* login = new QGroupBox(QStringLiteral(" ACT! Login Information "), this);
+    login->setObjectName(QStringLiteral("gbLogin"));
+    auto* loginGrid = new QGridLayout(login);
+    loginGrid->setContentsMargins(16, 12, 16, 12);
+    loginGrid->setHorizontalSpacing(10);
+    loginGrid->setColumnStretch(1, 1);
+
+    edtPadName = MakeEdit("edtPadName", login);
+    btnPadBrowse = new QPushButton(QStringLiteral("..."), login);
+    btnPadBrowse->setObjectName(QStringLiteral("btnPadBrowse"));
+    btnPadBrowse->setFixedWidth(32);
+    lblPad = new QLabel(QStringLiteral("What is ACT! PAD?"), login);
+    lblPad->setObjectName(QStringLiteral("lblPad"));
+    lblPad->setStyleSheet(QStringLiteral("color: #0000ff;"));
+    QFont linkFont = lblPad->font();
+    linkFont.setUnderline(true);
+    lblPad->setFont(linkFont);
+    lblPad->setCursor(Qt::PointingHandCursor);
+    lblPad->installEventFilter(this);
+    edtACTUserName = MakeEdit("edtACTUserName", login);
+    edtACTPassword = MakeEdit("edtACTPassword", login);
+    edtACTPassword->setEchoMode(QLineEdit::Password);
+    cbACTSaveUser = MakeBox("cbACTSaveUser", "Save User Name", login);
+    cbACTSavePassword = MakeBox("cbACTSavePassword", "Save Password", login);
+
+    loginGrid->addWidget(new QLabel(QStringLiteral("PAD:"), login), 0, 0);
+    loginGrid->addWidget(edtPadName, 0, 1);
+    loginGrid->addWidget(btnPadBrowse, 0, 2);
+    loginGrid->addWidget(lblPad, 1, 1, Qt::AlignLeft);
+    loginGrid->addWidget(new QLabel(QStringLiteral("User:"), login), 2, 0);
+    loginGrid->addWidget(edtACTUserName, 2, 1);
+    loginGrid->addWidget(new QLabel(QStringLiteral("Password:"), login), 3, 0);
+    loginGrid->addWidget(edtACTPassword, 3, 1);
+    auto* saveRow = new QHBoxLayout;
+    saveRow->addWidget(cbACTSaveUser);
+    saveRow->addSpacing(24);
+    saveRow->addWidget(cbACTSavePassword);
+    saveRow->addStretch(1);
+    loginGrid->addLayout(saveRow, 4, 1);
+    layout->addWidget(login);
+
+    auto* kinds = new QGroupBox(QStringLiteral(" Choose Applications to Check Duplicates "), this);
+    kinds->setObjectName(QStringLiteral("gbKinds"));
+    auto* kindGrid = new QGridLayout(kinds);
+    kindGrid->setContentsMargins(16, 12, 16, 12);
+    kindGrid->setColumnStretch(2, 1);
+    kindGrid->setHorizontalSpacing(40);
+    cbAddr = MakeBox("cbAddr", "Contacts", kinds);
+    cbDate = MakeBox("cbDate", "Calendar", kinds);
+    cbTask = MakeBox("cbTask", "Todos and Opportunites", kinds);
+    cbNote = MakeBox("cbNote", "Notes", kinds);
+    btnOption = new QPushButton(QStringLiteral("Customize Duplicate Checking Rules"), kinds);
+    btnOption->setObjectName(QStringLiteral("btnOption"));
+    kindGrid->addWidget(cbAddr, 0, 0);
+    kindGrid->addWidget(cbDate, 0, 1);
+    kindGrid->addWidget(cbTask, 1, 0);
+    kindGrid->addWidget(cbNote, 1, 1);
+    kindGrid->addWidget(btnOption, 2, 0, 1, 3, Qt::AlignRight);
+    layout->addWidget(kinds);
+    layout->addStretch(1);
+
+    setFocusProxy(edtPadName);
+    setTabOrder(edtPadName, btnPadBrowse);
+    setTabOrder(btnPadBrowse, edtACTUserName);
+    setTabOrder(edtACTUserName, edtACTPassword);
+    setTabOrder(edtACTPassword, cbACTSaveUser);
+    setTabOrder(cbACTSaveUser, cbACTSavePassword);
+    setTabOrder(cbACTSavePassword, cbAddr);
+    setTabOrder(cbAddr, cbDate);
+    setTabOrder(cbDate, cbTask);
+    setTabOrder(cbTask, cbNote);
+    setTabOrder(cbNote, btnOption);
+
+    connect(btnPadBrowse, &QPushButton::clicked, this, &TfmACTSource::btnPadBrowseClick);
+    connect(btnOption, &QPushButton::clicked, this, &TfmACTSource::btnOptionClick);
+}
+
+bool TfmACTSource::Exchange(bool save)
+{
+    if (!save) {
+        cbAddr->setChecked(AppSettings.AppFlag & KIND_ADDR);
+        cbDate->setChecked(AppSettings.AppFlag & KIND_DATE);
+        cbTask->setChecked(AppSettings.AppFlag & KIND_TASK);
+        cbNote->setChecked(AppSettings.AppFlag & KIND_NOTE);
+        cbACTSaveUser->setChecked(AppSettings.SaveUser);
+        cbACTSavePassword->setChecked(AppSettings.SavePassword);
+        edtPadName->setText(QString::fromLocal8Bit(AppSettings.PadName));
+        edtACTUserName->setText(QString::fromLocal8Bit(AppSettings.UserName));
+        edtACTPassword->setText(QString::fromLocal8Bit(AppSettings.Password));
+        return true;
+    }
+
+    // The kinds are taken even when a question below stops this Next.
+    std::int32_t flag = 0;
+    if (cbAddr->isChecked())
+        flag |= KIND_ADDR;
+    if (cbDate->isChecked())
+        flag |= KIND_DATE;
+    if (cbTask->isChecked())
+        flag |= KIND_TASK;
+    if (cbNote->isChecked())
+        flag |= KIND_NOTE;
+    AppSettings.AppFlag = flag;
+
+    const auto confirm = [this](const char* text, QLineEdit* edit) {
+        const auto answer = seams::ShowMessage(this, QMessageBox::Question, QStringLiteral("Confirm"),
+                                               QString::fromLatin1(text), QMessageBox::Ok | QMessageBox::Cancel);
+        if (answer == QMessageBox::Ok)
+            return true;
+        edit->setFocus();
+        return false;
+    };
+    if (edtPadName->text().isEmpty()) {
+        if (!confirm(kInvalidPad, edtPadName))
+            return false;
+    } else if (edtACTUserName->text().isEmpty()) {
+        if (!confirm(kInvalidUser, edtACTUserName))
+            return false;
+    }
+
+    StoreText(AppSettings.PadName, sizeof(AppSettings.PadName), edtPadName->text());
+    StoreText(AppSettings.UserName, sizeof(AppSettings.UserName), edtACTUserName->text());
+    StoreText(AppSettings.Password, sizeof(AppSettings.Password), edtACTPassword->text());
+    AppSettings.SaveUser = cbACTSaveUser->isChecked();
+    AppSettings.SavePassword = cbACTSavePassword->isChecked();
+
+    m_pMain->SetStepText(QString::fromLatin1(kLoadingText));
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    bool waitCursor = true;
+    const auto arrowCursor = [&waitCursor] {
+        if (waitCursor)
+            QGuiApplication::restoreOverrideCursor();
+        waitCursor = false;
+    };
+    StartWaitWindow(m_pMain->GetClientPanel());
+    try {
+        bool loaded = false;
+        RunOnWorker([this, &loaded] { loaded = m_pMain->LoadSelectedKinds(); });
+        StopWaitWindow();
+        // Back to the arrow before the message: the hourglass is for the load, not for the question.
+        arrowCursor();
+        if (loaded)
+            return true;
+        seams::ShowMessage(this, QMessageBox::Information, QStringLiteral("Error"), QString::fromLatin1(kLoadFailed),
+                           QMessageBox::Ok);
+        return false;
+    } catch (const std::exception& error) {
+        DEBUG_LOG(0, "Loading ACT! information failed with an exception: %s", error.what());
+    } catch (...) {
+        DEBUG_LOG(0, "Loading ACT! information failed with an unknown exception.");
+    }
+    arrowCursor();
+    StopWaitWindow();
+    ShowBugReport(m_pMain);
+    return false;
+}
+
+bool TfmACTSource::FindDefaultPad(char* buffer) const
+{
+    namespace fs = std::filesystem;
+    buffer[0] = '\0';
+
+    std::string documents;
+    if (!platform::documentsFolder(documents))
+        return false;
+    const fs::path actFolder = fs::path(documents) / "ACT";
+
+    // The first database folder in listing order; "." and ".." never come from the listing.
+    std::error_code ec;
+    std::string databaseName;
+    for (fs::directory_iterator it(actFolder, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code typeError;
+        if (!it->is_directory(typeError))
+            continue;
+        const std::string name = it->path().filename().string();
+        if (name.size() >= 2 && name.back() != '.') {
+            databaseName = name;
+            break;
+        }
+    }
+    if (databaseName.empty())
+        return false;
+
+    const fs::path databases = actFolder / databaseName / "Databases";
+    for (fs::directory_iterator it(databases, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code typeError;
+        if (it->is_directory(typeError) || !EndsWithPad(it->path().filename().string()))
+            continue;
+        const std::string path = (databases / it->path().filename()).string();
+        // A path without room in the buffer is no use to the file dialog.
+        if (path.size() >= kPathBufferSize)
+            return false;
+        std::memcpy(buffer, path.c_str(), path.size() + 1);
+        return true;
+    }
+    return false;
+}
+
+void TfmACTSource::btnPadBrowseClick()
+{
+    QString initialFile = edtPadName->text();
+    if (initialFile.isEmpty()) {
+        char buffer[kPathBufferSize];
+        if (FindDefaultPad(buffer))
+            initialFile = QString::fromLocal8Bit(buffer);
+    }
+    const QString chosen = seams::GetOpenFileName(this, QString::fromLatin1(kPadFilter), initialFile);
+    if (!chosen.isEmpty())
+        edtPadName->setText(QDir::toNativeSeparators(chosen));
+}
+
+void TfmACTSource::lblPadClick()
+{
+    ShellOpen(kPadHelpAddress);
+}
+
+void TfmACTSource::btnOptionClick()
+{
+    TfmDupOption dialog(this);
+    dialog.Exchange(false);
+    seams::ExecDialog(&dialog);
+}
+
+bool TfmACTSource::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == lblPad && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        lblPadClick();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QWidget>
+
+#include <cstddef>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class TfmMain;
+
+// Page 0 of the wizard: which database (its PAD file), the login, and the record kinds to check.
+// Keeps nothing of its own: it is filled from AppSettings and written back there.
+class TfmACTSource : public QWidget
+{
+    Q_OBJECT
+public:
+    static constexpr std::size_t kPathBufferSize = 260;
+
+    TfmACTSource(TfmMain* mainWindow, QWidget* parent);
+
+    // false: fill the page from AppSettings. true: check and store the input, then load the chosen
+    // kinds; returns whether the wizard may go on.
+    bool Exchange(bool save);
+
+    // The first PAD file under <documents>/ACT/<first database folder>/Databases into a buffer of
+    // kPathBufferSize characters. False, with an empty buffer, when there is none.
+    bool FindDefaultPad(char* buffer) const;
+
+    void btnPadBrowseClick();
+    void lblPadClick();
+    void btnOptionClick();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    TfmMain* m_pMain;
+
+    QLineEdit* edtPadName = nullptr;
+    QPushButton* btnPadBrowse = nullptr;
+    QLabel* lblPad = nullptr;
+    QLineEdit* edtACTUserName = nullptr;
+    QLineEdit* edtACTPassword = nullptr;
+    QCheckBox* cbACTSaveUser = nullptr;
+    QCheckBox* cbACTSavePassword = nullptr;
+    QCheckBox* cbAddr = nullptr;
+    QCheckBox* cbDate = nullptr;
+    QCheckBox* cbTask = nullptr;
+    QCheckBox* cbNote = nullptr;
+    QPushButton* btnOption = nullptr;
+};

@@ -1,0 +1,79 @@
+#include "gui/wizard/Application.h"
+
+#include "gui/services/Diagnostics.h"
+#include "gui/services/HeaderBand.h"
+#include "gui/services/Seams.h"
+#include "gui/services/Shell.h"
+#include "gui/wizard/Main.h"
+
+#include "misc/CxDebugUtil.h"
+
+#include <QIcon>
+#include <QPointer>
+
+#include <exception>
+
+namespace {
+
+const char* const kApplicationTitle = "Velloran";
+
+} // namespace
+
+VelloranApplication::VelloranApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool VelloranApplication::notify(QObject* receiver, QEvent* event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& error) {
+        DEBUG_LOG(0, "Exception in an event handler: %s", error.what());
+        ShowErrorBox(QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+        DEBUG_LOG(0, "Unknown exception in an event handler.");
+        ShowErrorBox(QString());
+    }
+    return false;
+}
+
+void ShowErrorBox(const QString& message)
+{
+    seams::ShowMessage(MainWindow(), QMessageBox::Critical, QString::fromLatin1(kApplicationTitle), message,
+                       QMessageBox::Ok);
+}
+
+int RunWithTopLevelHandler(const std::function<void()>& body)
+{
+    try {
+        body();
+    } catch (const std::exception& error) {
+        DEBUG_LOG(0, "Unhandled exception: %s", error.what());
+        ShowErrorBox(QString::fromLocal8Bit(error.what()));
+        if (QWidget* mainWindow = MainWindow())
+            ShowBugReport(mainWindow);
+    } catch (...) {
+        DEBUG_LOG(0, "Unhandled unknown exception.");
+        if (QWidget* mainWindow = MainWindow())
+            ShowBugReport(mainWindow);
+        ShowErrorBox(QString());
+    }
+    return 0;
+}
+
+int RunVelloran(int& argc, char** argv)
+{
+    VelloranApplication application(argc, argv);
+    QApplication::setApplicationName(QString::fromLatin1(kApplicationTitle));
+    ApplyVelloranStyle();
+
+    QPointer<TfmMain> mainWindow;
+    RunWithTopLevelHandler([&mainWindow] {
+        mainWindow = new TfmMain;
+        // The logo comes with the header band's resources, which the main window has loaded by now.
+        QApplication::setWindowIcon(QIcon(QStringLiteral(":/velloran/logo.svg")));
+        mainWindow->show();
+        QApplication::exec();
+    });
+    // Closing the window destroys it; when an error ended the run first, the shut-down happens here.
+    RunWithTopLevelHandler([&mainWindow] { delete mainWindow.data(); });
+    return 0;
+}

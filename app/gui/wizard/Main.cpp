@@ -1,0 +1,343 @@
+#include "gui/wizard/Main.h"
+
+#include "gui/services/Diagnostics.h"
+#include "gui/services/HeaderBand.h"
+#include "gui/services/Shell.h"
+#include "gui/services/WaitWindow.h"
+#include "gui/wizard/Actsource.h"
+#include "gui/wizard/PagePlaceholders.h"
+
+#include "ACT/CxACTAddr.h"
+#include "ACT/CxACTDate.h"
+#include "ACT/CxACTNote.h"
+#include "ACT/CxACTTask.h"
+#include "core/Apputil.h"
+#include "misc/CxDebugUtil.h"
+#include "misc/CxList.h"
+
+#include <QFrame>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <chrono>
+#include <string>
+#include <thread>
+
+namespace {
+
+#ifdef _WIN32
+constexpr const char* kHelpFileName = "Velloran.chm";
+#else
+constexpr const char* kHelpFileName = "Velloran.html";
+#endif
+
+constexpr int kClientWidth = 794;
+constexpr int kClientHeight = 594;
+constexpr int kHeaderHeight = 113;
+constexpr int kButtonBandHeight = 54;
+constexpr int kPageCount = 3;
+
+struct PageState
+{
+    bool prevEnabled;
+    bool nextEnabled;
+    const char* cancelCaption;
+    const char* stepText;
+};
+
+constexpr PageState kPageStates[kPageCount] = {
+    {false, true, "&Cancel", "Please select enter your ACT! data access information"},
+    {true, true, "&Cancel", "Please select the duplicate items that you want to delete."},
+    {false, false, "&Finish", "Deleting duplicate items now."},
+};
+
+struct LoadKind
+{
+    std::int32_t flag;
+    const char* waitText;
+    const char* statusFile;
+};
+
+// In the order every load visits the kinds.
+constexpr LoadKind kLoadKinds[] = {
+    {KIND_ADDR, "Loading ACT! Contacts...", "ACTAddrStatus.dat"},
+    {KIND_DATE, "Loading ACT! Calendar...", "ACTDateStatus.dat"},
+    {KIND_TASK, "Loading ACT! Tasks...", "ACTTaskStatus.dat"},
+    {KIND_NOTE, "Loading ACT! Notes...", "ACTNoteStatus.dat"},
+};
+
+constexpr auto kPauseBeforeKind = std::chrono::milliseconds(200);
+
+std::function<void(CxACTBaseUtil&)>& BeforeLoadHook()
+{
+    static std::function<void(CxACTBaseUtil&)> hook;
+    return hook;
+}
+
+QPushButton* MakeButton(const char* name, const char* caption, QWidget* parent)
+{
+    auto* button = new QPushButton(QString::fromLatin1(caption), parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setMinimumWidth(108);
+    return button;
+}
+
+} // namespace
+
+void TfmMain::SetBeforeLoadHook(std::function<void(CxACTBaseUtil&)> hook)
+{
+    BeforeLoadHook() = std::move(hook);
+}
+
+TfmMain::TfmMain(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("fmMain"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Velloran - Remove Duplicates in ACT!"));
+    setFixedSize(kClientWidth, kClientHeight);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    m_pHeader = new HeaderBand(kHeaderHeight, "lblStep", this);
+    layout->addWidget(m_pHeader);
+
+    auto* topLine = new QFrame(this);
+    topLine->setFrameShape(QFrame::HLine);
+    topLine->setFrameShadow(QFrame::Sunken);
+    layout->addWidget(topLine);
+
+    pClient = new QWidget(this);
+    pClient->setObjectName(QStringLiteral("pClient"));
+    auto* clientLayout = new QGridLayout(pClient);
+    clientLayout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(pClient, 1);
+
+    auto* bottomLine = new QFrame(this);
+    bottomLine->setFrameShape(QFrame::HLine);
+    bottomLine->setFrameShadow(QFrame::Sunken);
+    layout->addWidget(bottomLine);
+
+    auto* buttonBand = new QWidget(this);
+    buttonBand->setFixedHeight(kButtonBandHeight);
+    auto* buttons = new QHBoxLayout(buttonBand);
+    buttons->setContentsMargins(12, 0, 12, 0);
+    btnHelp = MakeButton("btnHelp", "&Help", buttonBand);
+    btnDebug = MakeButton("btnDebug", "&Troubleshooting", buttonBand);
+    btnPrev = MakeButton("btnPrev", "<  &Prev", buttonBand);
+    btnNext = MakeButton("btnNext", "&Next  >", buttonBand);
+    btnCancel = MakeButton("btnCancel", "&Close", buttonBand);
+    buttons->addWidget(btnHelp);
+    buttons->addWidget(btnDebug);
+    buttons->addStretch(1);
+    buttons->addWidget(btnPrev);
+    buttons->addWidget(btnNext);
+    buttons->addSpacing(12);
+    buttons->addWidget(btnCancel);
+    layout->addWidget(buttonBand);
+
+    connect(btnHelp, &QPushButton::clicked, this, &TfmMain::btnHelpClick);
+    connect(btnDebug, &QPushButton::clicked, this, &TfmMain::btnDebugClick);
+    connect(btnPrev, &QPushButton::clicked, this, &TfmMain::btnPrevClick);
+    connect(btnNext, &QPushButton::clicked, this, &TfmMain::btnNextClick);
+    connect(btnCancel, &QPushButton::clicked, this, &TfmMain::btnCancelClick);
+
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - QPoint(kClientWidth / 2, kClientHeight / 2));
+
+    char folder[260] = "";
+    const bool haveFolder = GetDataFolder(folder);
+    if (haveFolder) {
+        const std::string settingsPath = std::string(folder) + kSettingsFileName;
+        // A path without room stays on the program folder's file, as when there is no data folder.
+        if (settingsPath.size() < sizeof(folder))
+            SettingsFile.SetPath(settingsPath.c_str());
+    }
+    LoadSettings();
+    if (haveFolder)
+        DebugLog.SetFolder(folder);
+    DebugLog.SetEnabled(AppSettings.EnableDebug);
+    DebugLog.SetLevel(AppSettings.LogLevel);
+
+    CreatePages();
+    CurrentPage = 0;
+    SetPage(0);
+    m_pSource->setFocus();
+    SetMainWindow(this);
+}
+
+TfmMain::~TfmMain()
+{
+    SaveSettings();
+    ReleaseLoadedData();
+    DestroyPages();
+    if (MainWindow() == this)
+        SetMainWindow(nullptr);
+}
+
+void TfmMain::CreatePages()
+{
+    auto* clientLayout = static_cast<QGridLayout*>(pClient->layout());
+    m_pSource = new TfmACTSource(this, pClient);
+    m_pData = new TfmACTData(this, pClient);
+    m_pClean = new TfmACTClean(this, pClient);
+    for (QWidget* page :
+         {static_cast<QWidget*>(m_pSource), static_cast<QWidget*>(m_pData), static_cast<QWidget*>(m_pClean)}) {
+        page->hide();
+        clientLayout->addWidget(page, 0, 0);
+    }
+}
+
+void TfmMain::DestroyPages()
+{
+    delete m_pSource;
+    m_pSource = nullptr;
+    delete m_pData;
+    m_pData = nullptr;
+    delete m_pClean;
+    m_pClean = nullptr;
+}
+
+void TfmMain::SetPage(int target)
+{
+    target = std::clamp(target, 0, kPageCount - 1);
+    switch (target) {
+    case 0:
+        m_pSource->Exchange(false);
+        break;
+    case 1:
+        if (CurrentPage == 0) {
+            if (!m_pSource->Exchange(true))
+                return;
+            m_pData->Exchange(false);
+        }
+        break;
+    default:
+        if (!m_pData->Exchange(true))
+            return;
+        m_pClean->Exchange(false);
+        break;
+    }
+    CurrentPage = target;
+    UpdateButtons();
+}
+
+void TfmMain::UpdateButtons()
+{
+    const PageState& state = kPageStates[CurrentPage];
+    btnPrev->setEnabled(state.prevEnabled);
+    btnNext->setEnabled(state.nextEnabled);
+    btnCancel->setText(QString::fromLatin1(state.cancelCaption));
+    QWidget* pages[kPageCount] = {m_pSource, m_pData, m_pClean};
+    for (int i = 0; i < kPageCount; ++i)
+        if (pages[i])
+            pages[i]->setVisible(i == CurrentPage);
+    SetStepText(QString::fromLatin1(state.stepText));
+}
+
+void TfmMain::SetStepText(const QString& text)
+{
+    m_pHeader->stepLabel()->setText(text);
+}
+
+bool TfmMain::LoadSelectedKinds()
+{
+    ReleaseLoadedData();
+    AddrUtil = std::make_unique<CxACTAddrUtil>();
+    DateUtil = std::make_unique<CxACTDateUtil>();
+    TaskUtil = std::make_unique<CxACTTaskUtil>();
+    NoteUtil = std::make_unique<CxACTNoteUtil>();
+
+    char folder[260] = "";
+    const bool haveFolder = GetDataFolder(folder);
+    if (!haveFolder)
+        DEBUG_LOG(0, "Can not find the data folder, no ACT! information is loaded.");
+
+    CxACTBaseUtil* const utils[] = {AddrUtil.get(), DateUtil.get(), TaskUtil.get(), NoteUtil.get()};
+    bool anyChosen = false;
+    bool allLoaded = true;
+    for (std::size_t i = 0; haveFolder && i < std::size(kLoadKinds); ++i) {
+        const LoadKind& kind = kLoadKinds[i];
+        if ((AppSettings.AppFlag & kind.flag) == 0)
+            continue;
+        anyChosen = true;
+        SetWaitWindowText(kind.waitText);
+        std::this_thread::sleep_for(kPauseBeforeKind);
+
+        CxACTBaseUtil& util = *utils[i];
+        util.SetWorkFolder(folder);
+        util.SetPadName(AppSettings.PadName);
+        util.SetUserName(AppSettings.UserName);
+        util.SetPassword(AppSettings.Password);
+        util.SetDebugFolder(folder);
+        util.SetDebugEnabled(AppSettings.EnableDebug);
+        util.SetLogLevel(AppSettings.LogLevel);
+        if (kind.flag == KIND_TASK) {
+            TaskUtil->SetOpp(AppSettings.Opp);
+            TaskUtil->SetOppNotes(AppSettings.OppNotes);
+        }
+        const std::string statusFile = std::string(folder) + kind.statusFile;
+        SetWaitWindowFile(statusFile.c_str());
+        if (BeforeLoadHook())
+            BeforeLoadHook()(util);
+        // A failed kind does not stop the kinds after it, but it fails the load: the review page must
+        // not offer a partial picture of the database as if it were whole.
+        if (!util.Load())
+            allLoaded = false;
+    }
+
+    AddrDupList = std::make_unique<CxList>();
+    DateDupList = std::make_unique<CxList>();
+    TaskDupList = std::make_unique<CxList>();
+    NoteDupList = std::make_unique<CxList>();
+    return haveFolder && anyChosen && allLoaded;
+}
+
+void TfmMain::ReleaseLoadedData()
+{
+    AddrUtil.reset();
+    DateUtil.reset();
+    TaskUtil.reset();
+    NoteUtil.reset();
+    for (auto* list : {&AddrDupList, &DateDupList, &TaskDupList, &NoteDupList}) {
+        if (*list)
+            (*list)->RemoveAll(false);
+        list->reset();
+    }
+}
+
+void TfmMain::btnHelpClick()
+{
+    char folder[260] = "";
+    if (!GetProgramFolder(folder))
+        return;
+    const std::string helpFile = std::string(folder) + kHelpFileName;
+    ShellOpen(helpFile.c_str());
+}
+
+void TfmMain::btnDebugClick()
+{
+    ShowTroubleshooting();
+}
+
+void TfmMain::btnPrevClick()
+{
+    SetPage(CurrentPage - 1);
+}
+
+void TfmMain::btnNextClick()
+{
+    SetPage(CurrentPage + 1);
+}
+
+void TfmMain::btnCancelClick()
+{
+    close();
+}

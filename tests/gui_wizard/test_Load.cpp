@@ -1,0 +1,107 @@
+#include "WizardFixture.h"
+
+#include "gui/services/Seams.h"
+
+#include "ACT/CxACTAddr.h"
+#include "ACT/CxACTCommon.h"
+#include "ACT/CxACTDate.h"
+#include "ACT/CxACTNote.h"
+#include "ACT/CxACTTask.h"
+#include "core/Apputil.h"
+#include "misc/CxList.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
+
+using namespace wizardtest;
+
+namespace {
+
+constexpr const char* kLoadFailed = "Can not retrieve your ACT! information. Please make sure that you entered "
+                                    "the correct ACT! access options.";
+
+class LoadTest : public WizardTest
+{
+protected:
+    void TearDown() override
+    {
+        GetHelperRunner(ACTKind::Addr).SetWaitTimeout(CxACTDataReader::kDefaultWaitTimeout);
+        WizardTest::TearDown();
+    }
+};
+
+TEST_F(LoadTest, AllFourKindsFromTheDemoDatabaseReachTheReviewPage)
+{
+    SKIP_WITHOUT_HELPERS();
+    OpenMain();
+    FillDemoSource(KIND_ADDR | KIND_DATE | KIND_TASK | KIND_NOTE);
+    Click("btnNext");
+
+    EXPECT_TRUE(seams::ShownMessages().empty());
+    ASSERT_EQ(main->GetCurrentPage(), 1);
+    EXPECT_EQ(main->GetAddrUtil()->GetRecordCount(), 40u);
+    EXPECT_EQ(main->GetDateUtil()->GetRecordCount(), 15u);
+    EXPECT_GE(main->GetTaskUtil()->GetRecordCount(), 15u);
+    EXPECT_EQ(main->GetNoteUtil()->GetRecordCount(), 15u);
+    for (CxList* list :
+         {main->GetAddrDupList(), main->GetDateDupList(), main->GetTaskDupList(), main->GetNoteDupList()}) {
+        ASSERT_NE(list, nullptr);
+        EXPECT_EQ(list->GetCount(), 0u) << "the review page fills them";
+    }
+}
+
+TEST_F(LoadTest, AWrongPasswordShowsTheFailureMessageAndStays)
+{
+    SKIP_WITHOUT_HELPERS();
+    OpenMain();
+    FillSource(DemoPad(), kDemoUser, "not the password", KIND_ADDR | KIND_NOTE);
+    Click("btnNext");
+
+    ASSERT_EQ(seams::ShownMessages().size(), 1u);
+    EXPECT_EQ(seams::ShownMessages()[0].text.toStdString(), kLoadFailed);
+    EXPECT_EQ(main->GetCurrentPage(), 0);
+    EXPECT_EQ(main->GetAddrUtil()->GetRecordCount(), 0u);
+}
+
+TEST_F(LoadTest, OneFailedKindFailsTheLoadButTheOthersStillLoad)
+{
+    SKIP_WITHOUT_HELPERS();
+    OpenMain();
+    TfmMain::SetBeforeLoadHook([](CxACTBaseUtil& util) {
+        if (util.GetKind() == ACTKind::Addr)
+            util.SetHelperName("velloran-no-such-helper");
+    });
+    FillDemoSource(KIND_ADDR | KIND_NOTE);
+    Click("btnNext");
+
+    EXPECT_EQ(main->GetCurrentPage(), 0);
+    ASSERT_EQ(seams::ShownMessages().size(), 1u);
+    EXPECT_EQ(seams::ShownMessages()[0].text.toStdString(), kLoadFailed);
+    EXPECT_EQ(main->GetNoteUtil()->GetRecordCount(), 15u);
+}
+
+TEST_F(LoadTest, AHangingHelperDoesNotFreezeTheWindow)
+{
+    OpenMain();
+    GetHelperRunner(ACTKind::Addr).SetWaitTimeout(800);
+    TfmMain::SetBeforeLoadHook([](CxACTBaseUtil& util) { util.SetHelperName(VELLORAN_HANG_HELPER); });
+    FillSource("/db/Hang.pad", "Ann", "pw", KIND_ADDR);
+
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
+    ticker.start(20);
+    QElapsedTimer clock;
+    clock.start();
+    Click("btnNext");
+    const qint64 elapsed = clock.elapsed();
+
+    EXPECT_GE(elapsed, 800) << "the runner waited for the helper";
+    EXPECT_LT(elapsed, 3500) << "and gave up after its time-out";
+    EXPECT_GE(ticks, 10) << "the window kept handling its events meanwhile";
+    EXPECT_EQ(main->GetCurrentPage(), 0);
+    ASSERT_EQ(seams::ShownMessages().size(), 1u);
+    EXPECT_EQ(seams::ShownMessages()[0].text.toStdString(), kLoadFailed);
+}
+
+} // namespace

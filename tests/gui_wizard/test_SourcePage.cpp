@@ -1,0 +1,369 @@
+#include "WizardFixture.h"
+
+#include "gui/services/CxCommWaitWindow.h"
+#include "gui/services/Seams.h"
+#include "gui/services/Shell.h"
+#include "gui/wizard/Actsource.h"
+#include "gui/wizard/Dupoption.h"
+
+#include "ACT/CxACTBaseUtil.h"
+#include "core/Apputil.h"
+#include "platform/Platform.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <cstring>
+#include <filesystem>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+using namespace wizardtest;
+using testutil::writeFile;
+
+namespace {
+
+constexpr const char* kInvalidPad =
+    "Invalid ACT! database name. Velloran can not load ACT! data correctly, are you sure to continue?";
+constexpr const char* kInvalidUser =
+    "Invalid ACT! user name. Velloran can not load ACT! data correctly, are you sure to continue?";
+constexpr const char* kLoadFailed = "Can not retrieve your ACT! information. Please make sure that you entered "
+                                    "the correct ACT! access options.";
+
+void SetText(char* field, std::size_t size, const char* text)
+{
+    std::memset(field, 0, size);
+    std::strncpy(field, text, size - 1);
+}
+
+std::vector<seams::ShownMessage> MessagesWithCaption(const char* caption)
+{
+    std::vector<seams::ShownMessage> found;
+    for (const auto& message : seams::ShownMessages())
+        if (message.caption == QLatin1String(caption))
+            found.push_back(message);
+    return found;
+}
+
+class SourcePageTest : public WizardTest
+{
+protected:
+    void SetUp() override
+    {
+        WizardTest::SetUp();
+        OpenMain();
+        page = main->GetSourcePage();
+        TfmMain::SetBeforeLoadHook([this](CxACTBaseUtil&) {
+            ++loads;
+            cursorDuringLoad = QGuiApplication::overrideCursor() ? QGuiApplication::overrideCursor()->shape() : -1;
+        });
+    }
+
+    TfmACTSource* page = nullptr;
+    int loads = 0;
+    int cursorDuringLoad = -2;
+};
+
+TEST_F(SourcePageTest, ControlsCarryTheirNamesAndCaptions)
+{
+    struct Control
+    {
+        const char* name;
+        const char* caption;
+    };
+    const Control boxes[] = {
+        {"cbACTSaveUser", "Save User Name"},
+        {"cbACTSavePassword", "Save Password"},
+        {"cbAddr", "Contacts"},
+        {"cbDate", "Calendar"},
+        {"cbTask", "Todos and Opportunites"},
+        {"cbNote", "Notes"},
+    };
+    for (const Control& box : boxes)
+        EXPECT_EQ(Child<QCheckBox>(page, box.name)->text().toStdString(), box.caption);
+    EXPECT_EQ(Child<QPushButton>(page, "btnPadBrowse")->text().toStdString(), "...");
+    EXPECT_EQ(Child<QPushButton>(page, "btnOption")->text().toStdString(), "Customize Duplicate Checking Rules");
+    EXPECT_EQ(Child<QLabel>(page, "lblPad")->text().toStdString(), "What is ACT! PAD?");
+    EXPECT_EQ(Child<QLabel>(page, "lblPad")->cursor().shape(), Qt::PointingHandCursor);
+    for (const char* edit : {"edtPadName", "edtACTUserName"})
+        EXPECT_EQ(Child<QLineEdit>(page, edit)->echoMode(), QLineEdit::Normal);
+    EXPECT_EQ(Child<QLineEdit>(page, "edtACTPassword")->echoMode(), QLineEdit::Password);
+
+    QStringList titles;
+    for (const QGroupBox* group : page->findChildren<QGroupBox*>())
+        titles << group->title();
+    EXPECT_EQ(titles, QStringList({" ACT! Login Information ", " Choose Applications to Check Duplicates "}));
+    EXPECT_EQ(Child<QLineEdit>(page, "edtPadName")->parentWidget()->objectName(), "gbLogin");
+    EXPECT_EQ(Child<QCheckBox>(page, "cbNote")->parentWidget()->objectName(), "gbKinds");
+}
+
+TEST_F(SourcePageTest, AtMostOneQuestionAndCancelStaysInTheEmptyEdit)
+{
+    struct Case
+    {
+        const char* name;
+        const char* pad;
+        const char* user;
+        QMessageBox::StandardButton answer;
+        const char* question; // null: none asked
+        const char* focus;    // the edit that takes the focus, null when the load goes on
+    };
+    const Case cases[] = {
+        {"empty PAD, Cancel", "", "Ann", QMessageBox::Cancel, kInvalidPad, "edtPadName"},
+        {"empty user, Cancel", "/db/x.pad", "", QMessageBox::Cancel, kInvalidUser, "edtACTUserName"},
+        {"both empty, Cancel", "", "", QMessageBox::Cancel, kInvalidPad, "edtPadName"},
+        {"both empty, OK asks only for the PAD", "", "", QMessageBox::Ok, kInvalidPad, nullptr},
+        {"empty user, OK", "/db/x.pad", "", QMessageBox::Ok, kInvalidUser, nullptr},
+        {"both given", "/db/x.pad", "Ann", QMessageBox::Ok, nullptr, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        seams::ClearRecorded();
+        loads = 0;
+        main->SetPage(0);
+        SetText(AppSettings.PadName, sizeof(AppSettings.PadName), "/old.pad");
+        SetText(AppSettings.UserName, sizeof(AppSettings.UserName), "old user");
+        SetText(AppSettings.Password, sizeof(AppSettings.Password), "old password");
+        FillSource(c.pad, c.user, "pw", KIND_NOTE);
+        Child<QLineEdit>(page, "edtACTPassword")->setFocus();
+        seams::QueueMessageAnswer(c.answer);
+
+        const bool wentOn = page->Exchange(true);
+
+        const auto questions = MessagesWithCaption("Confirm");
+        if (c.question) {
+            ASSERT_EQ(questions.size(), 1u);
+            EXPECT_EQ(questions[0].text.toStdString(), c.question);
+            EXPECT_EQ(questions[0].icon, QMessageBox::Question);
+            EXPECT_EQ(questions[0].buttons, QMessageBox::Ok | QMessageBox::Cancel);
+        } else {
+            EXPECT_TRUE(questions.empty());
+        }
+        if (c.focus) {
+            EXPECT_FALSE(wentOn);
+            EXPECT_EQ(loads, 0);
+            EXPECT_EQ(main->focusWidget(), Child<QLineEdit>(page, c.focus));
+            EXPECT_STREQ(AppSettings.PadName, "/old.pad");
+            EXPECT_STREQ(AppSettings.UserName, "old user");
+            EXPECT_STREQ(AppSettings.Password, "old password");
+        } else {
+            EXPECT_EQ(loads, 1);
+            EXPECT_STREQ(AppSettings.PadName, c.pad);
+            EXPECT_STREQ(AppSettings.UserName, c.user);
+            EXPECT_STREQ(AppSettings.Password, "pw");
+        }
+    }
+}
+
+TEST_F(SourcePageTest, KindsAreTakenEvenWhenAQuestionStopsNext)
+{
+    AppSettings.AppFlag = 15;
+    FillSource("", "Ann", "pw", KIND_DATE | KIND_NOTE);
+    seams::QueueMessageAnswer(QMessageBox::Cancel);
+    Click("btnNext");
+    EXPECT_EQ(AppSettings.AppFlag, KIND_DATE | KIND_NOTE);
+    EXPECT_EQ(main->GetCurrentPage(), 0);
+}
+
+TEST_F(SourcePageTest, StoredTextsAreCutToTheirFields)
+{
+    // "é" takes two bytes: a cut never leaves half of it.
+    QString longUser;
+    for (int i = 0; i < 40; ++i)
+        longUser += QChar(0x00E9);
+    FillSource(std::string(300, 'p'), "", "", 0);
+    Child<QLineEdit>(page, "edtACTUserName")->setText(longUser);
+    Child<QLineEdit>(page, "edtACTPassword")->setText(QString(100, QLatin1Char('w')));
+    page->Exchange(true);
+    EXPECT_EQ(std::string(AppSettings.PadName), std::string(255, 'p'));
+    EXPECT_EQ(QString::fromUtf8(AppSettings.UserName), longUser.left(31));
+    EXPECT_EQ(std::string(AppSettings.Password), std::string(63, 'w'));
+}
+
+TEST_F(SourcePageTest, AClearedPasswordIsStoredEmpty)
+{
+    SetText(AppSettings.Password, sizeof(AppSettings.Password), "old password");
+    AppSettings.AppFlag = 0;
+    main->SetPage(0);
+    EXPECT_EQ(Child<QLineEdit>(page, "edtACTPassword")->text().toStdString(), "old password");
+    Child<QLineEdit>(page, "edtACTPassword")->clear();
+    page->Exchange(true);
+    EXPECT_STREQ(AppSettings.Password, "");
+}
+
+TEST_F(SourcePageTest, AFailedLoadReportsAndRestoresTheCursor)
+{
+    FillSource("/nowhere/None.pad", "Ann", "pw", KIND_NOTE);
+    EXPECT_FALSE(page->Exchange(true));
+    EXPECT_EQ(loads, 1);
+    EXPECT_EQ(cursorDuringLoad, Qt::WaitCursor);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    const auto errors = MessagesWithCaption("Error");
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].text.toStdString(), kLoadFailed);
+    EXPECT_EQ(errors[0].icon, QMessageBox::Information);
+}
+
+TEST_F(SourcePageTest, TheWaitWindowStandsOverTheClientPanelWithTheChosenKindsOnly)
+{
+    std::set<std::string> texts;
+    std::set<QWidget*> owners;
+    QTimer sampler;
+    QObject::connect(&sampler, &QTimer::timeout, [&] {
+        if (CxCommWaitWindow* wait = CurrentWaitWindow()) {
+            texts.insert(wait->message().toStdString());
+            owners.insert(wait->owner());
+        }
+    });
+    sampler.start(10);
+    FillSource("/nowhere/None.pad", "Ann", "pw", KIND_DATE | KIND_NOTE);
+    page->Exchange(true);
+    sampler.stop();
+
+    EXPECT_EQ(owners, std::set<QWidget*>({main->GetClientPanel()}));
+    EXPECT_TRUE(texts.count("Loading ACT! Calendar..."));
+    EXPECT_TRUE(texts.count("Loading ACT! Notes..."));
+    EXPECT_FALSE(texts.count("Loading ACT! Contacts..."));
+    EXPECT_FALSE(texts.count("Loading ACT! Tasks..."));
+    EXPECT_EQ(CurrentWaitWindow(), nullptr) << "stopped before the message";
+}
+
+TEST_F(SourcePageTest, AnExceptionInTheLoadShowsTheBugReportInstead)
+{
+    TfmMain::SetBeforeLoadHook([](CxACTBaseUtil&) { throw std::runtime_error("helper exploded"); });
+    struct Shown
+    {
+        QString title;
+        QWidget* owner;
+        bool waitWindowUp;
+        bool waitCursor;
+    };
+    static std::vector<Shown> shown;
+    shown.clear();
+    seams::SetDialogHandler([](QWidget* dialog) {
+        shown.push_back({dialog->windowTitle(), dialog->parentWidget(), CurrentWaitWindow() != nullptr,
+                         QGuiApplication::overrideCursor() != nullptr});
+        return 0;
+    });
+    FillSource("/db/x.pad", "Ann", "pw", KIND_ADDR);
+    Click("btnNext");
+    EXPECT_EQ(main->GetCurrentPage(), 0);
+    EXPECT_TRUE(MessagesWithCaption("Error").empty()) << "no message of the page";
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].title.toStdString(), "Handle Velloran Exception");
+    EXPECT_EQ(shown[0].owner, main.data());
+    EXPECT_FALSE(shown[0].waitWindowUp);
+    EXPECT_FALSE(shown[0].waitCursor);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(SourcePageTest, PadLinkOpensItsHelpPage)
+{
+    QTest::mouseClick(Child<QLabel>(page, "lblPad"), Qt::LeftButton);
+    ASSERT_EQ(ShellOpenedTargets().size(), 1);
+    EXPECT_TRUE(ShellOpenedTargets()[0].startsWith("https://"));
+}
+
+TEST_F(SourcePageTest, RulesButtonShowsTheFilledRulesDialog)
+{
+    AppSettings.AddrEmail = false;
+    AppSettings.AddrPhone = true;
+    static QPointer<QWidget> shown;
+    static bool emailTicked = true;
+    static bool phoneTicked = false;
+    shown = nullptr;
+    seams::SetDialogHandler([](QWidget* dialog) {
+        shown = dialog;
+        emailTicked = dialog->findChild<QCheckBox*>("cbAddrEmail")->isChecked();
+        phoneTicked = dialog->findChild<QCheckBox*>("cbAddrPhone")->isChecked();
+        return 1;
+    });
+    Click("btnOption");
+    EXPECT_TRUE(shown.isNull()) << "the dialog is gone after it closed";
+    EXPECT_FALSE(emailTicked);
+    EXPECT_TRUE(phoneTicked);
+}
+
+class FindDefaultPadTest : public SourcePageTest
+{
+protected:
+    void Prepare(const std::vector<std::string>& folders, const std::vector<std::string>& files)
+    {
+        for (const auto& folder : folders)
+            std::filesystem::create_directories(home.documents() + "/" + folder);
+        for (const auto& file : files)
+            writeFile(home.documents() + "/" + file, "[Database]\nFile=x.sqlite\n");
+    }
+};
+
+TEST_F(FindDefaultPadTest, FindsTheFirstPadOfTheFirstDatabaseFolder)
+{
+    std::string documents;
+    ASSERT_TRUE(platform::documentsFolder(documents));
+    ASSERT_EQ(documents, home.documents()) << "the test home must stand in for the documents folder";
+
+    struct Case
+    {
+        const char* name;
+        std::vector<std::string> folders;
+        std::vector<std::string> files;
+        const char* expected; // below the documents folder; null: none found
+    };
+    const Case cases[] = {
+        {"one database",
+         {"ACT/MyDb/Databases"},
+         {"ACT/MyDb/Databases/Main.pad", "ACT/MyDb/Databases/Main.txt"},
+         "ACT/MyDb/Databases/Main.pad"},
+        {"short and dotted folder names are passed over",
+         {"ACT/x/Databases", "ACT/Db./Databases", "ACT/Real/Databases"},
+         {"ACT/x/Databases/X.pad", "ACT/Db./Databases/D.pad", "ACT/Real/Databases/R.pad"},
+         "ACT/Real/Databases/R.pad"},
+        {"extension in capitals", {"ACT/Db/Databases"}, {"ACT/Db/Databases/Main.PAD"}, "ACT/Db/Databases/Main.PAD"},
+        {"no ACT folder", {}, {}, nullptr},
+        {"ACT holds files only", {"ACT"}, {"ACT/readme.txt"}, nullptr},
+        {"no PAD file", {"ACT/Db/Databases"}, {"ACT/Db/Databases/Db.sqlite"}, nullptr},
+        {"a folder named like a PAD file", {"ACT/Db/Databases/Old.pad"}, {}, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove_all(home.documents());
+        std::filesystem::create_directories(home.documents());
+        Prepare(c.folders, c.files);
+        char buffer[TfmACTSource::kPathBufferSize];
+        std::memset(buffer, 'z', sizeof(buffer));
+        const bool found = page->FindDefaultPad(buffer);
+        EXPECT_EQ(found, c.expected != nullptr);
+        EXPECT_EQ(std::string(buffer), c.expected ? home.documents() + "/" + c.expected : "");
+    }
+}
+
+TEST_F(FindDefaultPadTest, BrowseStartsOnTheTypedTextOrElseOnTheFoundPad)
+{
+    Prepare({"ACT/MyDb/Databases"}, {"ACT/MyDb/Databases/Main.pad"});
+    auto* edit = Child<QLineEdit>(page, "edtPadName");
+
+    edit->setText("/typed/Own.pad");
+    seams::QueueFileDialogAnswer("/chosen/Other.pad");
+    Click("btnPadBrowse");
+    ASSERT_EQ(seams::ShownFileDialogs().size(), 1u);
+    EXPECT_EQ(seams::ShownFileDialogs()[0].filter.toStdString(), "ACT! Database File (*.pad)");
+    EXPECT_EQ(seams::ShownFileDialogs()[0].initialFile.toStdString(), "/typed/Own.pad");
+    EXPECT_EQ(edit->text().toStdString(), "/chosen/Other.pad");
+
+    edit->clear();
+    Click("btnPadBrowse"); // cancelled: no answer queued
+    ASSERT_EQ(seams::ShownFileDialogs().size(), 2u);
+    EXPECT_EQ(seams::ShownFileDialogs()[1].initialFile.toStdString(),
+              home.documents() + "/ACT/MyDb/Databases/Main.pad");
+    EXPECT_EQ(edit->text().toStdString(), "") << "a cancelled dialog leaves the edit alone";
+}
+
+} // namespace
