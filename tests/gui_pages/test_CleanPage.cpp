@@ -382,5 +382,26 @@ TEST_F(CleanPage, StartsAfterASecondAndGoesBackOnlyOnceTheRunIsOver)
     EXPECT_EQ(Child<QPushButton>(main, "btnCancel")->text(), QStringLiteral("&Cancel"));
 }
 
+TEST_F(CleanPage, LeavingBeforeTheRunBeginsDeletesNothing)
+{
+    TestData data;
+    data.contacts = {Contact("c1", "Ann Lee", "ann@example.com"), Contact("c2", "Ann Lee", "ann@example.com")};
+    ASSERT_TRUE(Load(data, KIND_ADDR));
+    const TableRows before = ReadAllRows(pad);
+    CountSubmits();
+    Click("btnNext");
+    ASSERT_EQ(main->GetCurrentPage(), 2);
+    main->SetPage(0);
+    EXPECT_FALSE(Clean()->IsRunning());
+    // The next load waits in an event loop, where a pending run would find its records freed.
+    EXPECT_FALSE(Child<QTimer>(Clean(), "tmStart")->isActive());
+
+    Click("btnNext");
+    ASSERT_EQ(main->GetCurrentPage(), 1);
+    EXPECT_EQ(LogText(), LogOf(StartLines()));
+    EXPECT_EQ(m_submits, 0);
+    EXPECT_TRUE(Removed(before, ReadAllRows(pad), "contacts").empty());
+}
+
 } // namespace
 } // namespace pagetest

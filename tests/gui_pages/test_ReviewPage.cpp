@@ -11,6 +11,7 @@
 #include <QDialog>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStyleOptionViewItem>
 #include <QTabWidget>
@@ -416,21 +417,23 @@ TEST_F(ReviewPage, LeavingWritesTheTicksIntoRecordsAndTheDeletionList)
 TEST_F(ReviewPage, DoubleClickOpensTheSelectedRecordInItsViewer)
 {
     TestData data;
-    data.notes = {Note("n1", "same"), Note("n2", "same"), Note("n3", "same")};
+    data.notes = {Note("n1", "first"), Note("n2", "second"), Note("n3", "third")};
     ASSERT_TRUE(Load(data, KIND_NOTE));
+    ClickBox("cbNoteAll");
     static QString shownName;
-    static void* shownRecord = nullptr;
+    static QString shownText;
     seams::SetDialogHandler([](QWidget* dialog) {
         shownName = dialog->objectName();
-        shownRecord = dialog->property("record").value<void*>();
+        if (auto* memo = dialog->findChild<QPlainTextEdit*>(QStringLiteral("memNotes")))
+            shownText = memo->toPlainText();
         return int(QDialog::Rejected);
     });
     QTreeView* list = List(TfmACTData::kNote);
-    const QModelIndex second = Model(TfmACTData::kNote)->index(1, 0);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(second).center());
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(second).center());
+    const QPoint second = list->visualRect(Model(TfmACTData::kNote)->index(1, 0)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, second);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, second);
     EXPECT_EQ(shownName, QStringLiteral("fmACTNoteDetail"));
-    EXPECT_EQ(shownRecord, Model(TfmACTData::kNote)->RecordAt(1));
+    EXPECT_EQ(shownText, QStringLiteral("second"));
 
     // Without a selection nothing opens.
     shownName.clear();

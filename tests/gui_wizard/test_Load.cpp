@@ -43,11 +43,10 @@ TEST_F(LoadTest, AllFourKindsFromTheDemoDatabaseReachTheReviewPage)
     EXPECT_EQ(main->GetDateUtil()->GetRecordCount(), 15u);
     EXPECT_GE(main->GetTaskUtil()->GetRecordCount(), 15u);
     EXPECT_EQ(main->GetNoteUtil()->GetRecordCount(), 15u);
+    // Their content is the review page's grouping pass, tested with the pages.
     for (CxList* list :
-         {main->GetAddrDupList(), main->GetDateDupList(), main->GetTaskDupList(), main->GetNoteDupList()}) {
-        ASSERT_NE(list, nullptr);
-        EXPECT_EQ(list->GetCount(), 0u) << "the review page fills them";
-    }
+         {main->GetAddrDupList(), main->GetDateDupList(), main->GetTaskDupList(), main->GetNoteDupList()})
+        EXPECT_NE(list, nullptr);
 }
 
 TEST_F(LoadTest, AWrongPasswordShowsTheFailureMessageAndStays)

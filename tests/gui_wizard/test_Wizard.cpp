@@ -1,9 +1,10 @@
 #include "WizardFixture.h"
 
+#include "gui/pages/Actclean.h"
+#include "gui/pages/Actdata.h"
 #include "gui/services/Seams.h"
 #include "gui/services/Shell.h"
 #include "gui/wizard/Actsource.h"
-#include "gui/wizard/PagePlaceholders.h"
 
 #include "ACT/CxACTAddr.h"
 #include "ACT/CxACTNote.h"

@@ -16,6 +16,7 @@
 #include "misc/WinUtil.h"
 
 #include <QHBoxLayout>
+#include <QHideEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -392,6 +393,21 @@ void TfmACTClean::FlushLog()
     cursor.movePosition(QTextCursor::End);
     cursor.insertText(m_pendingLog);
     m_pendingLog.clear();
+    // The newest lines in sight, as each appended line scrolls a memo.
+    memLog->moveCursor(QTextCursor::End);
+    memLog->ensureCursorVisible();
+}
+
+void TfmACTClean::hideEvent(QHideEvent* event)
+{
+    // The page was left before its run began: nothing was logged or marked, and nothing may be, since
+    // a load that follows frees the records while its wait runs the timers.
+    if (isHidden() && tmStart->isActive()) {
+        tmStart->stop();
+        m_bRunning = false;
+        lblBack->setEnabled(true);
+    }
+    QWidget::hideEvent(event);
 }
 
 bool TfmACTClean::eventFilter(QObject* watched, QEvent* event)

@@ -61,6 +61,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     template <class Record> void DeleteKindDups(CxList* dupList, void (TfmACTClean::*logger)(Record*));

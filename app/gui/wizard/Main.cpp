@@ -1,11 +1,12 @@
 #include "gui/wizard/Main.h"
 
+#include "gui/pages/Actclean.h"
+#include "gui/pages/Actdata.h"
 #include "gui/services/Diagnostics.h"
 #include "gui/services/HeaderBand.h"
 #include "gui/services/Shell.h"
 #include "gui/services/WaitWindow.h"
 #include "gui/wizard/Actsource.h"
-#include "gui/wizard/PagePlaceholders.h"
 
 #include "ACT/CxACTAddr.h"
 #include "ACT/CxACTDate.h"
