@@ -65,7 +65,7 @@ const KindInfo& InfoOf(Kind kind)
 
 bool IsStored(const FieldDesc& field)
 {
-    return std::strcmp(field.name, "Action") != 0 && std::strcmp(field.name, "HelperValue") != 0;
+    return !IsHeaderWord(field);
 }
 
 std::size_t RecordBytes(const FieldTable& table, const void* record)

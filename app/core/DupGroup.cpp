@@ -218,3 +218,24 @@ VELLORAN_INSTANTIATE_GROUPING(ContactRecord)
 VELLORAN_INSTANTIATE_GROUPING(CalendarRecord)
 VELLORAN_INSTANTIATE_GROUPING(TaskRecord)
 VELLORAN_INSTANTIATE_GROUPING(NoteRecord)
+
+DupGroups::DupGroups(CxList* dupList, const std::vector<const void*>& kept)
+{
+    if (!dupList)
+        return;
+    std::size_t i = 0;
+    for (void* record = dupList->GetFirst(); record && i < kept.size(); record = dupList->GetNext(), ++i) {
+        const void* first = kept[i];
+        auto [at, added] = m_groupOf.try_emplace(first, m_groups.size());
+        if (added)
+            m_groups.push_back({first});
+        m_groups[at->second].push_back(record);
+        m_groupOf.emplace(record, at->second);
+    }
+}
+
+const std::vector<const void*>* DupGroups::GroupOf(const void* record) const
+{
+    const auto at = m_groupOf.find(record);
+    return at == m_groupOf.end() ? nullptr : &m_groups[at->second];
+}

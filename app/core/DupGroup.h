@@ -4,6 +4,7 @@
 #include "core/CommMgr.h"
 #include "misc/CxList.h"
 
+#include <unordered_map>
 #include <vector>
 
 // The grouping pass: in each kind, the first record of every set of equal records stays, and every later
@@ -38,3 +39,21 @@ bool FindDuplicatesPairwise(CommEntryMgr<CommEntry<Record>>* manager, CxList* du
 // The kind's predicate.
 template <class Record>
 bool RecordsMatch(const Record* a, const Record* b);
+
+// The groups of the last grouping pass, rebuilt from the deletion list and the records that stay (the
+// `kept` of FindDuplicates, one per listed duplicate in list order): each group is its first record
+// followed by its duplicates in list order. Records listed after the grouped ones (ticked in the full
+// view) add no group.
+class DupGroups
+{
+public:
+    DupGroups(CxList* dupList, const std::vector<const void*>& kept);
+
+    // The members of the record's group, its first record first; null for a record in no group.
+    const std::vector<const void*>* GroupOf(const void* record) const;
+    const std::vector<std::vector<const void*>>& All() const { return m_groups; }
+
+private:
+    std::vector<std::vector<const void*>> m_groups;
+    std::unordered_map<const void*, std::size_t> m_groupOf;
+};

@@ -6,6 +6,7 @@
 #include "ACT/CxACTNote.h"
 #include "ACT/CxACTTask.h"
 #include "core/Apputil.h"
+#include "core/DeletionBackup.h"
 #include "core/DupGroup.h"
 #include "misc/CxDebugUtil.h"
 #include "misc/WinUtil.h"
@@ -116,19 +117,6 @@ std::string oneLine(const char* text)
     return out;
 }
 
-std::string csvField(const char* text)
-{
-    if (!std::strpbrk(text, ",\"\r\n"))
-        return text;
-    std::string out = "\"";
-    for (const char* p = text; *p; ++p) {
-        if (*p == '"')
-            out += '"';
-        out += *p;
-    }
-    return out + "\"";
-}
-
 std::string timeText(double date)
 {
     char buffer[32];
@@ -198,10 +186,7 @@ struct Scan
         configure(util);
         auto start = std::chrono::steady_clock::now();
         if (!util.Load()) {
-            std::fprintf(stderr, "velloran-scan: cannot load the %s: %s\n", kindName,
-                         util.HasError() && *util.GetErrorText()
-                             ? util.GetErrorText()
-                             : "the helper delivered no complete data file (see the debug log)");
+            std::fprintf(stderr, "velloran-scan: cannot load the %s: %s\n", kindName, util.GetFailureText().c_str());
             return false;
         }
         const double loadSeconds = secondsSince(start);
@@ -243,8 +228,8 @@ struct Scan
         for (void* p = dupList.GetFirst(); p; p = dupList.GetNext(), ++i) {
             const auto* r = static_cast<const Record*>(p);
             if (options.csv) {
-                std::printf("%s,%s,%s\n", kindName, csvField(r->RecordID).c_str(),
-                            csvField(kept[i]->RecordID).c_str());
+                std::printf("%s,%s,%s\n", kindName, CsvField(r->RecordID).c_str(),
+                            CsvField(kept[i]->RecordID).c_str());
                 continue;
             }
             std::string line = "  " + oneLine(r->RecordID) + "  duplicates " + oneLine(kept[i]->RecordID) + ":";

@@ -185,6 +185,11 @@ constexpr FieldTable tableOf(const FieldDesc (&fields)[N])
 
 } // namespace
 
+bool IsHeaderWord(const FieldDesc& field)
+{
+    return std::strcmp(field.name, "Action") == 0 || std::strcmp(field.name, "HelperValue") == 0;
+}
+
 const FieldTable& ContactFields()
 {
     static const FieldTable table = tableOf(kContactFields);

@@ -201,6 +201,9 @@ struct FieldTable
     std::size_t count;
 };
 
+// Action and HelperValue: words of the exchange with the helper, not data of the CRM's record.
+bool IsHeaderWord(const FieldDesc& field);
+
 const FieldTable& ContactFields();
 const FieldTable& CalendarFields();
 const FieldTable& TaskFields();

@@ -143,8 +143,9 @@ std::string CxACTBaseUtil::DataFilePath(const char* fileName) const
     return ACTJoinPath(WorkFolder, fileName && *fileName ? fileName : DataFileName);
 }
 
-void CxACTBaseUtil::RunHelper()
+bool CxACTBaseUtil::RunHelper()
 {
+    m_failure.clear();
     char number[16];
     CxACTParamParser parser;
     parser.SetParam(PARAM_PAD_NAME, PARAM_TYPE_TEXT, PadName);
@@ -169,7 +170,8 @@ void CxACTBaseUtil::RunHelper()
     if (!parser.WriteParamFile(paramPath.c_str())) {
         DEBUG_LOG(0, "Failed to write the parameter file: %s", paramPath.c_str());
         ClearError();
-        return;
+        m_failure = "The parameter file " + paramPath + " cannot be written.";
+        return false;
     }
 
     ClearError();
@@ -180,4 +182,10 @@ void CxACTBaseUtil::RunHelper()
     runner.SetDataFile(DataFileName);
     runner.Run();
     ReadErrorFile();
+    // The helper's own words say most; without them, why the run itself went wrong.
+    if (m_bHasError)
+        m_failure = ErrorText[0] ? ErrorText : "The helper reported an error without a text.";
+    else
+        m_failure = runner.GetRunFailure();
+    return m_failure.empty();
 }

@@ -57,8 +57,13 @@ public:
     void ReadErrorFile();
     // Asks a helper that is still running (its run-state file says so) to stop.
     void RequestHelperStop();
-    // One run of the kind's helper in RunMode.
-    void RunHelper();
+    // One run of the kind's helper in RunMode. True when the helper was started, ended within the
+    // time-out and reported no error; otherwise GetFailureText says why.
+    bool RunHelper();
+    // Why the last Load or Submit failed, in words for the user: the helper's own error text when it gave
+    // one, else what went wrong on our side (no helper, no time, no complete data file). Empty after a
+    // success.
+    const std::string& GetFailureText() const { return m_failure; }
 
     ACTKind GetKind() const { return m_kind.kind; }
     const char* GetHelperName() const { return m_szHelperName; }
@@ -88,6 +93,8 @@ protected:
     // The work folder joined by a separator with a file name; a missing or empty name means DataFileName.
     std::string DataFilePath(const char* fileName) const;
 
+    void SetFailure(std::string text) { m_failure = std::move(text); }
+
     bool ChangesPending;
     bool m_bHasError;
     char PadName[256];
@@ -108,4 +115,5 @@ protected:
 private:
     const ACTKindInfo& m_kind;
     char m_szHelperName[256];
+    std::string m_failure;
 };

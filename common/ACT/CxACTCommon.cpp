@@ -68,8 +68,21 @@ int CxACTDataReader::Run()
     return Execute();
 }
 
+namespace {
+
+// "30 minutes" for the program's own time-out, seconds for the short ones of tests.
+std::string DurationText(std::uint32_t milliseconds)
+{
+    if (milliseconds >= 60000 && milliseconds % 60000 == 0)
+        return std::to_string(milliseconds / 60000) + " minutes";
+    return std::to_string((milliseconds + 999) / 1000) + " seconds";
+}
+
+} // namespace
+
 int CxACTDataReader::Execute()
 {
+    m_runFailure.clear();
     // The helper gets the program folder as its current directory; ours stays as it is, since other
     // threads depend on it.
     const std::string original = platform::currentDirectory();
@@ -88,7 +101,9 @@ int CxACTDataReader::Execute()
                                ? ENOENT
                                : platform::startProcess(programFolder + ProgramName, args, programFolder, m_process);
     if (startError != 0) {
-        DEBUG_LOG(0, "CreateProcess Error: %s", platform::systemErrorText(startError).c_str());
+        const std::string reason = platform::systemErrorText(startError);
+        DEBUG_LOG(0, "CreateProcess Error: %s", reason.c_str());
+        m_runFailure = std::string("The helper ") + ProgramName + " cannot be started: " + reason + ".";
         return 0;
     }
 
@@ -100,9 +115,13 @@ int CxACTDataReader::Execute()
         break;
     case platform::WaitResult::TimedOut:
         DEBUG_LOG(2, "The helper utility program has no response. Got timeout event.");
+        m_runFailure = std::string("The helper ") + ProgramName + " did not finish within " +
+                       DurationText(WaitTimeout) + "; it may still be running.";
         break;
     case platform::WaitResult::Failed:
         DEBUG_LOG(0, "Got unexpected error, return code=%d", waitError);
+        m_runFailure = std::string("Waiting for the helper ") + ProgramName +
+                       " failed: " + platform::systemErrorText(waitError) + ".";
         break;
     }
     ReleaseHandles();

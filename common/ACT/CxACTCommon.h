@@ -48,11 +48,14 @@ public:
     const char* GetDataFile() const { return DataFileName; }
     std::uint32_t GetWaitTimeout() const { return WaitTimeout; }
 
-    // Starts the helper and waits for it; always 0. The outcome shows only in what the helper leaves
-    // on disk and in the debug log.
+    // Starts the helper and waits for it; always 0. What the helper did shows in what it leaves on
+    // disk; whether it could be started and ended in time shows in GetRunFailure.
     int Run();
     int Execute();
     void ReleaseHandles();
+    // Why the last run did not end normally: the helper could not be started, did not end within the
+    // time-out, or could not be waited for. Empty after a run that ended.
+    const std::string& GetRunFailure() const { return m_runFailure; }
 
 private:
     void DeleteExchangeFiles();
@@ -63,6 +66,7 @@ private:
     char DataFileName[260];
     std::uint32_t WaitTimeout;
     platform::ChildProcess m_process;
+    std::string m_runFailure;
 };
 
 // The process-wide runner of a kind, created on first use and destroyed at program end.

@@ -34,9 +34,15 @@ template <class Kind> bool CxACTRecordUtil<Kind>::Load()
     // A helper that fails must not leave an older file (of this or another database) to be read as its
     // result.
     platform::removeFile(DataFilePath(nullptr));
-    RunHelper();
+    const bool ran = RunHelper();
+    const std::string runFailure = GetFailureText();
     const bool loaded = ReadDataFile(nullptr);
     Kind::Log(loaded ? ACTLogEvent::LoadSuccess : ACTLogEvent::LoadFailure);
+    // A helper's complaint that still came with a whole data file does not fail the load.
+    if (loaded)
+        SetFailure(std::string());
+    else if (!ran)
+        SetFailure(runFailure);
     return loaded;
 }
 
@@ -55,10 +61,13 @@ template <class Kind> bool CxACTRecordUtil<Kind>::Submit()
     }
     if (!WriteDataFile(nullptr)) {
         Kind::Log(ACTLogEvent::SubmitWriteFailed);
+        SetFailure("The data file " + DataFilePath(nullptr) + " cannot be written; nothing was handed to the helper.");
         return false;
     }
     RunMode = RUN_MODE_SUBMIT;
-    RunHelper();
+    // A refused or unfinished submit leaves its marks pending: nothing may count as deleted.
+    if (!RunHelper())
+        return false;
     ChangesPending = false;
     return true;
 }
@@ -70,6 +79,7 @@ template <class Kind> bool CxACTRecordUtil<Kind>::ReadDataFile(const char* fileN
     const std::string path = DataFilePath(name);
     if (!m_file.Open(path.c_str(), "rb")) {
         Kind::Log(ACTLogEvent::ReadOpenFailed, path.c_str());
+        SetFailure("The helper delivered no data file (" + path + ").");
         return false;
     }
     std::int32_t storedCount = 0;
@@ -103,6 +113,7 @@ template <class Kind> bool CxACTRecordUtil<Kind>::FailRead(const std::string& pa
     m_file.Close();
     ReleaseRecords();
     Kind::Log(ACTLogEvent::ReadFailed, path.c_str(), 0, why);
+    SetFailure("The data file " + path + " cannot be read: " + why + ".");
     return false;
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -57,6 +58,9 @@ LocalTime localTime();
 
 // The system's own text for an error code (errno on POSIX, GetLastError on Windows).
 std::string systemErrorText(int code);
+
+// A text of the system's single-byte encoding (the one the CRM's texts come in) as UTF-8.
+std::string localTextToUtf8(std::string_view text);
 
 // Profile strings with the behaviour of GetPrivateProfileStringA: section and key match without regard
 // to case; blanks around names and values are dropped, and a value wrapped in double quotes is read

@@ -1,6 +1,7 @@
 #include "platform/Platform.h"
 
 #include <QStandardPaths>
+#include <QString>
 
 #include <cerrno>
 #include <cstdlib>
@@ -125,6 +126,11 @@ LocalTime localTime()
 std::string systemErrorText(int code)
 {
     return std::strerror(code);
+}
+
+std::string localTextToUtf8(std::string_view text)
+{
+    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())).toUtf8().toStdString();
 }
 
 } // namespace platform

@@ -1,4 +1,5 @@
 #include "platform/Platform.h"
+#include "platform/SaveFile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -160,43 +161,6 @@ ReadResult readWholeFile(const char* path, std::string& content)
     return ReadResult::Ok;
 }
 
-bool writeAll(int fd, const std::string& content)
-{
-    std::size_t done = 0;
-    while (done < content.size()) {
-        const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-// Replaces the file with content through a temporary file in the same folder, so that readers see
-// either the old or the new file and a failed write leaves the old one alone.
-bool replaceFile(const std::string& target, const std::string& content)
-{
-    const std::size_t slash = target.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    // Short enough for any file-name limit whatever the target's name.
-    std::string tempPath = folder + "." + base.substr(0, 32) + ".XXXXXX";
-    const int fd = ::mkostemp(tempPath.data(), O_CLOEXEC); // mode 0600
-    if (fd < 0)
-        return false;
-    bool ok = writeAll(fd, content);
-    if (::close(fd) != 0)
-        ok = false;
-    if (ok && ::rename(tempPath.c_str(), target.c_str()) != 0)
-        ok = false;
-    if (!ok)
-        ::unlink(tempPath.c_str());
-    return ok;
-}
-
 // A settings file reached through a symbolic link stays a link: the link's target is rewritten.
 std::string resolveTarget(const char* file)
 {
@@ -313,7 +277,7 @@ bool writeProfileString(const char* section, const char* key, const char* value,
         out.push_back(']');
         out.append(newline);
         emitKey(keyName, newline);
-        return replaceFile(target, out);
+        return SaveWholeFile(target, out);
     }
 
     const std::size_t end = sectionEnd(lines, header);
@@ -321,7 +285,7 @@ bool writeProfileString(const char* section, const char* key, const char* value,
         for (std::size_t i = 0; i < lines.size(); ++i)
             if (i < header || i >= end)
                 emit(lines[i]);
-        return replaceFile(target, out);
+        return SaveWholeFile(target, out);
     }
 
     const std::size_t at = findKey(lines, header, keyName);
@@ -332,7 +296,7 @@ bool writeProfileString(const char* section, const char* key, const char* value,
             else if (value)
                 emitKey(lines[i].name, lines[i].eol);
         }
-        return replaceFile(target, out);
+        return SaveWholeFile(target, out);
     }
     if (!value)
         return true;
@@ -351,7 +315,7 @@ bool writeProfileString(const char* section, const char* key, const char* value,
             emit(lines[i]);
         }
     }
-    return replaceFile(target, out);
+    return SaveWholeFile(target, out);
 }
 
 } // namespace platform

@@ -2,6 +2,8 @@
 
 #include "gui/pages/RecordText.h"
 #include "gui/services/Diagnostics.h"
+#include "gui/services/LinkLabel.h"
+#include "gui/services/Seams.h"
 #include "gui/services/WaitWindow.h"
 #include "gui/services/Worker.h"
 #include "gui/wizard/Main.h"
@@ -11,14 +13,15 @@
 #include "ACT/CxACTNote.h"
 #include "ACT/CxACTTask.h"
 #include "core/Apputil.h"
+#include "core/DeletionBackup.h"
+#include "core/DupGroup.h"
 #include "misc/CxDebugUtil.h"
 #include "misc/CxList.h"
 #include "misc/WinUtil.h"
+#include "platform/Platform.h"
 
 #include <QHBoxLayout>
 #include <QHideEvent>
-#include <QLabel>
-#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QTextCursor>
@@ -32,6 +35,7 @@
 #include <exception>
 #include <string>
 #include <thread>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -44,6 +48,29 @@ constexpr auto kPauseBeforeSubmit = std::chrono::milliseconds(200);
 const char* const kSeparator = "================================================================================";
 const char* const kLineBreak = "\r\n";
 const char* const kSubmitText = "Submitting deletion information to ACT! database...";
+const char* const kBackupText = "Saving a backup of the records to delete...";
+
+// Shares of the bar: marking, the backup, the submits (by their records), the log of the records.
+constexpr int kMarkedPercent = 10;
+constexpr int kBackedUpPercent = 20;
+constexpr int kSubmittedPercent = 95;
+
+struct CleanKind
+{
+    std::int32_t flag;
+    const char* item;     // in the log lines: "contact" items
+    const char* kindWord; // in the backup: contacts.csv, and the kind column of deletions.csv
+    const char* statusFile;
+    const FieldTable& (*fields)();
+};
+
+// In the order every run visits the kinds.
+const CleanKind kCleanKinds[] = {
+    {KIND_ADDR, "contact", "contacts", "ACTAddrStatus.dat", ContactFields},
+    {KIND_DATE, "calendar", "calendar", "ACTDateStatus.dat", CalendarFields},
+    {KIND_TASK, "task", "tasks", "ACTTaskStatus.dat", TaskFields},
+    {KIND_NOTE, "note", "notes", "ACTNoteStatus.dat", NoteFields},
+};
 
 std::function<void(CxACTBaseUtil&)>& BeforeSubmitHook()
 {
@@ -81,6 +108,8 @@ TfmACTClean::TfmACTClean(TfmMain* mainWindow, QWidget* parent) : QWidget(parent)
 
     memLog = new QPlainTextEdit(this);
     memLog->setObjectName(QStringLiteral("memLog"));
+    memLog->setReadOnly(true);
+    memLog->setTabChangesFocus(true);
     memLog->setLineWrapMode(QPlainTextEdit::NoWrap);
     memLog->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memLog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -96,14 +125,9 @@ TfmACTClean::TfmACTClean(TfmMain* mainWindow, QWidget* parent) : QWidget(parent)
     layout->addWidget(pbDel);
 
     auto* row = new QHBoxLayout;
-    lblBack = new QLabel(QStringLiteral("Back to First Step"), this);
+    lblBack = new LinkLabel(QStringLiteral("Back to First Step"), QColor(0x00, 0x00, 0xFF), this);
     lblBack->setObjectName(QStringLiteral("lblBack"));
-    lblBack->setStyleSheet(QStringLiteral("QLabel { color: #0000ff; } QLabel:disabled { color: #8080c0; }"));
-    QFont linkFont = lblBack->font();
-    linkFont.setUnderline(true);
-    lblBack->setFont(linkFont);
-    lblBack->setCursor(Qt::PointingHandCursor);
-    lblBack->installEventFilter(this);
+    connect(lblBack, &LinkLabel::activated, this, &TfmACTClean::lblBackClick);
     row->addWidget(lblBack);
     row->addStretch(1);
     layout->addLayout(row);
@@ -137,6 +161,7 @@ bool TfmACTClean::Exchange(bool save)
 void TfmACTClean::tmStartTimer()
 {
     tmStart->stop();
+    const WorkScope work(m_pMain);
     bool failed = false;
     try {
         RunCleaning();
@@ -170,12 +195,16 @@ void TfmACTClean::RunCleaning()
 {
     m_nTotal = 0;
     m_nProcessed = 0;
+    for (KindRun& run : m_run)
+        run = KindRun();
+    m_backupFolder.clear();
+    m_backupFailure.clear();
+
     const std::int32_t flags = AppSettings.AppFlag;
     CxList* const lists[] = {m_pMain->GetAddrDupList(), m_pMain->GetDateDupList(), m_pMain->GetTaskDupList(),
                              m_pMain->GetNoteDupList()};
-    const std::int32_t kinds[] = {KIND_ADDR, KIND_DATE, KIND_TASK, KIND_NOTE};
     for (int i = 0; i < 4; ++i)
-        if ((flags & kinds[i]) && lists[i])
+        if ((flags & kCleanKinds[i].flag) && lists[i])
             m_nTotal += lists[i]->GetCount();
 
     if (flags & KIND_ADDR)
@@ -186,6 +215,163 @@ void TfmACTClean::RunCleaning()
         DeleteTaskDups();
     if (flags & KIND_NOTE)
         DeleteNoteDups();
+    SetProgress(kMarkedPercent);
+
+    std::exception_ptr error;
+    const bool anyMarked = std::any_of(std::begin(m_run), std::end(m_run), [](const KindRun& r) { return r.marks > 0; });
+    DeletionBackup backup;
+    if (anyMarked && PrepareBackup(backup)) {
+        StartWaitWindow(parentWidget());
+        m_bWaitWindowUp = true;
+        SetWaitWindowText(kBackupText);
+        try {
+            // The helpers run for minutes on large databases: off the GUI thread, so the windows stay drawn.
+            RunOnWorker([this, &backup] { BackUpAndSubmit(backup); });
+        } catch (...) {
+            error = std::current_exception();
+            FailKinds("The run ended with an unexpected error.");
+        }
+        StopWaitWindow();
+        m_bWaitWindowUp = false;
+    }
+
+    LogRecordsAndSummary();
+    SetProgress(100);
+    if (!m_backupFolder.empty()) {
+        std::string logError;
+        if (!backup.WriteLog(memLog->toPlainText().toStdString(), logError)) {
+            AddLogLine(logError.c_str());
+            FlushLog();
+        }
+    }
+    if (error)
+        std::rethrow_exception(error);
+
+    if (!m_backupFailure.empty()) {
+        seams::ShowMessage(this, QMessageBox::Critical, QStringLiteral("Error"),
+                           QStringLiteral("Nothing was deleted: the backup of the records to delete could not be "
+                                          "written.\n\n") +
+                               QString::fromLocal8Bit(m_backupFailure.c_str()),
+                           QMessageBox::Ok);
+    } else if (std::any_of(std::begin(m_run), std::end(m_run), [](const KindRun& r) { return !r.failure.empty(); })) {
+        seams::ShowMessage(this, QMessageBox::Warning, QStringLiteral("Warning"),
+                           QStringLiteral("Not every ticked record could be deleted. The end of the log on this page "
+                                          "says which kinds failed and why; a copy of the log is in\n") +
+                               QString::fromLocal8Bit((m_backupFolder + "log.txt").c_str()),
+                           QMessageBox::Ok);
+    }
+}
+
+bool TfmACTClean::PrepareBackup(DeletionBackup& backup)
+{
+    std::string documents;
+    std::string error = "No documents folder was found.";
+    if (platform::documentsFolder(documents) && backup.Create(BackupRootFolder(documents), error)) {
+        m_backupFolder = backup.Folder();
+        AddLogLine(("Backup of the records to delete: " + m_backupFolder).c_str());
+        AddLogLine(kLineBreak);
+        FlushLog();
+        return true;
+    }
+    m_backupFailure = error;
+    FailKinds("No backup of its records could be written, so nothing was deleted: " + error);
+    return false;
+}
+
+void TfmACTClean::BackUpAndSubmit(const DeletionBackup& backup)
+{
+    CxList* const lists[] = {m_pMain->GetAddrDupList(), m_pMain->GetDateDupList(), m_pMain->GetTaskDupList(),
+                             m_pMain->GetNoteDupList()};
+    CxACTBaseUtil* const utils[] = {m_pMain->GetAddrUtil(), m_pMain->GetDateUtil(), m_pMain->GetTaskUtil(),
+                                    m_pMain->GetNoteUtil()};
+
+    std::vector<BackupKind> kinds;
+    int allMarks = 0;
+    for (int i = 0; i < 4; ++i) {
+        const KindRun& run = m_run[i];
+        if (run.marks == 0)
+            continue;
+        allMarks += run.marks;
+        std::unordered_set<const void*> leaving;
+        for (const KindRun::Item& item : run.items)
+            if (item.marked)
+                leaving.insert(item.record);
+        // What stays of a group is its first member that is not deleted: a group's first record may be
+        // ticked too (in the full view), and then one of its copies stays in its place.
+        const DupGroups groups(lists[i], m_pMain->GetKeptRecords(i));
+        BackupKind kind{kCleanKinds[i].kindWord, &kCleanKinds[i].fields(), {}};
+        kind.records.reserve(static_cast<std::size_t>(run.marks));
+        for (const KindRun::Item& item : run.items) {
+            if (!item.marked)
+                continue;
+            const void* staying = nullptr;
+            if (const auto* group = groups.GroupOf(item.record)) {
+                const auto at = std::find_if(group->begin(), group->end(),
+                                             [&](const void* member) { return leaving.count(member) == 0; });
+                staying = at == group->end() ? nullptr : *at;
+            }
+            kind.records.push_back({item.record, staying});
+        }
+        kinds.push_back(std::move(kind));
+    }
+    std::string error;
+    if (!backup.WriteRecords(kinds, error)) {
+        m_backupFailure = error;
+        FailKinds("No backup of its records could be written, so nothing was deleted: " + error);
+        return;
+    }
+    Report(std::string(), kBackedUpPercent);
+
+    SetWaitWindowText(kSubmitText);
+    std::this_thread::sleep_for(kPauseBeforeSubmit);
+    char folder[260] = "";
+    const bool haveFolder = GetDataFolder(folder);
+    int submittedMarks = 0;
+    for (int i = 0; i < 4; ++i) {
+        KindRun& run = m_run[i];
+        if (run.marks == 0 || !utils[i])
+            continue;
+        Report("Submitting " + std::to_string(run.marks) + " " + kCleanKinds[i].item +
+                   " items to the ACT! database ...",
+               -1);
+        if (haveFolder)
+            SetWaitWindowFile((std::string(folder) + kCleanKinds[i].statusFile).c_str());
+        if (BeforeSubmitHook())
+            BeforeSubmitHook()(*utils[i]);
+        run.done = utils[i]->Submit();
+        if (!run.done) {
+            run.failure = utils[i]->GetFailureText();
+            if (run.failure.empty())
+                run.failure = "The helper gave no reason; the debug log may know more.";
+        }
+        submittedMarks += run.marks;
+        Report(std::string(), kBackedUpPercent + (kSubmittedPercent - kBackedUpPercent) * submittedMarks / allMarks);
+    }
+}
+
+void TfmACTClean::LogRecordsAndSummary()
+{
+    std::int32_t* const counters[] = {&m_nAddrDeleted, &m_nDateDeleted, &m_nTaskDeleted, &m_nNoteDeleted};
+    for (int i = 0; i < 4; ++i) {
+        const KindRun& run = m_run[i];
+        for (const KindRun::Item& item : run.items) {
+            switch (i) {
+            case 0:
+                LogContact(static_cast<const ContactRecord*>(item.record));
+                break;
+            case 1:
+                LogEvent(static_cast<const CalendarRecord*>(item.record));
+                break;
+            case 2:
+                LogTask(static_cast<const TaskRecord*>(item.record));
+                break;
+            default:
+                LogNote(static_cast<const NoteRecord*>(item.record));
+                break;
+            }
+            EndRecord(item.marked && run.done, *counters[i]);
+        }
+    }
 
     AddLogLine(kSeparator);
     AddLogLine("Deleting duplicates finished:");
@@ -198,69 +384,50 @@ void TfmACTClean::RunCleaning()
     AddLogLine(line);
     std::snprintf(line, sizeof line, "\t%d duplicate note items deleted.", m_nNoteDeleted);
     AddLogLine(line);
+    for (int i = 0; i < 4; ++i)
+        if (!m_run[i].failure.empty())
+            AddLogLine(
+                (std::string("Deleting ") + kCleanKinds[i].item + " items failed: " + m_run[i].failure).c_str());
     AddLogLine(kLineBreak);
     FlushLog();
-
-    SubmitMarkedKinds();
-    pbDel->setValue(100);
 }
 
-void TfmACTClean::SubmitMarkedKinds()
+void TfmACTClean::FailKinds(const std::string& reason)
 {
-    StartWaitWindow(parentWidget());
-    m_bWaitWindowUp = true;
-    SetWaitWindowText(kSubmitText);
-
-    struct Submission
-    {
-        CxACTBaseUtil* util;
-        std::string statusFile;
-    };
-    char folder[260] = "";
-    const bool haveFolder = GetDataFolder(folder);
-    const std::int32_t flags = AppSettings.AppFlag;
-    const struct
-    {
-        std::int32_t flag;
-        std::int32_t deleted;
-        CxACTBaseUtil* util;
-        const char* statusFile;
-    } kinds[] = {
-        {KIND_ADDR, m_nAddrDeleted, m_pMain->GetAddrUtil(), "ACTAddrStatus.dat"},
-        {KIND_DATE, m_nDateDeleted, m_pMain->GetDateUtil(), "ACTDateStatus.dat"},
-        {KIND_TASK, m_nTaskDeleted, m_pMain->GetTaskUtil(), "ACTTaskStatus.dat"},
-        {KIND_NOTE, m_nNoteDeleted, m_pMain->GetNoteUtil(), "ACTNoteStatus.dat"},
-    };
-    std::vector<Submission> submissions;
-    for (const auto& kind : kinds)
-        if ((flags & kind.flag) && kind.deleted > 0 && kind.util)
-            submissions.push_back({kind.util, haveFolder ? std::string(folder) + kind.statusFile : std::string()});
-
-    // The helpers run for minutes on large databases: off the GUI thread, so the windows stay drawn.
-    RunOnWorker([&submissions] {
-        std::this_thread::sleep_for(kPauseBeforeSubmit);
-        for (const Submission& submission : submissions) {
-            if (!submission.statusFile.empty())
-                SetWaitWindowFile(submission.statusFile.c_str());
-            if (BeforeSubmitHook())
-                BeforeSubmitHook()(*submission.util);
-            submission.util->Submit();
-        }
-    });
-
-    StopWaitWindow();
-    m_bWaitWindowUp = false;
+    for (KindRun& run : m_run)
+        if (run.marks > 0 && !run.done && run.failure.empty())
+            run.failure = reason;
 }
 
-template <class Record> void TfmACTClean::DeleteKindDups(CxList* dupList, void (TfmACTClean::*logger)(Record*))
+void TfmACTClean::SetProgress(int percent)
+{
+    if (percent >= 0 && percent != pbDel->value())
+        pbDel->setValue(percent);
+}
+
+void TfmACTClean::Report(std::string line, int percent)
+{
+    QMetaObject::invokeMethod(
+        this,
+        [this, line = std::move(line), percent] {
+            if (!line.empty()) {
+                AddLogLine(line.c_str());
+                FlushLog();
+            }
+            SetProgress(percent);
+        },
+        Qt::QueuedConnection);
+}
+
+template <class Record> void TfmACTClean::DeleteKindDups(CxList* dupList, void (TfmACTClean::*deleter)(Record*))
 {
     if (!dupList)
         return;
     for (void* record = dupList->GetFirst(); record; record = dupList->GetNext()) {
-        (this->*logger)(static_cast<Record*>(record));
+        (this->*deleter)(static_cast<Record*>(record));
         ++m_nProcessed;
         if (m_nTotal > 0)
-            pbDel->setValue(static_cast<int>(m_nProcessed * 100 / m_nTotal));
+            SetProgress(static_cast<int>(m_nProcessed * kMarkedPercent / m_nTotal));
     }
 }
 
@@ -284,24 +451,48 @@ void TfmACTClean::DeleteNoteDups()
     DeleteKindDups(m_pMain->GetNoteDupList(), &TfmACTClean::DeleteNote);
 }
 
-void TfmACTClean::DeleteContact(ContactRecord* record)
+template <class Record, class Util> void TfmACTClean::MarkRecord(int kind, Util* util, Record* record)
 {
     if (!record || !(record->DupFlags & DUP_SELECTED))
         return;
+    const bool marked = util && util->MarkForDeletion(record->pEntry);
+    m_run[kind].items.push_back({record, marked});
+    if (marked)
+        ++m_run[kind].marks;
+}
+
+void TfmACTClean::DeleteContact(ContactRecord* record)
+{
+    MarkRecord(0, m_pMain->GetAddrUtil(), record);
+}
+
+void TfmACTClean::DeleteEvent(CalendarRecord* record)
+{
+    MarkRecord(1, m_pMain->GetDateUtil(), record);
+}
+
+void TfmACTClean::DeleteTask(TaskRecord* record)
+{
+    MarkRecord(2, m_pMain->GetTaskUtil(), record);
+}
+
+void TfmACTClean::DeleteNote(NoteRecord* record)
+{
+    MarkRecord(3, m_pMain->GetNoteUtil(), record);
+}
+
+void TfmACTClean::LogContact(const ContactRecord* record)
+{
     AddLogLine("Deleting contact item ...");
     FieldLine("Display Name", FieldCopy(record->FullName).text);
     FieldLine("Company", FieldCopy(record->Company).text);
     FieldLine("Title", FieldCopy(record->Title).text);
     FieldLine("Email", FieldCopy(record->BusinessEmail).text);
     FieldLine("Phone", FieldCopy(record->BusinessPhone).text);
-    CxACTAddrUtil* util = m_pMain->GetAddrUtil();
-    EndRecord(util && util->MarkForDeletion(record->pEntry), m_nAddrDeleted);
 }
 
-void TfmACTClean::DeleteEvent(CalendarRecord* record)
+void TfmACTClean::LogEvent(const CalendarRecord* record)
 {
-    if (!record || !(record->DupFlags & DUP_SELECTED))
-        return;
     AddLogLine("Deleting calendar item ...");
     FieldLine("Subject", FieldCopy(record->Regarding).text);
     FieldLine("Location", FieldCopy(record->Location).text);
@@ -311,35 +502,25 @@ void TfmACTClean::DeleteEvent(CalendarRecord* record)
     FormatVariantTime(record->EndTime, time, sizeof time);
     FieldLine("End Time", time);
     FieldLine("All Day Event", pagetext::YesNo(record->IsTimeless));
-    CxACTDateUtil* util = m_pMain->GetDateUtil();
-    EndRecord(util && util->MarkForDeletion(record->pEntry), m_nDateDeleted);
 }
 
-void TfmACTClean::DeleteTask(TaskRecord* record)
+void TfmACTClean::LogTask(const TaskRecord* record)
 {
-    if (!record || !(record->DupFlags & DUP_SELECTED))
-        return;
     AddLogLine("Deleting todo or opportunity item ...");
     FieldLine("Subject", FieldCopy(record->Regarding).text);
     FieldLine("Priority", pagetext::Priority(record->Priority));
     char date[32] = "";
     FormatVariantDate(record->DueDate, date, sizeof date);
     FieldLine("Due Date", date);
-    CxACTTaskUtil* util = m_pMain->GetTaskUtil();
-    EndRecord(util && util->MarkForDeletion(record->pEntry), m_nTaskDeleted);
 }
 
-void TfmACTClean::DeleteNote(NoteRecord* record)
+void TfmACTClean::LogNote(const NoteRecord* record)
 {
-    if (!record || !(record->DupFlags & DUP_SELECTED))
-        return;
     AddLogLine("Deleting note item ...");
     char text[64];
     std::snprintf(text, sizeof text, "%.*s", static_cast<int>(strnlen(record->NoteText, sizeof record->NoteText)),
                   record->NoteText);
     FieldLine("Note Text", text);
-    CxACTNoteUtil* util = m_pMain->GetNoteUtil();
-    EndRecord(util && util->MarkForDeletion(record->pEntry), m_nNoteDeleted);
 }
 
 void TfmACTClean::FieldLine(const char* label, const char* value)
@@ -349,9 +530,9 @@ void TfmACTClean::FieldLine(const char* label, const char* value)
         AddLogLine(line);
 }
 
-void TfmACTClean::EndRecord(bool marked, std::int32_t& counter)
+void TfmACTClean::EndRecord(bool deleted, std::int32_t& counter)
 {
-    if (marked) {
+    if (deleted) {
         AddLogLine("Deletion succeeded.");
         ++counter;
     } else {
@@ -408,14 +589,4 @@ void TfmACTClean::hideEvent(QHideEvent* event)
         lblBack->setEnabled(true);
     }
     QWidget::hideEvent(event);
-}
-
-bool TfmACTClean::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == lblBack && event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        lblBackClick();
-        return true;
-    }
-    return QWidget::eventFilter(watched, event);
 }

@@ -12,9 +12,11 @@
 #include "ACT/CxACTNote.h"
 #include "ACT/CxACTTask.h"
 #include "core/Apputil.h"
+#include "core/DeletionBackup.h"
 #include "core/DupGroup.h"
 #include "misc/CxList.h"
 #include "misc/WinUtil.h"
+#include "platform/Platform.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -30,6 +32,8 @@
 #include <algorithm>
 #include <functional>
 #include <iterator>
+#include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -101,6 +105,8 @@ struct KindInfo
     const char* tabPlural;
     const char* tabSingular;
     const char* countFormat;
+    const char* noun;
+    const char* nouns;
     const DupListModel::Column* columns;
     int columnCount;
     bool rowSelect;
@@ -109,16 +115,18 @@ struct KindInfo
 
 const KindInfo kKinds[TfmACTData::kKindCount] = {
     {KIND_ADDR, "tAddr", "Contacts", "lvAddr", "cbAddrAll", "Load All Contacts Data", "lblAddrCount",
-     "Contacts (%d Dups)", "Contacts (%d Dup)", "%d Contact records in total", kAddrColumns,
+     "Contacts (%d Dups)", "Contacts (%d Dup)", "%d Contact records in total", "contact", "contacts", kAddrColumns,
      static_cast<int>(std::size(kAddrColumns)), true, false},
     {KIND_DATE, "tDate", "Calendar", "lvDate", "cbDateAll", "Load All Calendar Data", "lblDateCount",
-     "Calendar (%d Dups)", "Calendar (%d Dup)", "%d Calendar records in total", kDateColumns,
+     "Calendar (%d Dups)", "Calendar (%d Dup)", "%d Calendar records in total", "calendar event",
+     "calendar events", kDateColumns,
      static_cast<int>(std::size(kDateColumns)), true, false},
     {KIND_TASK, "tTask", "Task", "lvTask", "cbTaskAll", "Load All Todos and Opportunities Data", "lblTaskCount",
-     "Tasks (%d Dups)", "Tasks (%d Dup)", "%d Task records in total", kTaskColumns,
+     "Tasks (%d Dups)", "Tasks (%d Dup)", "%d Task records in total", "todo or opportunity",
+     "todos and opportunities", kTaskColumns,
      static_cast<int>(std::size(kTaskColumns)), false, false},
     {KIND_NOTE, "tNote", "Notes", "lvNote", "cbNoteAll", "Load All Notes Data", "lblNoteCount", "Notes (%d Dups)",
-     "Notes (%d Dup)", "%d Note records in total", kNoteColumns, static_cast<int>(std::size(kNoteColumns)), false,
+     "Notes (%d Dup)", "%d Note records in total", "note", "notes", kNoteColumns, static_cast<int>(std::size(kNoteColumns)), false,
      true},
 };
 
@@ -252,6 +260,8 @@ TfmACTData::TfmACTData(TfmMain* mainWindow, QWidget* parent) : QWidget(parent), 
 bool TfmACTData::Exchange(bool save)
 {
     if (save) {
+        if (!ConfirmDeletion())
+            return false;
         CommitChecks();
         return true;
     }
@@ -278,13 +288,79 @@ bool TfmACTData::IsKindShown(DataKind kind) const
 void TfmACTData::RefreshGroups()
 {
     if (IsKindShown(kAddr))
-        FindDuplicates(ManagerOf(m_pMain->GetAddrUtil()), m_pMain->GetAddrDupList());
+        Regroup<ContactRecord>(kAddr, m_pMain->GetAddrUtil(), m_pMain->GetAddrDupList());
     if (IsKindShown(kDate))
-        FindDuplicates(ManagerOf(m_pMain->GetDateUtil()), m_pMain->GetDateDupList());
+        Regroup<CalendarRecord>(kDate, m_pMain->GetDateUtil(), m_pMain->GetDateDupList());
     if (IsKindShown(kTask))
-        FindDuplicates(ManagerOf(m_pMain->GetTaskUtil()), m_pMain->GetTaskDupList());
+        Regroup<TaskRecord>(kTask, m_pMain->GetTaskUtil(), m_pMain->GetTaskDupList());
     if (IsKindShown(kNote))
-        FindDuplicates(ManagerOf(m_pMain->GetNoteUtil()), m_pMain->GetNoteDupList());
+        Regroup<NoteRecord>(kNote, m_pMain->GetNoteUtil(), m_pMain->GetNoteDupList());
+}
+
+template <class Record, class Util> void TfmACTData::Regroup(DataKind kind, Util* util, CxList* dupList)
+{
+    std::vector<Record*> kept;
+    FindDuplicates(ManagerOf(util), dupList, &kept);
+    m_pMain->GetKeptRecords(kind).assign(kept.begin(), kept.end());
+}
+
+bool TfmACTData::ConfirmDeletion()
+{
+    CxList* const lists[] = {m_pMain->GetAddrDupList(), m_pMain->GetDateDupList(), m_pMain->GetTaskDupList(),
+                             m_pMain->GetNoteDupList()};
+    QStringList counts;
+    int ticked = 0;
+    int lastOfGroup = 0;
+    int withoutCopies = 0;
+    for (int i = 0; i < kKindCount; ++i) {
+        if (!IsKindShown(static_cast<DataKind>(i)))
+            continue;
+        const DupListModel* model = m_kinds[i].model;
+        std::unordered_set<const void*> tickedRecords;
+        for (int row = 0; row < model->RecordCount(); ++row)
+            if (model->IsChecked(row) && model->RecordAt(row))
+                tickedRecords.insert(model->RecordAt(row));
+        if (tickedRecords.empty())
+            continue;
+        ticked += static_cast<int>(tickedRecords.size());
+        const KindInfo& info = kKinds[i];
+        counts.append(QStringLiteral("    %1 %2").arg(tickedRecords.size())
+                          .arg(QLatin1String(tickedRecords.size() == 1 ? info.noun : info.nouns)));
+
+        const DupGroups groups(lists[i], m_pMain->GetKeptRecords(i));
+        for (const void* record : tickedRecords)
+            if (!groups.GroupOf(record))
+                ++withoutCopies;
+        for (const auto& group : groups.All())
+            if (std::all_of(group.begin(), group.end(), [&](const void* r) { return tickedRecords.count(r) > 0; }))
+                ++lastOfGroup;
+    }
+    if (ticked == 0)
+        return true;
+
+    QString text = QStringLiteral("Delete these records from the ACT! database?\n\n") + counts.join(QLatin1Char('\n'));
+    std::string documents;
+    if (platform::documentsFolder(documents))
+        text += QStringLiteral("\n\nBefore anything is deleted, a copy of each of them is saved in a new folder in:\n") +
+                QString::fromLocal8Bit(BackupRootFolder(documents).c_str());
+    else
+        text += QStringLiteral("\n\nNo documents folder was found for the backup of these records: without a "
+                               "backup nothing will be deleted.");
+    if (lastOfGroup > 0)
+        text += QStringLiteral("\n\nWARNING: %1 of the ticked records %2 the last of %3 group: every record of "
+                               "%3 group is ticked, so nothing of %4 would remain.")
+                    .arg(lastOfGroup)
+                    .arg(QLatin1String(lastOfGroup == 1 ? "is" : "are"), QLatin1String(lastOfGroup == 1 ? "its" : "their"),
+                         QLatin1String(lastOfGroup == 1 ? "it" : "them"));
+    if (withoutCopies > 0)
+        text += QStringLiteral("\n\nWARNING: %1 of the ticked records %2 not a duplicate at all: no other record "
+                               "is equal to %3.")
+                    .arg(withoutCopies)
+                    .arg(QLatin1String(withoutCopies == 1 ? "is" : "are"), QLatin1String(withoutCopies == 1 ? "it" : "them"));
+    const bool warned = lastOfGroup > 0 || withoutCopies > 0;
+    return seams::ShowMessage(this, warned ? QMessageBox::Warning : QMessageBox::Question,
+                              QStringLiteral("Confirmation"), text, QMessageBox::Yes | QMessageBox::No,
+                              QMessageBox::Yes) == QMessageBox::Yes;
 }
 
 void TfmACTData::FillLists(bool dupsOnly)

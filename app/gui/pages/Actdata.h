@@ -30,9 +30,14 @@ public:
 
     TfmACTData(TfmMain* mainWindow, QWidget* parent);
 
-    // false: show the chosen kinds' tabs, regroup and list the duplicates. true: CommitChecks.
-    // Always true.
+    // false: show the chosen kinds' tabs, regroup and list the duplicates; true. true: when records are
+    // ticked, asks whether to delete them; on Yes CommitChecks and true, on No false with every tick as
+    // it was.
     bool Exchange(bool save);
+    // The question before a deletion: the ticked records per kind, where their backup goes, and the
+    // ticks that would leave nothing of a group or hit a record without copies. True to go on (also
+    // when nothing is ticked: then nothing is asked).
+    bool ConfirmDeletion();
 
     void RefreshGroups();
     void FillLists(bool dupsOnly);
@@ -78,6 +83,7 @@ private:
 
     template <class Record, class Util> void FillKindList(DataKind kind, Util* util, CxList* dupList, bool dupsOnly);
     template <class Record> void CommitKind(DataKind kind, CxList* dupList);
+    template <class Record, class Util> void Regroup(DataKind kind, Util* util, CxList* dupList);
     // The record of the list's selected item, or null.
     void* SelectedRecord(DataKind kind) const;
 

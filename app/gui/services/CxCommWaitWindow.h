@@ -40,6 +40,9 @@ public slots:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // The wait ends when its work does: a close asked for by the user (Alt+F4, a window manager's close
+    // button) is refused.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     unsigned m_session;

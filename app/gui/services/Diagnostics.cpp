@@ -2,6 +2,7 @@
 
 #include "DiagnosticsDialogs.h"
 #include "HeaderBand.h"
+#include "LinkLabel.h"
 #include "Seams.h"
 #include "ServicesInternal.h"
 #include "Shell.h"
@@ -234,16 +235,9 @@ TfmDump::TfmDump(QWidget* owner) : QDialog(owner)
     contactRow->setSpacing(6);
     auto* label2 = new QLabel("Please contact us at:", this);
     label2->setObjectName("Label2");
-    m_lblSupport = new QLabel(kSupportAddress, this);
+    m_lblSupport = new LinkLabel(kSupportAddress, QColor(0x00, 0x60, 0xC0), this);
     m_lblSupport->setObjectName("lblSupport");
-    QFont link = m_lblSupport->font();
-    link.setUnderline(true);
-    m_lblSupport->setFont(link);
-    QPalette linkPalette = m_lblSupport->palette();
-    linkPalette.setColor(QPalette::WindowText, QColor(0x00, 0x60, 0xC0));
-    m_lblSupport->setPalette(linkPalette);
-    m_lblSupport->setCursor(Qt::PointingHandCursor);
-    OnLeftClick(m_lblSupport, [this] { lblSupportClick(); });
+    connect(m_lblSupport, &LinkLabel::activated, this, &TfmDump::lblSupportClick);
     contactRow->addWidget(label2);
     contactRow->addWidget(m_lblSupport);
     contactRow->addStretch(1);

@@ -4,7 +4,7 @@
 
 class QCheckBox;
 class QComboBox;
-class QLabel;
+class LinkLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -71,5 +71,5 @@ private:
     void btnExitClick();
 
     DebugInfoBoxes* m_info;
-    QLabel* m_lblSupport;
+    LinkLabel* m_lblSupport;
 };

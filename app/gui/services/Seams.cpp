@@ -40,18 +40,21 @@ QMessageBox::StandardButton DefaultAnswer(QMessageBox::StandardButtons buttons)
 } // namespace
 
 QMessageBox::StandardButton ShowMessage(QWidget* owner, QMessageBox::Icon icon, const QString& caption,
-                                        const QString& text, QMessageBox::StandardButtons buttons)
+                                        const QString& text, QMessageBox::StandardButtons buttons,
+                                        QMessageBox::StandardButton defaultButton)
 {
     TestState& state = State();
     if (state.enabled) {
         state.messages.push_back({icon, caption, text, buttons});
         if (state.messageAnswers.empty())
-            return DefaultAnswer(buttons);
+            return defaultButton != QMessageBox::NoButton ? defaultButton : DefaultAnswer(buttons);
         const QMessageBox::StandardButton answer = state.messageAnswers.front();
         state.messageAnswers.pop_front();
         return answer;
     }
     QMessageBox box(icon, caption, text, buttons, owner);
+    if (defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(defaultButton);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 

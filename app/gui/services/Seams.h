@@ -13,9 +13,11 @@ class QWidget;
 
 namespace seams {
 
-// A standard message box owned by `owner` (QMessageBox with that icon, caption, text and buttons).
+// A standard message box owned by `owner` (QMessageBox with that icon, caption, text and buttons), with
+// `defaultButton` taking Enter when one is given.
 QMessageBox::StandardButton ShowMessage(QWidget* owner, QMessageBox::Icon icon, const QString& caption,
-                                        const QString& text, QMessageBox::StandardButtons buttons);
+                                        const QString& text, QMessageBox::StandardButtons buttons,
+                                        QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
 
 // The platform's open-file dialog owned by `owner`, starting on `initialFile`. Empty when cancelled.
 QString GetOpenFileName(QWidget* owner, const QString& filter, const QString& initialFile);
@@ -38,8 +40,8 @@ struct ShownFileDialog
     QString initialFile;
 };
 
-// From now on nothing modal is shown: messages take queued answers (else the default button: OK, or the
-// first of the buttons), file dialogs take queued paths (else cancel).
+// From now on nothing modal is shown: messages take queued answers (else the default button: the one
+// given, OK, or the first of the buttons), file dialogs take queued paths (else cancel).
 void EnableTestMode();
 bool IsTestMode();
 void QueueMessageAnswer(QMessageBox::StandardButton answer);

@@ -4,6 +4,7 @@
 #include "ServicesInternal.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QPainter>
 #include <QThread>
 
@@ -243,6 +244,11 @@ void CxCommWaitWindow::paintEvent(QPaintEvent*)
     const int blocks = blockCount();
     for (int i = 0; i < blocks; ++i)
         painter.fillRect(20 + 25 * i, 100, 20, 12, kBlockColour);
+}
+
+void CxCommWaitWindow::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
 }
 
 CxCommWaitWindow* CurrentWaitWindow()

@@ -1,6 +1,7 @@
 #include "gui/wizard/Actsource.h"
 
 #include "gui/services/Diagnostics.h"
+#include "gui/services/LinkLabel.h"
 #include "gui/services/Seams.h"
 #include "gui/services/Shell.h"
 #include "gui/services/WaitWindow.h"
@@ -19,7 +20,6 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -102,14 +102,8 @@ TfmACTSource::TfmACTSource(TfmMain* mainWindow, QWidget* parent) : QWidget(paren
     btnPadBrowse = new QPushButton(QStringLiteral("..."), login);
     btnPadBrowse->setObjectName(QStringLiteral("btnPadBrowse"));
     btnPadBrowse->setFixedWidth(32);
-    lblPad = new QLabel(QStringLiteral("What is ACT! PAD?"), login);
+    lblPad = new LinkLabel(QStringLiteral("What is ACT! PAD?"), QColor(0x00, 0x00, 0xFF), login);
     lblPad->setObjectName(QStringLiteral("lblPad"));
-    lblPad->setStyleSheet(QStringLiteral("color: #0000ff;"));
-    QFont linkFont = lblPad->font();
-    linkFont.setUnderline(true);
-    lblPad->setFont(linkFont);
-    lblPad->setCursor(Qt::PointingHandCursor);
-    lblPad->installEventFilter(this);
     edtACTUserName = MakeEdit("edtACTUserName", login);
     edtACTPassword = MakeEdit("edtACTPassword", login);
     edtACTPassword->setEchoMode(QLineEdit::Password);
@@ -154,7 +148,8 @@ TfmACTSource::TfmACTSource(TfmMain* mainWindow, QWidget* parent) : QWidget(paren
 
     setFocusProxy(edtPadName);
     setTabOrder(edtPadName, btnPadBrowse);
-    setTabOrder(btnPadBrowse, edtACTUserName);
+    setTabOrder(btnPadBrowse, lblPad);
+    setTabOrder(lblPad, edtACTUserName);
     setTabOrder(edtACTUserName, edtACTPassword);
     setTabOrder(edtACTPassword, cbACTSaveUser);
     setTabOrder(cbACTSaveUser, cbACTSavePassword);
@@ -165,7 +160,10 @@ TfmACTSource::TfmACTSource(TfmMain* mainWindow, QWidget* parent) : QWidget(paren
     setTabOrder(cbNote, btnOption);
 
     connect(btnPadBrowse, &QPushButton::clicked, this, &TfmACTSource::btnPadBrowseClick);
+    connect(lblPad, &LinkLabel::activated, this, &TfmACTSource::lblPadClick);
     connect(btnOption, &QPushButton::clicked, this, &TfmACTSource::btnOptionClick);
+    for (QLineEdit* edit : {edtPadName, edtACTUserName, edtACTPassword})
+        connect(edit, &QLineEdit::returnPressed, this, &TfmACTSource::nextRequested);
 }
 
 bool TfmACTSource::Exchange(bool save)
@@ -234,8 +232,12 @@ bool TfmACTSource::Exchange(bool save)
         arrowCursor();
         if (loaded)
             return true;
-        seams::ShowMessage(this, QMessageBox::Information, QStringLiteral("Error"), QString::fromLatin1(kLoadFailed),
-                           QMessageBox::Ok);
+        // Back to the page's own step text: the load is over.
+        m_pMain->UpdateButtons();
+        QString message = QString::fromLatin1(kLoadFailed);
+        if (!m_pMain->GetLoadFailure().isEmpty())
+            message += QStringLiteral("\n\n") + m_pMain->GetLoadFailure();
+        seams::ShowMessage(this, QMessageBox::Warning, QStringLiteral("Error"), message, QMessageBox::Ok);
         return false;
     } catch (const std::exception& error) {
         DEBUG_LOG(0, "Loading ACT! information failed with an exception: %s", error.what());
@@ -244,6 +246,7 @@ bool TfmACTSource::Exchange(bool save)
     }
     arrowCursor();
     StopWaitWindow();
+    m_pMain->UpdateButtons();
     ShowBugReport(m_pMain);
     return false;
 }
@@ -312,14 +315,4 @@ void TfmACTSource::btnOptionClick()
     TfmDupOption dialog(this);
     dialog.Exchange(false);
     seams::ExecDialog(&dialog);
-}
-
-bool TfmACTSource::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == lblPad && event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        lblPadClick();
-        return true;
-    }
-    return QWidget::eventFilter(watched, event);
 }

@@ -5,7 +5,7 @@
 #include <cstddef>
 
 class QCheckBox;
-class QLabel;
+class LinkLabel;
 class QLineEdit;
 class QPushButton;
 class TfmMain;
@@ -32,15 +32,16 @@ public:
     void lblPadClick();
     void btnOptionClick();
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+signals:
+    // Enter in one of the edits: the user means Next.
+    void nextRequested();
 
 private:
     TfmMain* m_pMain;
 
     QLineEdit* edtPadName = nullptr;
     QPushButton* btnPadBrowse = nullptr;
-    QLabel* lblPad = nullptr;
+    LinkLabel* lblPad = nullptr;
     QLineEdit* edtACTUserName = nullptr;
     QLineEdit* edtACTPassword = nullptr;
     QCheckBox* cbACTSaveUser = nullptr;

@@ -16,6 +16,7 @@
 #include "misc/CxDebugUtil.h"
 #include "misc/CxList.h"
 
+#include <QCloseEvent>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -23,6 +24,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QThread>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -63,15 +66,19 @@ struct LoadKind
     std::int32_t flag;
     const char* waitText;
     const char* statusFile;
+    const char* name;
 };
 
 // In the order every load visits the kinds.
 constexpr LoadKind kLoadKinds[] = {
-    {KIND_ADDR, "Loading ACT! Contacts...", "ACTAddrStatus.dat"},
-    {KIND_DATE, "Loading ACT! Calendar...", "ACTDateStatus.dat"},
-    {KIND_TASK, "Loading ACT! Tasks...", "ACTTaskStatus.dat"},
-    {KIND_NOTE, "Loading ACT! Notes...", "ACTNoteStatus.dat"},
+    {KIND_ADDR, "Loading ACT! Contacts...", "ACTAddrStatus.dat", "Contacts"},
+    {KIND_DATE, "Loading ACT! Calendar...", "ACTDateStatus.dat", "Calendar"},
+    {KIND_TASK, "Loading ACT! Tasks...", "ACTTaskStatus.dat", "Todos and Opportunities"},
+    {KIND_NOTE, "Loading ACT! Notes...", "ACTNoteStatus.dat", "Notes"},
 };
+
+// How often a close asked for during work looks again whether the work is over.
+constexpr int kCloseRetryMs = 100;
 
 constexpr auto kPauseBeforeKind = std::chrono::milliseconds(200);
 
@@ -189,6 +196,7 @@ void TfmMain::CreatePages()
     m_pSource = new TfmACTSource(this, pClient);
     m_pData = new TfmACTData(this, pClient);
     m_pClean = new TfmACTClean(this, pClient);
+    connect(m_pSource, &TfmACTSource::nextRequested, this, &TfmMain::btnNextClick);
     for (QWidget* page :
          {static_cast<QWidget*>(m_pSource), static_cast<QWidget*>(m_pData), static_cast<QWidget*>(m_pClean)}) {
         page->hide();
@@ -208,6 +216,7 @@ void TfmMain::DestroyPages()
 
 void TfmMain::SetPage(int target)
 {
+    const WorkScope work(this);
     target = std::clamp(target, 0, kPageCount - 1);
     switch (target) {
     case 0:
@@ -256,12 +265,17 @@ bool TfmMain::LoadSelectedKinds()
     TaskUtil = std::make_unique<CxACTTaskUtil>();
     NoteUtil = std::make_unique<CxACTNoteUtil>();
 
+    m_loadFailure.clear();
     char folder[260] = "";
     const bool haveFolder = GetDataFolder(folder);
-    if (!haveFolder)
+    if (!haveFolder) {
         DEBUG_LOG(0, "Can not find the data folder, no ACT! information is loaded.");
+        m_loadFailure = QStringLiteral("Velloran's data folder cannot be found or created.");
+    }
 
     CxACTBaseUtil* const utils[] = {AddrUtil.get(), DateUtil.get(), TaskUtil.get(), NoteUtil.get()};
+    // Each reason once, with the kinds it hit: a wrong password fails every kind alike.
+    std::vector<std::pair<QString, QStringList>> failures;
     bool anyChosen = false;
     bool allLoaded = true;
     for (std::size_t i = 0; haveFolder && i < std::size(kLoadKinds); ++i) {
@@ -290,8 +304,22 @@ bool TfmMain::LoadSelectedKinds()
             BeforeLoadHook()(util);
         // A failed kind does not stop the kinds after it, but it fails the load: the review page must
         // not offer a partial picture of the database as if it were whole.
-        if (!util.Load())
+        if (!util.Load()) {
             allLoaded = false;
+            const QString reason = QString::fromLocal8Bit(util.GetFailureText().c_str());
+            auto same = std::find_if(failures.begin(), failures.end(), [&](const auto& f) { return f.first == reason; });
+            if (same == failures.end())
+                failures.push_back({reason, {QString::fromLatin1(kind.name)}});
+            else
+                same->second.append(QString::fromLatin1(kind.name));
+        }
+    }
+    if (haveFolder && !anyChosen)
+        m_loadFailure = QStringLiteral("No kind of records is ticked: choose at least one.");
+    for (const auto& [reason, kinds] : failures) {
+        if (!m_loadFailure.isEmpty())
+            m_loadFailure += QLatin1Char('\n');
+        m_loadFailure += kinds.join(QStringLiteral(", ")) + QStringLiteral(": ") + reason;
     }
 
     AddrDupList = std::make_unique<CxList>();
@@ -303,6 +331,8 @@ bool TfmMain::LoadSelectedKinds()
 
 void TfmMain::ReleaseLoadedData()
 {
+    for (auto& kept : m_kept)
+        kept.clear();
     AddrUtil.reset();
     DateUtil.reset();
     TaskUtil.reset();
@@ -312,6 +342,31 @@ void TfmMain::ReleaseLoadedData()
             (*list)->RemoveAll(false);
         list->reset();
     }
+}
+
+void TfmMain::BeginWork()
+{
+    ++m_nWork;
+}
+
+void TfmMain::EndWork()
+{
+    if (--m_nWork == 0 && m_bCloseWhenIdle)
+        QTimer::singleShot(0, this, &QWidget::close);
+}
+
+void TfmMain::closeEvent(QCloseEvent* event)
+{
+    // Closing destroys the window with everything it owns, so it must happen in the program's own event
+    // loop: never while work runs, nor inside a dialog's loop that work or a page opened.
+    if (m_nWork > 0 || QThread::currentThread()->loopLevel() > 1) {
+        m_bCloseWhenIdle = true;
+        event->ignore();
+        if (m_nWork == 0)
+            QTimer::singleShot(kCloseRetryMs, this, &QWidget::close);
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 void TfmMain::btnHelpClick()

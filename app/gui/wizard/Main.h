@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QPushButton;
 class HeaderBand;
@@ -34,9 +35,18 @@ public:
     void UpdateButtons();
     void SetStepText(const QString& text);
     // Loads every kind ticked in AppFlag through fresh data utilities. True only when each of them
-    // loaded. Touches no widget, so it may run on the worker thread.
+    // loaded; otherwise GetLoadFailure says why. Touches no widget, so it may run on the worker thread.
     bool LoadSelectedKinds();
     void ReleaseLoadedData();
+    // Why the last load failed, one line per reason with the kinds it hit; empty after a success.
+    const QString& GetLoadFailure() const { return m_loadFailure; }
+
+    // While a load or a deletion is under way (between BeginWork and the matching EndWork) the window
+    // refuses to close, since closing frees the data the work is using; a close asked for meanwhile
+    // happens once the work is over.
+    void BeginWork();
+    void EndWork();
+    bool IsWorking() const { return m_nWork > 0; }
 
     int GetCurrentPage() const { return CurrentPage; }
     QWidget* GetClientPanel() const { return pClient; }
@@ -52,9 +62,15 @@ public:
     CxList* GetDateDupList() const { return DateDupList.get(); }
     CxList* GetTaskDupList() const { return TaskDupList.get(); }
     CxList* GetNoteDupList() const { return NoteDupList.get(); }
+    // For each kind (contacts, calendar, tasks, notes) and each record of its deletion list that the
+    // last grouping pass listed, in list order, the record that stays in its group.
+    std::vector<const void*>& GetKeptRecords(int kind) { return m_kept[kind]; }
 
     // For tests: called with each chosen kind's utility right before its Load, on the loading thread.
     static void SetBeforeLoadHook(std::function<void(CxACTBaseUtil&)> hook);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void btnHelpClick();
@@ -85,4 +101,22 @@ private:
     std::unique_ptr<CxList> DateDupList;
     std::unique_ptr<CxList> TaskDupList;
     std::unique_ptr<CxList> NoteDupList;
+    std::vector<const void*> m_kept[4];
+
+    QString m_loadFailure;
+    int m_nWork = 0;
+    bool m_bCloseWhenIdle = false;
+};
+
+// BeginWork and EndWork of a scope.
+class WorkScope
+{
+public:
+    explicit WorkScope(TfmMain* main) : m_pMain(main) { m_pMain->BeginWork(); }
+    ~WorkScope() { m_pMain->EndWork(); }
+    WorkScope(const WorkScope&) = delete;
+    WorkScope& operator=(const WorkScope&) = delete;
+
+private:
+    TfmMain* m_pMain;
 };

@@ -1,0 +1,191 @@
+#include "core/DeletionBackup.h"
+
+#include "misc/CxDateTime.h"
+#include "platform/Platform.h"
+#include "platform/SaveFile.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+namespace {
+
+constexpr const char* kRootName = "Velloran Backups";
+constexpr int kMaxSameSecond = 100;
+
+bool EnsureFolder(const std::string& path)
+{
+    std::error_code ec;
+    return platform::createPrivateFolder(path) || std::filesystem::is_directory(path, ec);
+}
+
+const FieldDesc* RecordIdField(const FieldTable& table)
+{
+    for (std::size_t i = 0; i < table.count; ++i)
+        if (std::strcmp(table.fields[i].name, "RecordID") == 0)
+            return &table.fields[i];
+    return nullptr;
+}
+
+std::string_view TextOf(const void* record, const FieldDesc& field)
+{
+    const char* text = static_cast<const char*>(record) + field.offset;
+    return {text, strnlen(text, field.size)};
+}
+
+std::string FieldValue(const void* record, const FieldDesc& field)
+{
+    const char* at = static_cast<const char*>(record) + field.offset;
+    switch (field.type) {
+    case FieldType::Int: {
+        std::int32_t value = 0;
+        std::memcpy(&value, at, sizeof value);
+        return std::to_string(value);
+    }
+    case FieldType::Bool:
+        return *reinterpret_cast<const bool*>(at) ? "1" : "0";
+    case FieldType::Date: {
+        double value = 0;
+        std::memcpy(&value, at, sizeof value);
+        return IsoDateText(value);
+    }
+    case FieldType::Text:
+        break;
+    }
+    return CsvField(platform::localTextToUtf8(TextOf(record, field)));
+}
+
+std::string RecordIdOf(const void* record, const FieldDesc* idField)
+{
+    if (!record || !idField)
+        return std::string();
+    return CsvField(platform::localTextToUtf8(TextOf(record, *idField)));
+}
+
+bool Fail(std::string& error, const std::string& path)
+{
+    error = "The file " + path + " cannot be written.";
+    return false;
+}
+
+} // namespace
+
+std::string CsvField(std::string_view text)
+{
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos)
+        return std::string(text);
+    std::string out = "\"";
+    for (const char c : text) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    return out + '"';
+}
+
+std::string IsoDateText(double date)
+{
+    if (date == 0)
+        return std::string();
+    SystemTime time;
+    char text[64];
+    if (!VariantTimeToSystemTime(date, &time)) {
+        // Outside the calendar's range: the number itself, so that nothing is lost.
+        std::snprintf(text, sizeof text, "%.17g", date);
+        return text;
+    }
+    std::snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02u", time.wYear, time.wMonth, time.wDay, time.wHour,
+                  time.wMinute, time.wSecond);
+    return text;
+}
+
+std::string BackupRootFolder(const std::string& documentsFolder)
+{
+    return documentsFolder + platform::kPathSeparator + kRootName;
+}
+
+bool DeletionBackup::Create(const std::string& root, std::string& error)
+{
+    m_folder.clear();
+    if (!EnsureFolder(root)) {
+        error = "The folder " + root + " cannot be created.";
+        return false;
+    }
+    const platform::LocalTime now = platform::localTime();
+    char name[64];
+    std::snprintf(name, sizeof name, "%04d-%02d-%02d %02d-%02d-%02d", now.year, now.month, now.day, now.hour,
+                  now.minute, now.second);
+    for (int n = 1; n <= kMaxSameSecond; ++n) {
+        std::string folder = root + platform::kPathSeparator + name;
+        if (n > 1)
+            folder += " (" + std::to_string(n) + ")";
+        if (platform::createPrivateFolder(folder)) {
+            m_folder = folder + platform::kPathSeparator;
+            return true;
+        }
+        if (!platform::pathExists(folder))
+            break;
+    }
+    error = "No new folder can be created in " + root + ".";
+    return false;
+}
+
+bool DeletionBackup::WriteRecords(const std::vector<BackupKind>& kinds, std::string& error) const
+{
+    const std::string deletionsPath = m_folder + "deletions.csv";
+    platform::SaveFile deletions(deletionsPath);
+    if (!deletions.Open() || !deletions.Write("kind,record_id,kept_record_id\n"))
+        return Fail(error, deletionsPath);
+
+    for (const BackupKind& kind : kinds) {
+        if (kind.records.empty())
+            continue;
+        const FieldTable& table = *kind.fields;
+        const FieldDesc* idField = RecordIdField(table);
+        const std::string path = m_folder + kind.kindWord + ".csv";
+        platform::SaveFile file(path);
+        if (!file.Open())
+            return Fail(error, path);
+
+        std::string line;
+        for (std::size_t i = 0; i < table.count; ++i) {
+            if (IsHeaderWord(table.fields[i]))
+                continue;
+            if (!line.empty())
+                line += ',';
+            line += table.fields[i].name;
+        }
+        line += '\n';
+        file.Write(line);
+
+        for (const BackupRecord& entry : kind.records) {
+            line.clear();
+            bool first = true;
+            for (std::size_t i = 0; i < table.count; ++i) {
+                if (IsHeaderWord(table.fields[i]))
+                    continue;
+                if (!first)
+                    line += ',';
+                first = false;
+                line += FieldValue(entry.record, table.fields[i]);
+            }
+            line += '\n';
+            file.Write(line);
+            deletions.Write(std::string(kind.kindWord) + ',' + RecordIdOf(entry.record, idField) + ',' +
+                            RecordIdOf(entry.kept, idField) + '\n');
+        }
+        if (!file.Commit())
+            return Fail(error, path);
+    }
+    if (!deletions.Commit())
+        return Fail(error, deletionsPath);
+    return true;
+}
+
+bool DeletionBackup::WriteLog(std::string_view utf8Text, std::string& error) const
+{
+    const std::string path = m_folder + "log.txt";
+    if (!platform::SaveWholeFile(path, utf8Text))
+        return Fail(error, path);
+    return true;
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+// The copy of every record a cleaning run is about to delete, written before anything is handed to the
+// helpers, in a folder of its own under the user's documents folder (owner-only):
+//   deletions.csv   kind,record_id,kept_record_id: each record and the Record ID of the one that stays,
+//                   the columns and kind words of velloran-scan --csv;
+//   <kind>.csv      every field of each record (field names of the data files as headers, dates in
+//                   ISO 8601, booleans 0/1, texts as stored), what a user imports back into the CRM;
+//   log.txt         the cleaning page's log, written when the run ends.
+
+#include "ACT/ACTRecords.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// One RFC 4180 field: quoted when it holds a comma, a double quote or a line break.
+std::string CsvField(std::string_view text);
+
+// An OLE Automation date as "yyyy-MM-ddTHH:mm:ss"; empty for none (0).
+std::string IsoDateText(double date);
+
+// "<documents>/Velloran Backups": the folder of every backup.
+std::string BackupRootFolder(const std::string& documentsFolder);
+
+struct BackupRecord
+{
+    const void* record;
+    const void* kept; // the record of its group that stays, or null when none does
+};
+
+struct BackupKind
+{
+    const char* kindWord; // contacts, calendar, tasks, notes: also names the kind's file
+    const FieldTable* fields;
+    std::vector<BackupRecord> records;
+};
+
+class DeletionBackup
+{
+public:
+    // Creates a new folder under `root` named after the local time ("yyyy-MM-dd HH-mm-ss", followed by
+    // " (2)", " (3)" ... when that name is taken; an existing folder is never reused), and `root` itself
+    // when it is missing. False with a reason in `error`.
+    bool Create(const std::string& root, std::string& error);
+    // Ends in the separator; empty before Create.
+    const std::string& Folder() const { return m_folder; }
+
+    // deletions.csv and the CSV of each kind with records. False with a reason when any file could not
+    // be written whole.
+    bool WriteRecords(const std::vector<BackupKind>& kinds, std::string& error) const;
+    bool WriteLog(std::string_view utf8Text, std::string& error) const;
+
+private:
+    std::string m_folder;
+};

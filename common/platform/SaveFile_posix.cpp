@@ -1,0 +1,133 @@
+#include "platform/SaveFile.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+constexpr std::size_t kBufferSize = 1 << 16;
+
+std::string FolderOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+bool WriteAll(int fd, const char* data, std::size_t size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// The rename itself must survive a power loss too: the folder's entry is made durable.
+void SyncFolder(const std::string& folder)
+{
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+} // namespace
+
+SaveFile::SaveFile(std::string target) : m_target(std::move(target)) {}
+
+SaveFile::~SaveFile()
+{
+    Discard();
+}
+
+bool SaveFile::Open()
+{
+    Discard();
+    m_failed = false;
+    const std::string folder = FolderOf(m_target);
+    const std::string base = m_target.substr(folder.size());
+    // Short enough for any file-name limit whatever the target's name.
+    m_tempPath = folder + "." + base.substr(0, 32) + ".XXXXXX";
+    const int fd = ::mkostemp(m_tempPath.data(), O_CLOEXEC); // mode 0600
+    if (fd < 0) {
+        m_tempPath.clear();
+        m_failed = true;
+        return false;
+    }
+    m_handle = fd;
+    m_buffer.reserve(kBufferSize);
+    return true;
+}
+
+bool SaveFile::Write(std::string_view bytes)
+{
+    if (m_handle < 0 || m_failed)
+        return false;
+    if (m_buffer.size() + bytes.size() > kBufferSize && !Flush())
+        return false;
+    if (bytes.size() >= kBufferSize) {
+        m_failed = !WriteAll(static_cast<int>(m_handle), bytes.data(), bytes.size());
+        return !m_failed;
+    }
+    m_buffer.append(bytes);
+    return true;
+}
+
+bool SaveFile::Flush()
+{
+    if (!m_buffer.empty() && !WriteAll(static_cast<int>(m_handle), m_buffer.data(), m_buffer.size()))
+        m_failed = true;
+    m_buffer.clear();
+    return !m_failed;
+}
+
+bool SaveFile::Commit()
+{
+    if (m_handle < 0)
+        return false;
+    const int fd = static_cast<int>(m_handle);
+    bool ok = Flush() && ::fsync(fd) == 0;
+    m_handle = -1;
+    if (::close(fd) != 0)
+        ok = false;
+    if (ok && ::rename(m_tempPath.c_str(), m_target.c_str()) != 0)
+        ok = false;
+    if (!ok) {
+        ::unlink(m_tempPath.c_str());
+        m_tempPath.clear();
+        m_failed = true;
+        return false;
+    }
+    m_tempPath.clear();
+    SyncFolder(FolderOf(m_target));
+    return true;
+}
+
+void SaveFile::Discard()
+{
+    if (m_handle >= 0)
+        ::close(static_cast<int>(m_handle));
+    m_handle = -1;
+    if (!m_tempPath.empty())
+        ::unlink(m_tempPath.c_str());
+    m_tempPath.clear();
+    m_buffer.clear();
+}
+
+bool SaveWholeFile(const std::string& target, std::string_view content)
+{
+    SaveFile file(target);
+    return file.Open() && file.Write(content) && file.Commit();
+}
+
+} // namespace platform
