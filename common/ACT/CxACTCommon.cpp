@@ -75,7 +75,8 @@ std::string DurationText(std::uint32_t milliseconds)
 {
     if (milliseconds >= 60000 && milliseconds % 60000 == 0)
         return std::to_string(milliseconds / 60000) + " minutes";
-    return std::to_string((milliseconds + 999) / 1000) + " seconds";
+    const std::uint32_t seconds = (milliseconds + 999) / 1000;
+    return std::to_string(seconds) + (seconds == 1 ? " second" : " seconds");
 }
 
 } // namespace

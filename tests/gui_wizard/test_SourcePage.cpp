@@ -208,8 +208,8 @@ TEST_F(SourcePageTest, AFailedLoadReportsAndRestoresTheCursor)
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     const auto errors = MessagesWithCaption("Error");
     ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0].text.toStdString(), kLoadFailed);
-    EXPECT_EQ(errors[0].icon, QMessageBox::Information);
+    EXPECT_EQ(errors[0].text.toStdString(), std::string(kLoadFailed) + "\n\nNotes: PAD file not found: /nowhere/None.pad");
+    EXPECT_EQ(errors[0].icon, QMessageBox::Warning);
 }
 
 TEST_F(SourcePageTest, TheWaitWindowStandsOverTheClientPanelWithTheChosenKindsOnly)

@@ -27,7 +27,6 @@ using testutil::writeFile;
 
 namespace {
 
-constexpr const char* kLoadingText = "Loading ACT! information, please wait ...";
 constexpr const char* kLoadFailed = "Can not retrieve your ACT! information. Please make sure that you entered "
                                     "the correct ACT! access options.";
 
@@ -168,15 +167,16 @@ TEST_F(MainWindowTest, NoKindTickedFailsTheLoadWithoutRunningAHelper)
 
     EXPECT_TRUE(recorder.kinds.empty());
     ASSERT_EQ(seams::ShownMessages().size(), 1u);
-    EXPECT_EQ(seams::ShownMessages()[0].text.toStdString(), kLoadFailed);
+    EXPECT_EQ(seams::ShownMessages()[0].text.toStdString(),
+              std::string(kLoadFailed) + "\n\nNo kind of records is ticked: choose at least one.");
     EXPECT_EQ(seams::ShownMessages()[0].caption.toStdString(), "Error");
-    EXPECT_EQ(seams::ShownMessages()[0].icon, QMessageBox::Information);
+    EXPECT_EQ(seams::ShownMessages()[0].icon, QMessageBox::Warning);
     EXPECT_EQ(seams::ShownMessages()[0].buttons, QMessageBox::Ok);
     EXPECT_EQ(main->GetCurrentPage(), 0);
     EXPECT_TRUE(main->GetSourcePage()->isVisible());
     EXPECT_FALSE(Child<QPushButton>(main, "btnPrev")->isEnabled());
-    // The step text keeps the loading text until the next successful move.
-    EXPECT_EQ(Child<QLabel>(main, "lblStep")->text().toStdString(), kLoadingText);
+    // The load is over: the page's own step text again.
+    EXPECT_EQ(Child<QLabel>(main, "lblStep")->text().toStdString(), kRows[0].stepText);
     // The failed attempt's (empty) data stays until the next load.
     EXPECT_NE(main->GetAddrUtil(), nullptr);
     EXPECT_NE(main->GetNoteDupList(), nullptr);
@@ -237,7 +237,9 @@ TEST_F(MainWindowTest, PagesFollowTheStateTable)
     Click("btnCancel");
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(main.isNull()) << "Finish closes the program";
-    EXPECT_TRUE(seams::ShownMessages().empty());
+    // Only the questions before the deletions.
+    for (const seams::ShownMessage& message : seams::ShownMessages())
+        EXPECT_EQ(message.caption.toStdString(), "Confirmation");
 }
 
 TEST_F(MainWindowTest, PrevKeepsTheEnteredValuesAndNextLoadsAgain)
