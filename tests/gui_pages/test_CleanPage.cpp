@@ -11,6 +11,7 @@
 #include "core/Apputil.h"
 
 #include <QApplication>
+#include <QPlainTextEdit>
 #include <QDialog>
 #include <QLabel>
 #include <QProgressBar>
@@ -19,6 +20,11 @@
 #include <QTest>
 #include <QTimer>
 
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
 #include <stdexcept>
 
 namespace pagetest {
@@ -60,6 +66,46 @@ std::vector<std::string> Join(std::initializer_list<std::vector<std::string>> pa
     for (const auto& part : parts)
         all.insert(all.end(), part.begin(), part.end());
     return all;
+}
+
+// The rows of a CSV file as RFC 4180 reads them.
+std::vector<std::vector<std::string>> ReadCsv(const std::string& path)
+{
+    const std::string text = testutil::readFile(path);
+    std::vector<std::vector<std::string>> rows;
+    std::vector<std::string> row;
+    std::string field;
+    bool quoted = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quoted) {
+            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"')
+                field += text[++i];
+            else if (c == '"')
+                quoted = false;
+            else
+                field += c;
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            row.push_back(field);
+            field.clear();
+        } else if (c == '\n') {
+            row.push_back(field);
+            field.clear();
+            rows.push_back(row);
+            row.clear();
+        } else {
+            field += c;
+        }
+    }
+    EXPECT_TRUE(row.empty() && field.empty()) << path << " does not end with a line break";
+    return rows;
+}
+
+unsigned ModeOf(const std::string& path)
+{
+    return static_cast<unsigned>(std::filesystem::status(path).permissions()) & 0777u;
 }
 
 // The bar only moves forward and reaches 100 once, when everything is over.
@@ -418,6 +464,185 @@ TEST_F(CleanPage, LeavingBeforeTheRunBeginsDeletesNothing)
     EXPECT_EQ(LogText(), LogOf(StartLines()));
     EXPECT_EQ(m_submits, 0);
     EXPECT_TRUE(Removed(before, ReadAllRows(pad), "contacts").empty());
+}
+
+TEST_F(CleanPage, TheBackupHoldsExactlyTheDeletedRecordsAndTheRecordThatStays)
+{
+    ContactRecord rich = Contact("c1", "Ann Lee", "ann@example.com", "Acme, \"Best\"\nInc");
+    rich.Birthday = Ole(1970, 5, 17);
+    rich.CreateDate = Ole(2008, 3, 5, 14, 7, 9);
+    rich.IsPrivate = true;
+    std::snprintf(rich.FirstName, sizeof rich.FirstName, "Ann");
+    ContactRecord copy = rich;
+    std::snprintf(copy.RecordID, sizeof copy.RecordID, "c2");
+    ContactRecord third = rich;
+    std::snprintf(third.RecordID, sizeof third.RecordID, "c3");
+    TestData data;
+    data.contacts = {rich, copy, third, Contact("c4", "Bob Ray", "bob@example.com")};
+    data.notes = {Note("n1", "same"), Note("n2", "same")};
+    ASSERT_TRUE(Load(data, KIND_ADDR | KIND_NOTE));
+    // The group's first record and one copy go; the other copy stays in its place. Bob has no copy.
+    ClickBox("cbAddrAll");
+    SetTick(TfmACTData::kAddr, 0, true);
+    SetTick(TfmACTData::kAddr, 1, true);
+    SetTick(TfmACTData::kAddr, 3, true);
+    const TableRows before = ReadAllRows(pad);
+
+    RunCleaning();
+    EXPECT_EQ(Removed(before, ReadAllRows(pad), "contacts"), (Ids{"c1", "c2", "c4"}));
+    const std::string folder = Clean()->GetBackupFolder();
+    ASSERT_FALSE(folder.empty());
+    EXPECT_EQ(folder.rfind(home.file("Documents") + "/Velloran Backups/", 0), 0u) << folder;
+    EXPECT_EQ(ModeOf(folder), 0700u);
+
+    EXPECT_EQ(testutil::readFile(folder + "deletions.csv"),
+              "kind,record_id,kept_record_id\ncontacts,c2,c3\ncontacts,c1,c3\ncontacts,c4,\nnotes,n2,n1\n");
+    EXPECT_EQ(testutil::readFile(folder + "log.txt"), LogText().toStdString());
+
+    // Every stored field, as the database held it before the run.
+    const auto rows = ReadCsv(folder + "contacts.csv");
+    ASSERT_EQ(rows.size(), 4u);
+    std::vector<const FieldDesc*> fields;
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < ContactFields().count; ++i) {
+        if (IsHeaderWord(ContactFields().fields[i]))
+            continue;
+        fields.push_back(&ContactFields().fields[i]);
+        names.push_back(ContactFields().fields[i].name);
+    }
+    EXPECT_EQ(rows[0], names);
+    const std::map<std::string, std::string> dates = {{"Birthday", "1970-05-17T00:00:00"},
+                                                      {"CreateDate", "2008-03-05T14:07:09"}};
+    for (std::size_t r = 1; r < rows.size(); ++r) {
+        ASSERT_EQ(rows[r].size(), names.size());
+        const std::string& id = rows[r][0];
+        const std::string stored = "|" + before.at("contacts").at(id);
+        for (std::size_t f = 0; f < names.size(); ++f) {
+            std::string expected;
+            if (fields[f]->type == FieldType::Date) {
+                const auto date = dates.find(names[f]);
+                expected = date != dates.end() && id != "c4" ? date->second : "";
+            } else {
+                const std::size_t at = stored.find("|" + names[f] + "=");
+                ASSERT_NE(at, std::string::npos) << names[f];
+                const std::size_t from = at + names[f].size() + 2;
+                expected = stored.substr(from, stored.find('|', from) - from);
+            }
+            EXPECT_EQ(rows[r][f], expected) << id << " " << names[f];
+        }
+    }
+    EXPECT_EQ(rows[1][std::find(names.begin(), names.end(), "Company") - names.begin()], "Acme, \"Best\"\nInc");
+    for (const char* file : {"deletions.csv", "contacts.csv", "notes.csv", "log.txt"})
+        EXPECT_EQ(ModeOf(folder + file), 0600u) << file;
+    EXPECT_FALSE(std::filesystem::exists(folder + "calendar.csv")) << "no deletions, no file";
+}
+
+TEST_F(CleanPage, ASubmitTheCrmRefusesDeletesNothingAndSaysWhy)
+{
+    TestData data;
+    data.contacts = {Contact("c1", "Ann Lee", "ann@example.com"), Contact("c2", "Ann Lee", "ann@example.com")};
+    data.notes = {Note("n1", "same"), Note("n2", "same")};
+    ASSERT_TRUE(Load(data, KIND_ADDR | KIND_NOTE));
+    // The password changed after the load.
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(DatabaseOf(pad).c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "UPDATE users SET password = 'changed'", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+    const TableRows before = ReadAllRows(pad);
+    seams::ClearRecorded();
+
+    RunCleaning();
+    EXPECT_EQ(ReadAllRows(pad), before);
+    const QString log = LogText();
+    EXPECT_FALSE(log.contains(QStringLiteral("Deletion succeeded.")));
+    EXPECT_EQ(log.count(QStringLiteral("Deletion failed.")), 2);
+    std::vector<std::string> ending = SummaryLines(0, 0, 0, 0);
+    ending.insert(ending.end() - 1, {"Deleting contact items failed: Login failed: unknown user or wrong password.",
+                                     "Deleting note items failed: Login failed: unknown user or wrong password."});
+    EXPECT_TRUE(log.endsWith(LogOf(ending))) << log.toStdString();
+    EXPECT_EQ(Clean()->GetAddrDeleted(), 0);
+
+    std::vector<seams::ShownMessage> warnings;
+    for (const auto& message : seams::ShownMessages())
+        if (message.caption == QLatin1String("Warning"))
+            warnings.push_back(message);
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(warnings[0].icon, QMessageBox::Warning);
+    EXPECT_TRUE(warnings[0].text.contains(QString::fromStdString(Clean()->GetBackupFolder() + "log.txt")));
+}
+
+TEST_F(CleanPage, WithoutABackupNothingIsSubmitted)
+{
+    TestData data;
+    data.contacts = {Contact("c1", "Ann Lee", "ann@example.com"), Contact("c2", "Ann Lee", "ann@example.com")};
+    ASSERT_TRUE(Load(data, KIND_ADDR));
+    // No folder can be made where a file stands.
+    testutil::writeFile(home.file("Documents") + "/Velloran Backups", "");
+    const TableRows before = ReadAllRows(pad);
+    CountSubmits();
+    seams::ClearRecorded();
+
+    RunCleaning();
+    EXPECT_EQ(m_submits, 0);
+    EXPECT_EQ(ReadAllRows(pad), before);
+    EXPECT_TRUE(LogText().contains(QStringLiteral("Deletion failed.")));
+    EXPECT_TRUE(LogText().contains(QStringLiteral("\t0 duplicate contact items deleted.")));
+    EXPECT_TRUE(LogText().contains(QStringLiteral("Deleting contact items failed: No backup of its records could be "
+                                                  "written, so nothing was deleted: ")));
+    const auto& shown = seams::ShownMessages();
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.back().caption.toStdString(), "Error");
+    EXPECT_EQ(shown.back().icon, QMessageBox::Critical);
+    EXPECT_TRUE(shown.back().text.startsWith(QStringLiteral("Nothing was deleted: the backup")));
+}
+
+TEST_F(CleanPage, TheLogAndTheBarFollowTheWorkWhileTheHelperRuns)
+{
+    TestData data;
+    data.contacts = {Contact("c1", "Ann Lee", "ann@example.com"), Contact("c2", "Ann Lee", "ann@example.com")};
+    ASSERT_TRUE(Load(data, KIND_ADDR));
+    auto* bar = Child<QProgressBar>(Clean(), "pbDel");
+    int barDuringSubmit = -1;
+    QString logDuringSubmit;
+    TfmACTClean::SetBeforeSubmitHook([&](CxACTBaseUtil&) {
+        // On the submitting thread: ask the GUI thread what it shows now.
+        QMetaObject::invokeMethod(
+            bar,
+            [&] {
+                barDuringSubmit = bar->value();
+                logDuringSubmit = LogText();
+            },
+            Qt::BlockingQueuedConnection);
+    });
+
+    RunCleaning();
+    EXPECT_GT(barDuringSubmit, 0);
+    EXPECT_LT(barDuringSubmit, 100);
+    EXPECT_TRUE(logDuringSubmit.contains(QStringLiteral("Backup of the records to delete: ")));
+    EXPECT_TRUE(logDuringSubmit.contains(QStringLiteral("Submitting 1 contact items to the ACT! database ...")));
+}
+
+TEST_F(CleanPage, TheLogTakesNoTypingAndTabLeavesIt)
+{
+    TestData data;
+    data.notes = {Note("n1", "same"), Note("n2", "same")};
+    ASSERT_TRUE(Load(data, KIND_NOTE));
+    RunCleaning();
+    main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main));
+    auto* log = Child<QPlainTextEdit>(Clean(), "memLog");
+    const QString text = log->toPlainText();
+    log->setFocus();
+    QTest::keyClicks(log, "typed");
+    QTest::keyClick(log, Qt::Key_Delete);
+    QTest::keyClick(log, Qt::Key_Backspace);
+    EXPECT_EQ(log->toPlainText(), text);
+    QTest::keyClick(log, Qt::Key_Tab);
+    EXPECT_NE(QApplication::focusWidget(), log);
+    // Reached by Tab from the log, the link goes back with Enter.
+    EXPECT_EQ(QApplication::focusWidget(), Child<QLabel>(Clean(), "lblBack"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(main->GetCurrentPage(), 0);
 }
 
 } // namespace

@@ -414,6 +414,89 @@ TEST_F(ReviewPage, LeavingWritesTheTicksIntoRecordsAndTheDeletionList)
     EXPECT_EQ(ListedIds(TfmACTData::kAddr), (Ids{"c3", "c4"}));
 }
 
+// The question before anything is deleted: what goes, per kind, and where its copy is kept.
+TEST_F(ReviewPage, NextAsksBeforeDeletingAndNoKeepsEveryTick)
+{
+    TestData data;
+    data.contacts = {Contact("c1", "Ann Lee", "ann@example.com"), Contact("c2", "Ann Lee", "ann@example.com")};
+    data.notes = {Note("n1", "same"), Note("n2", "same"), Note("n3", "same")};
+    ASSERT_TRUE(Load(data, KIND_ADDR | KIND_NOTE));
+    seams::ClearRecorded();
+    seams::QueueMessageAnswer(QMessageBox::No);
+    Click("btnNext");
+
+    ASSERT_EQ(seams::ShownMessages().size(), 1u);
+    const seams::ShownMessage& question = seams::ShownMessages()[0];
+    EXPECT_EQ(question.caption.toStdString(), "Confirmation");
+    EXPECT_EQ(question.icon, QMessageBox::Question);
+    EXPECT_EQ(question.buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(question.text.toStdString(),
+              "Delete these records from the ACT! database?\n\n    1 contact\n    2 notes\n\nBefore anything is "
+              "deleted, a copy of each of them is saved in a new folder in:\n" +
+                  home.file("Documents") + "/Velloran Backups");
+    EXPECT_EQ(main->GetCurrentPage(), 1);
+    EXPECT_EQ(RowIds(TfmACTData::kAddr, true), (Ids{"c2"}));
+    EXPECT_EQ(RowIds(TfmACTData::kNote, true), (Ids{"n2", "n3"}));
+    EXPECT_FALSE(static_cast<ContactRecord*>(Model(TfmACTData::kAddr)->RecordAt(0))->DupFlags & DUP_SELECTED)
+        << "nothing is committed";
+
+    // Yes is the default: Enter goes on.
+    Click("btnNext");
+    EXPECT_EQ(main->GetCurrentPage(), 2);
+}
+
+TEST_F(ReviewPage, NothingTickedMeansNoQuestion)
+{
+    TestData data;
+    data.notes = {Note("n1", "same"), Note("n2", "same")};
+    ASSERT_TRUE(Load(data, KIND_NOTE));
+    Click("btnClear", Data());
+    seams::ClearRecorded();
+    Click("btnNext");
+    EXPECT_TRUE(seams::ShownMessages().empty());
+    EXPECT_EQ(main->GetCurrentPage(), 2);
+}
+
+TEST_F(ReviewPage, TheQuestionWarnsOfGroupsThatWouldVanishAndOfRecordsWithoutCopies)
+{
+    TestData data;
+    data.notes = {Note("n1", "a"), Note("n2", "a"), Note("n3", "b"), Note("n4", "c"), Note("n5", "c"),
+                  Note("n6", "d")};
+    ASSERT_TRUE(Load(data, KIND_NOTE));
+    ClickBox("cbNoteAll");
+    const struct
+    {
+        const char* name;
+        std::vector<int> rows;
+        const char* warnings;
+    } cases[] = {
+        {"duplicates only", {1, 4}, ""},
+        {"one whole group", {0, 1, 4},
+         "\n\nWARNING: 1 ticked record is the last of its group: every record of that group is ticked, so none of "
+         "them would remain."},
+        {"every record",
+         {0, 1, 2, 3, 4, 5},
+         "\n\nWARNING: 2 ticked records are the last of their groups: every record of those groups is ticked, so "
+         "none of them would remain.\n\nWARNING: 2 ticked records are not duplicates at all: no other record is "
+         "equal to them."},
+        {"a group's first record and a single one", {0, 2},
+         "\n\nWARNING: 1 ticked record is not a duplicate at all: no other record is equal to it."},
+    };
+    for (const auto& c : cases) {
+        Click("btnClear", Data());
+        for (int row : c.rows)
+            SetTick(TfmACTData::kNote, row, true);
+        seams::ClearRecorded();
+        seams::QueueMessageAnswer(QMessageBox::No);
+        EXPECT_FALSE(Data()->ConfirmDeletion()) << c.name;
+        ASSERT_EQ(seams::ShownMessages().size(), 1u) << c.name;
+        const seams::ShownMessage& question = seams::ShownMessages()[0];
+        EXPECT_TRUE(question.text.endsWith(QString::fromLatin1("/Velloran Backups") + QLatin1String(c.warnings)))
+            << c.name << "\n" << question.text.toStdString();
+        EXPECT_EQ(question.icon, *c.warnings ? QMessageBox::Warning : QMessageBox::Question) << c.name;
+    }
+}
+
 TEST_F(ReviewPage, DoubleClickOpensTheSelectedRecordInItsViewer)
 {
     TestData data;

@@ -5,6 +5,7 @@
 #include "gui/services/WaitWindow.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QImage>
 #include <QScreen>
 #include <QTimer>
@@ -86,6 +87,22 @@ TEST_F(WaitWindowTest, IsABorderlessModalToolWindowCentredOnTheScreen)
     EXPECT_EQ(window->pos(), QPoint(screen.x() + (screen.width() - 480) / 2, screen.y() + (screen.height() - 150) / 2));
     EXPECT_EQ(window->message(), "");
     EXPECT_EQ(window->elapsedText(), "0 seconds");
+}
+
+TEST_F(WaitWindowTest, RefusesACloseRequestAndGoesOnlyWhenStopped)
+{
+    CxCommWaitWindow* window = Start();
+    ASSERT_NE(window, nullptr);
+    // What Alt+F4 or a window manager's close button sends.
+    QCloseEvent request;
+    QCoreApplication::sendEvent(window, &request);
+    EXPECT_FALSE(request.isAccepted());
+    EXPECT_FALSE(window->close());
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(CurrentWaitWindow(), window);
+
+    StopWaitWindow();
+    EXPECT_TRUE(WaitFor([] { return CurrentWaitWindow() == nullptr; }));
 }
 
 TEST_F(WaitWindowTest, TextIsCutTo1023CharactersAndNullChangesNothing)

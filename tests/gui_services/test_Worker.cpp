@@ -5,6 +5,9 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -74,6 +77,37 @@ TEST(RunOnWorker, InputArrivingDuringTheWorkIsDroppedNotReplayedAfterwards)
     // Afterwards input reaches the window again.
     QCoreApplication::postEvent(&edit, keyX());
     EXPECT_TRUE(guitest::WaitFor([&] { return edit.text() == "x"; }, 2000));
+}
+
+// A box raised while the work runs (the error box of an exception in an event handler, say) must take
+// its answer, or the program would wait for it forever.
+TEST(RunOnWorker, AMessageBoxRaisedDuringTheWorkCanBeAnswered)
+{
+    const struct
+    {
+        const char* name;
+        void (*answer)(QMessageBox& box);
+    } cases[] = {
+        {"Enter", [](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Return); }},
+        {"Escape", [](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); }},
+        {"click", [](QMessageBox& box) { QTest::mouseClick(box.button(QMessageBox::Ok), Qt::LeftButton); }},
+    };
+    for (const auto& c : cases) {
+        std::atomic<bool> answered{false};
+        QTimer::singleShot(0, [&] {
+            QMessageBox box(QMessageBox::Critical, "Velloran", "Something went wrong.", QMessageBox::Ok);
+            QTimer::singleShot(50, &box, [&box, &c] { c.answer(box); });
+            // Should the input not get through, the box still goes, and the test fails below.
+            QTimer::singleShot(3000, &box, [&box] { box.done(-1); });
+            answered = box.exec() != -1;
+        });
+        RunOnWorker([&] {
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+            while (!answered && std::chrono::steady_clock::now() < deadline)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        });
+        EXPECT_TRUE(answered) << c.name;
+    }
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "WizardFixture.h"
 
+#include "gui/services/CxCommWaitWindow.h"
 #include "gui/services/Seams.h"
 
 #include "ACT/CxACTAddr.h"
@@ -10,7 +11,9 @@
 #include "core/Apputil.h"
 #include "misc/CxList.h"
 
+#include <QCloseEvent>
 #include <QElapsedTimer>
+#include <QTest>
 #include <QTimer>
 
 using namespace wizardtest;
@@ -107,6 +110,37 @@ TEST_F(LoadTest, AHangingHelperDoesNotFreezeTheWindow)
     EXPECT_EQ(seams::ShownMessages()[0].text.toStdString(),
               std::string(kLoadFailed) + "\n\nContacts: The helper " VELLORAN_HANG_HELPER
                                          " did not finish within 1 second; it may still be running.");
+}
+
+// Closing frees what the load is working on: both windows refuse while it runs, and the close asked
+// for happens once it is over.
+TEST_F(LoadTest, ClosingDuringALoadWaitsForItsEndAndThenCloses)
+{
+    OpenMain();
+    GetHelperRunner(ACTKind::Addr).SetWaitTimeout(1500);
+    TfmMain::SetBeforeLoadHook([](CxACTBaseUtil& util) { util.SetHelperName(VELLORAN_HANG_HELPER); });
+    FillSource("/db/Hang.pad", "Ann", "pw", KIND_ADDR);
+
+    bool waitSeen = false;
+    bool waitClosed = true;
+    bool mainClosed = true;
+    QTimer::singleShot(500, [&] {
+        if (CxCommWaitWindow* wait = CurrentWaitWindow()) {
+            waitSeen = true;
+            QCloseEvent request;
+            QCoreApplication::sendEvent(wait, &request);
+            waitClosed = request.isAccepted();
+        }
+        mainClosed = main->close();
+    });
+    Click("btnNext");
+
+    EXPECT_TRUE(waitSeen);
+    EXPECT_FALSE(waitClosed);
+    EXPECT_FALSE(mainClosed);
+    ASSERT_FALSE(main.isNull()) << "the load ran to its end";
+    EXPECT_EQ(seams::ShownMessages().size(), 1u) << "and reported it";
+    QTRY_VERIFY_WITH_TIMEOUT(main.isNull(), 5000);
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include "core/Apputil.h"
 #include "platform/Platform.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -270,6 +271,33 @@ TEST_F(SourcePageTest, PadLinkOpensItsHelpPage)
     QTest::mouseClick(Child<QLabel>(page, "lblPad"), Qt::LeftButton);
     ASSERT_EQ(ShellOpenedTargets().size(), 1);
     EXPECT_TRUE(ShellOpenedTargets()[0].startsWith("https://"));
+}
+
+TEST_F(SourcePageTest, EnterInAnEditActsAsNext)
+{
+    for (const char* name : {"edtPadName", "edtACTUserName", "edtACTPassword"}) {
+        seams::ClearRecorded();
+        loads = 0;
+        FillSource("/nowhere/None.pad", "Ann", "pw", KIND_NOTE);
+        QTest::keyClick(Child<QLineEdit>(page, name), Qt::Key_Return);
+        EXPECT_EQ(loads, 1) << name;
+        EXPECT_EQ(MessagesWithCaption("Error").size(), 1u) << name;
+    }
+}
+
+TEST_F(SourcePageTest, PadLinkIsReachedWithTabAndOpensWithEnterOrSpace)
+{
+    main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main));
+    auto* link = Child<QLabel>(page, "lblPad");
+    Child<QPushButton>(page, "btnPadBrowse")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), link);
+    QTest::keyClick(link, Qt::Key_Space);
+    QTest::keyClick(link, Qt::Key_Return);
+    EXPECT_EQ(ShellOpenedTargets().size(), 2);
+    QTest::keyClick(link, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), Child<QLineEdit>(page, "edtACTUserName"));
 }
 
 TEST_F(SourcePageTest, RulesButtonShowsTheFilledRulesDialog)

@@ -346,17 +346,19 @@ bool TfmACTData::ConfirmDeletion()
     else
         text += QStringLiteral("\n\nNo documents folder was found for the backup of these records: without a "
                                "backup nothing will be deleted.");
-    if (lastOfGroup > 0)
-        text += QStringLiteral("\n\nWARNING: %1 of the ticked records %2 the last of %3 group: every record of "
-                               "%3 group is ticked, so nothing of %4 would remain.")
-                    .arg(lastOfGroup)
-                    .arg(QLatin1String(lastOfGroup == 1 ? "is" : "are"), QLatin1String(lastOfGroup == 1 ? "its" : "their"),
-                         QLatin1String(lastOfGroup == 1 ? "it" : "them"));
-    if (withoutCopies > 0)
-        text += QStringLiteral("\n\nWARNING: %1 of the ticked records %2 not a duplicate at all: no other record "
-                               "is equal to %3.")
-                    .arg(withoutCopies)
-                    .arg(QLatin1String(withoutCopies == 1 ? "is" : "are"), QLatin1String(withoutCopies == 1 ? "it" : "them"));
+    if (lastOfGroup == 1)
+        text += QStringLiteral("\n\nWARNING: 1 ticked record is the last of its group: every record of that group is "
+                               "ticked, so none of them would remain.");
+    else if (lastOfGroup > 1)
+        text += QStringLiteral("\n\nWARNING: %1 ticked records are the last of their groups: every record of those "
+                               "groups is ticked, so none of them would remain.")
+                    .arg(lastOfGroup);
+    if (withoutCopies == 1)
+        text += QStringLiteral("\n\nWARNING: 1 ticked record is not a duplicate at all: no other record is equal to it.");
+    else if (withoutCopies > 1)
+        text += QStringLiteral("\n\nWARNING: %1 ticked records are not duplicates at all: no other record is equal to "
+                               "them.")
+                    .arg(withoutCopies);
     const bool warned = lastOfGroup > 0 || withoutCopies > 0;
     return seams::ShowMessage(this, warned ? QMessageBox::Warning : QMessageBox::Question,
                               QStringLiteral("Confirmation"), text, QMessageBox::Yes | QMessageBox::No,
