@@ -242,6 +242,63 @@ TEST(LoadRun, NoHelperRunsWithoutItsParameterFile)
 }
 
 // Each kind logs its own texts from its own source file, and leaves out what it does not log.
+// What the wizard shows when a load or a submit fails: the helper's own words first, then ours.
+TEST(FailureText, SaysWhyALoadOrASubmitFailed)
+{
+    const std::string full = twoContacts();
+    const struct
+    {
+        const char* name;
+        bool submit;
+        std::function<void(FakeHelper&)> arrange;
+        const char* failure; // start of GetFailureText; empty for a success
+    } cases[] = {
+        {"load: the helper's error", false,
+         [](FakeHelper& f) {
+             testutil::writeFile(f.path("err.ini"), "[Error]\nError.Count=1\nError.1=Login failed\n");
+             f.control("copy " + f.path("err.ini") + " " + f.path("ACTAddrErr.dat") + "\n");
+         },
+         "Login failed"},
+        {"load: no data file", false, [](FakeHelper& f) { f.control("marker\n"); },
+         "The helper delivered no data file ("},
+        {"load: a cut data file", false,
+         [&full](FakeHelper& f) { f.deliver(full.substr(0, full.size() - 3)); }, "The data file "},
+        {"load: no helper", false, [](FakeHelper& f) { f.util->SetHelperName("velloran-no-such-helper"); },
+         "The helper velloran-no-such-helper cannot be started: "},
+        {"load: fine", false, [&full](FakeHelper& f) { f.deliver(full); }, ""},
+        {"submit: the helper's error", true,
+         [](FakeHelper& f) {
+             testutil::writeFile(f.path("err.ini"), "[Error]\nError.Count=2\nError.1=x\nError.2=Access denied\n");
+             f.control("copy " + f.path("err.ini") + " " + f.path("ACTAddrErr.dat") + "\n");
+         },
+         "Access denied"},
+        {"submit: no helper", true, [](FakeHelper& f) { f.util->SetHelperName("velloran-no-such-helper"); },
+         "The helper velloran-no-such-helper cannot be started: "},
+        {"submit: no data file to hand over", true,
+         [](FakeHelper& f) { f.util->SetWorkFolder(f.path("missing/").c_str()); }, "The data file "},
+        {"submit: fine", true, [](FakeHelper& f) { f.control("marker\n"); }, ""},
+    };
+    for (const auto& c : cases) {
+        LogCapture log;
+        FakeHelper f(std::make_unique<CxACTAddrUtil>());
+        if (c.submit) {
+            f.deliver(full);
+            ASSERT_TRUE(f.util->Load()) << c.name;
+            ASSERT_TRUE(addr(f).MarkForDeletion(addr(f).GetManager()->GetFirstEntry())) << c.name;
+        }
+        c.arrange(f);
+        const bool ok = c.submit ? f.util->Submit() : f.util->Load();
+        EXPECT_EQ(ok, !*c.failure) << c.name;
+        EXPECT_EQ(f.util->GetFailureText().rfind(c.failure, 0), 0u) << c.name << ": " << f.util->GetFailureText();
+        if (!*c.failure) {
+            EXPECT_EQ(f.util->GetFailureText(), "") << c.name;
+        }
+        if (c.submit) {
+            EXPECT_EQ(f.util->HasChangesPending(), !ok) << c.name << ": a failed submit keeps its marks pending";
+        }
+    }
+}
+
 TEST(KindLog, EachKindLogsItsOwnMessages)
 {
     struct Case
