@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# A whole cycle with the keyboard only, in the real program under a real X server (Xvfb): type the
+# login, Alt+N to load, Alt+N to delete, Enter on the question, Alt+F to finish. Then the database holds
+# no duplicates any more and the backup lists every deleted record.
+# Usage: keyboard_run.sh BIN_FOLDER
+set -euo pipefail
+bin=$(cd "$1" && pwd)
+
+if ! command -v xvfb-run >/dev/null || ! command -v xdotool >/dev/null; then
+    echo "xvfb-run and xdotool are needed (scripts/setup installs them)" >&2
+    exit 1
+fi
+
+if [ -z "${KEYBOARD_RUN_ON_DISPLAY:-}" ]; then
+    export KEYBOARD_RUN_ON_DISPLAY=1
+    exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+fi
+
+home=$(mktemp -d)
+trap 'kill "${app:-0}" 2>/dev/null || true; rm -rf "$home"' EXIT
+export HOME=$home XDG_DATA_HOME=$home/data XDG_CONFIG_HOME=$home/config QT_QPA_PLATFORM=xcb
+mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$home/Documents"
+pad=$home/Documents/ACT/Demo/Databases/Demo.pad
+"$bin/velloran-demo-db" --pad "$pad" --contacts 60 --events 20 --tasks 20 --notes 20 >/dev/null
+
+scan() { "$bin/velloran-scan" --pad "$pad" --user Demo --password demo --csv | tail -n +2; }
+before=$(scan | sort)
+[ -n "$before" ] || { echo "the demo database has no duplicates to delete" >&2; exit 1; }
+
+# Polls until the command succeeds; fails the test after `seconds`.
+wait_for() {
+    local seconds=$1 what=$2
+    shift 2
+    for _ in $(seq $((seconds * 10))); do
+        if "$@" >/dev/null 2>&1; then return 0; fi
+        sleep 0.1
+    done
+    echo "timed out waiting for $what" >&2
+    exit 1
+}
+focus() { xdotool search --name "$1" windowfocus --sync; }
+key() { xdotool key --delay 50 "$@"; }
+
+"$bin/velloran" &
+app=$!
+wait_for 20 "the main window" xdotool search --name "^Velloran - Remove Duplicates"
+focus "^Velloran - Remove Duplicates"
+sleep 0.5
+
+# The PAD edit has the focus; then the browse button and the PAD help link lie between it and the user.
+xdotool type --delay 5 "$pad"
+key Tab Tab Tab
+xdotool type --delay 5 "Demo"
+key Tab
+xdotool type --delay 5 "demo"
+key alt+n
+
+data=$XDG_DATA_HOME/corvane/Velloran
+wait_for 60 "the load" test -f "$data/ACTNote.dat"
+sleep 1
+focus "^Velloran - Remove Duplicates"
+key alt+n
+wait_for 20 "the question" xdotool search --name "^Confirmation$"
+focus "^Confirmation$"
+key Return
+
+wait_for 120 "the end of the deletion" bash -c "ls '$home/Documents/Velloran Backups'/*/log.txt"
+sleep 0.5
+focus "^Velloran - Remove Duplicates"
+key alt+f
+wait_for 20 "the program to end" bash -c "! kill -0 $app"
+wait "$app"
+
+backup=$(ls -d "$home/Documents/Velloran Backups"/*/)
+deleted=$(tail -n +2 "$backup/deletions.csv" | sort)
+if [ "$deleted" != "$before" ]; then
+    echo "the backup does not list exactly the duplicates found before:" >&2
+    diff <(echo "$before") <(echo "$deleted") >&2 || true
+    exit 1
+fi
+after=$(scan)
+if [ -n "$after" ]; then
+    echo "duplicates left after the run:" >&2
+    echo "$after" >&2
+    exit 1
+fi
+grep -q "Deletion succeeded." "$backup/log.txt"
+if grep -q "Deletion failed." "$backup/log.txt"; then
+    echo "a deletion failed:" >&2
+    cat "$backup/log.txt" >&2
+    exit 1
+fi
+echo "keyboard run: $(echo "$deleted" | wc -l) records deleted, backup in $backup"
