@@ -1,18 +1,23 @@
-// Writes pictures of the review page (each tab, and the contacts' full view) and of the cleaning page
-// after a run into a folder, for people to look at. Runs on a throw-away home folder with a small demo
-// database. Usage: velloran_pages_screenshots [folder]
+// Writes pictures of the review page (each tab, and the contacts' full view), of the cleaning page after
+// a run and after a refused one, and of the message boxes on the way, into a folder, for people to look
+// at. Runs on a throw-away home folder with a small demo database.
+// Usage: velloran_pages_screenshots [folder]
 
 #include "gui/pages/Actclean.h"
 #include "gui/pages/Actdata.h"
+#include "gui/pages/DupListModel.h"
 #include "gui/services/HeaderBand.h"
 #include "gui/services/Seams.h"
 #include "gui/wizard/Application.h"
 #include "gui/wizard/Main.h"
 
+#include "ACT/CxACTBaseUtil.h"
+
 #include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
@@ -43,6 +48,15 @@ void Save(QWidget* window, const char* name)
     }
 }
 
+// Each message box that comes up is saved under the next of these names.
+const char* const* g_boxNames = nullptr;
+
+void SaveBox(QMessageBox* box)
+{
+    if (g_boxNames && *g_boxNames)
+        Save(box, *g_boxNames++);
+}
+
 bool MakeDemo(const QString& pad)
 {
     QProcess tool;
@@ -54,6 +68,15 @@ bool MakeDemo(const QString& pad)
     return tool.waitForFinished(60000) && tool.exitCode() == 0;
 }
 
+void RunCleaning(TfmMain* main)
+{
+    main->findChild<QPushButton*>(QStringLiteral("btnNext"))->click();
+    QElapsedTimer clock;
+    clock.start();
+    while (main->GetCleanPage()->IsRunning() && clock.elapsed() < 60000)
+        QTest::qWait(50);
+}
+
 void ShootPages(const QString& pad)
 {
     QPointer<TfmMain> main = new TfmMain;
@@ -63,6 +86,12 @@ void ShootPages(const QString& pad)
     main->findChild<QLineEdit*>(QStringLiteral("edtACTPassword"))->setText(QStringLiteral("demo"));
     for (const char* box : {"cbAddr", "cbDate", "cbTask", "cbNote"})
         main->findChild<QCheckBox*>(QString::fromLatin1(box))->setChecked(true);
+    // A wrong password first: the reason comes with the message.
+    main->findChild<QLineEdit*>(QStringLiteral("edtACTPassword"))->setText(QStringLiteral("wrong"));
+    const char* const loadBoxes[] = {"load-failed", nullptr};
+    g_boxNames = loadBoxes;
+    main->findChild<QPushButton*>(QStringLiteral("btnNext"))->click();
+    main->findChild<QLineEdit*>(QStringLiteral("edtACTPassword"))->setText(QStringLiteral("demo"));
     main->findChild<QPushButton*>(QStringLiteral("btnNext"))->click();
     if (main->GetCurrentPage() != 1) {
         std::fprintf(stderr, "the demo database did not load\n");
@@ -83,12 +112,26 @@ void ShootPages(const QString& pad)
     Save(main, "review-contacts-all");
     data->findChild<QCheckBox*>(QStringLiteral("cbAddrAll"))->click();
 
-    main->findChild<QPushButton*>(QStringLiteral("btnNext"))->click();
-    QElapsedTimer clock;
-    clock.start();
-    while (main->GetCleanPage()->IsRunning() && clock.elapsed() < 60000)
-        QTest::qWait(50);
+    const char* const deleteBoxes[] = {"question", nullptr};
+    g_boxNames = deleteBoxes;
+    RunCleaning(main);
     Save(main, "cleaning-done");
+
+    // Once more, with a submit the CRM refuses: the password changed after the load.
+    // The first run took the duplicates: tick two contacts of the full view, one of them without copies.
+    main->SetPage(0);
+    main->findChild<QPushButton*>(QStringLiteral("btnNext"))->click();
+    data->findChild<QCheckBox*>(QStringLiteral("cbAddrAll"))->click();
+    DupListModel* contacts = data->GetListModel(TfmACTData::kAddr);
+    for (int row : {0, 1})
+        contacts->setData(contacts->index(row, 0), Qt::Checked, Qt::CheckStateRole);
+    TfmACTClean::SetBeforeSubmitHook([](CxACTBaseUtil& util) { util.SetPassword("changed"); });
+    const char* const failedBoxes[] = {"question-again", "cleaning-failed-box", nullptr};
+    g_boxNames = failedBoxes;
+    RunCleaning(main);
+    TfmACTClean::SetBeforeSubmitHook(nullptr);
+    Save(main, "cleaning-failed");
+    g_boxNames = nullptr;
     main->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
@@ -106,6 +149,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Velloran"));
     ApplyVelloranStyle();
     seams::EnableTestMode();
+    seams::SetMessageHandler(SaveBox);
 
     g_folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("shots");
     QDir().mkpath(g_folder);

@@ -54,6 +54,12 @@ void ShootSourcePage()
     main->findChild<QLineEdit*>(QStringLiteral("edtACTUserName"))->setText(QStringLiteral("Demo"));
     main->findChild<QLineEdit*>(QStringLiteral("edtACTPassword"))->setText(QStringLiteral("demo"));
     Save(main, "main-source");
+    // The PAD help link as Tab reaches it.
+    main->activateWindow();
+    if (!QTest::qWaitForWindowActive(main))
+        std::fprintf(stderr, "main-source-link-focus: the window never became active\n");
+    main->findChild<QWidget*>(QStringLiteral("lblPad"))->setFocus(Qt::TabFocusReason);
+    Save(main, "main-source-link-focus");
     main->close();
     delete main.data();
 }

@@ -18,6 +18,7 @@ struct TestState
     std::deque<QMessageBox::StandardButton> messageAnswers;
     std::deque<QString> fileAnswers;
     int (*dialogHandler)(QWidget*) = nullptr;
+    void (*messageHandler)(QMessageBox*) = nullptr;
     std::vector<ShownMessage> messages;
     std::vector<ShownFileDialog> fileDialogs;
 };
@@ -46,6 +47,13 @@ QMessageBox::StandardButton ShowMessage(QWidget* owner, QMessageBox::Icon icon, 
     TestState& state = State();
     if (state.enabled) {
         state.messages.push_back({icon, caption, text, buttons});
+        if (state.messageHandler) {
+            QMessageBox box(icon, caption, text, buttons, owner);
+            if (defaultButton != QMessageBox::NoButton)
+                box.setDefaultButton(defaultButton);
+            box.show();
+            state.messageHandler(&box);
+        }
         if (state.messageAnswers.empty())
             return defaultButton != QMessageBox::NoButton ? defaultButton : DefaultAnswer(buttons);
         const QMessageBox::StandardButton answer = state.messageAnswers.front();
@@ -113,6 +121,11 @@ void QueueFileDialogAnswer(const QString& path)
 void SetDialogHandler(int (*handler)(QWidget* dialog))
 {
     State().dialogHandler = handler;
+}
+
+void SetMessageHandler(void (*handler)(QMessageBox* box))
+{
+    State().messageHandler = handler;
 }
 
 const std::vector<ShownMessage>& ShownMessages()

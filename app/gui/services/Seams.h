@@ -49,6 +49,9 @@ void QueueFileDialogAnswer(const QString& path);
 // A dialog run through ExecDialog in test mode is handed to this function (when set) while it is up,
 // then gets the result the function returns. Without a function the dialog is rejected.
 void SetDialogHandler(int (*handler)(QWidget* dialog));
+// A message shown through ShowMessage in test mode is built as a real box and handed to this function
+// (when set) while it is up, for a picture say; the queued answer or the default one is still returned.
+void SetMessageHandler(void (*handler)(QMessageBox* box));
 const std::vector<ShownMessage>& ShownMessages();
 const std::vector<ShownFileDialog>& ShownFileDialogs();
 // Forgets what was shown and opened (ShellOpenedTargets too) and every answer not used yet.
