@@ -33,33 +33,47 @@ std::string_view TextOf(const void* record, const FieldDesc& field)
     return {text, strnlen(text, field.size)};
 }
 
-std::string FieldValue(const void* record, const FieldDesc& field)
+// Most texts are plain ASCII, which is UTF-8 as it stands.
+std::string Utf8Of(std::string_view text)
+{
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return platform::localTextToUtf8(text);
+    return std::string(text);
+}
+
+void AppendField(std::string& line, const void* record, const FieldDesc& field)
 {
     const char* at = static_cast<const char*>(record) + field.offset;
     switch (field.type) {
     case FieldType::Int: {
         std::int32_t value = 0;
         std::memcpy(&value, at, sizeof value);
-        return std::to_string(value);
+        char number[16];
+        std::snprintf(number, sizeof number, "%d", value);
+        line += number;
+        return;
     }
     case FieldType::Bool:
-        return *reinterpret_cast<const bool*>(at) ? "1" : "0";
+        line += *reinterpret_cast<const bool*>(at) ? '1' : '0';
+        return;
     case FieldType::Date: {
         double value = 0;
         std::memcpy(&value, at, sizeof value);
-        return IsoDateText(value);
+        line += IsoDateText(value);
+        return;
     }
     case FieldType::Text:
-        break;
+        line += CsvField(Utf8Of(TextOf(record, field)));
+        return;
     }
-    return CsvField(platform::localTextToUtf8(TextOf(record, field)));
 }
 
 std::string RecordIdOf(const void* record, const FieldDesc* idField)
 {
     if (!record || !idField)
         return std::string();
-    return CsvField(platform::localTextToUtf8(TextOf(record, *idField)));
+    return CsvField(Utf8Of(TextOf(record, *idField)));
 }
 
 bool Fail(std::string& error, const std::string& path)
@@ -167,7 +181,7 @@ bool DeletionBackup::WriteRecords(const std::vector<BackupKind>& kinds, std::str
                 if (!first)
                     line += ',';
                 first = false;
-                line += FieldValue(entry.record, table.fields[i]);
+                AppendField(line, entry.record, table.fields[i]);
             }
             line += '\n';
             file.Write(line);

@@ -1,9 +1,11 @@
 // The grouping pass on loaded-size kinds: the linear pass at up to a million records, and the pairwise
-// reference beside it where it still finishes.
+// reference beside it where it still finishes. Then what a deletion does with its result: the groups
+// rebuilt for the question and the backup, and the backup itself.
 
 #include "ACT/ACTRecords.h"
 #include "core/Apputil.h"
 #include "core/CommMgr.h"
+#include "core/DeletionBackup.h"
 #include "core/DupGroup.h"
 
 #include <benchmark/benchmark.h>
@@ -12,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -150,6 +153,56 @@ void BM_PairwiseContacts(benchmark::State& state)
     state.counters["duplicates"] = list.GetCount();
 }
 BENCHMARK(BM_PairwiseContacts)->Arg(20000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_DupGroupsContacts(benchmark::State& state)
+{
+    useDefaultRules();
+    Kind<ContactRecord> kind(static_cast<std::size_t>(state.range(0)));
+    fillContacts(kind);
+    CxList list;
+    std::vector<ContactRecord*> kept;
+    FindDuplicates(&kind.manager, &list, &kept);
+    const std::vector<const void*> keptRecords(kept.begin(), kept.end());
+    for (auto _ : state) {
+        DupGroups groups(&list, keptRecords);
+        benchmark::DoNotOptimize(groups.All().size());
+    }
+    state.counters["duplicates"] = list.GetCount();
+}
+BENCHMARK(BM_DupGroupsContacts)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+// Every duplicate of the contacts backed up: its CSV line with every field, and its line in deletions.csv.
+void BM_BackupContacts(benchmark::State& state)
+{
+    useDefaultRules();
+    Kind<ContactRecord> kind(static_cast<std::size_t>(state.range(0)));
+    fillContacts(kind);
+    CxList list;
+    std::vector<ContactRecord*> kept;
+    FindDuplicates(&kind.manager, &list, &kept);
+    BackupKind contacts{"contacts", &ContactFields(), {}};
+    std::size_t i = 0;
+    for (void* r = list.GetFirst(); r; r = list.GetNext(), ++i)
+        contacts.records.push_back({r, kept[i]});
+    const std::string root = (std::filesystem::temp_directory_path() / "velloran-bench-backups").string();
+    std::uintmax_t bytes = 0;
+    for (auto _ : state) {
+        DeletionBackup backup;
+        std::string error;
+        if (!backup.Create(root, error) || !backup.WriteRecords({contacts}, error)) {
+            state.SkipWithError(error.c_str());
+            break;
+        }
+        bytes = std::filesystem::file_size(backup.Folder() + "contacts.csv");
+        state.PauseTiming();
+        std::filesystem::remove_all(backup.Folder());
+        state.ResumeTiming();
+    }
+    std::filesystem::remove_all(root);
+    state.counters["records"] = static_cast<double>(contacts.records.size());
+    state.counters["csv_MB"] = static_cast<double>(bytes) / 1e6;
+}
+BENCHMARK(BM_BackupContacts)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -318,6 +318,18 @@ TEST_F(DiagnosticsTest, SupportAddressAndTitleOpenMailAndHomePage)
     EXPECT_TRUE(opened[1].endsWith("?ref=app")) << opened[1].toStdString();
 }
 
+TEST_F(DiagnosticsTest, SupportAddressTakesTheFocusAndOpensWithTheKeyboard)
+{
+    TfmDump dialog(nullptr);
+    dialog.show();
+    auto* support = Child<QLabel>(&dialog, "lblSupport");
+    ASSERT_NE(support, nullptr);
+    EXPECT_TRUE(support->focusPolicy() & Qt::TabFocus);
+    for (Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter})
+        QTest::keyClick(support, key);
+    EXPECT_EQ(ShellOpenedTargets().size(), 3);
+}
+
 TEST_F(DiagnosticsTest, DebugOptionsOpenOverTheMainWindowOnTopOfTheBugReport)
 {
     QWidget main;

@@ -273,6 +273,7 @@ bool TfmACTClean::PrepareBackup(DeletionBackup& backup)
         FlushLog();
         return true;
     }
+    DEBUG_LOG(0, "No backup folder, nothing is deleted: %s", error.c_str());
     m_backupFailure = error;
     FailKinds("No backup of its records could be written, so nothing was deleted: " + error);
     return false;
@@ -316,6 +317,7 @@ void TfmACTClean::BackUpAndSubmit(const DeletionBackup& backup)
     }
     std::string error;
     if (!backup.WriteRecords(kinds, error)) {
+        DEBUG_LOG(0, "The backup could not be written, nothing is deleted: %s", error.c_str());
         m_backupFailure = error;
         FailKinds("No backup of its records could be written, so nothing was deleted: " + error);
         return;
@@ -343,6 +345,7 @@ void TfmACTClean::BackUpAndSubmit(const DeletionBackup& backup)
             run.failure = utils[i]->GetFailureText();
             if (run.failure.empty())
                 run.failure = "The helper gave no reason; the debug log may know more.";
+            DEBUG_LOG(0, "Deleting %s items failed: %s", kCleanKinds[i].item, run.failure.c_str());
         }
         submittedMarks += run.marks;
         Report(std::string(), kBackedUpPercent + (kSubmittedPercent - kBackedUpPercent) * submittedMarks / allMarks);
