@@ -154,36 +154,41 @@ void BM_PairwiseContacts(benchmark::State& state)
 }
 BENCHMARK(BM_PairwiseContacts)->Arg(20000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
-void BM_DupGroupsContacts(benchmark::State& state)
+// Contacts after the grouping pass, with the record that stays for each duplicate.
+struct GroupedContacts
 {
-    useDefaultRules();
-    Kind<ContactRecord> kind(static_cast<std::size_t>(state.range(0)));
-    fillContacts(kind);
+    explicit GroupedContacts(std::size_t n) : kind(n)
+    {
+        useDefaultRules();
+        fillContacts(kind);
+        FindDuplicates(&kind.manager, &list, &kept);
+    }
+
+    Kind<ContactRecord> kind;
     CxList list;
     std::vector<ContactRecord*> kept;
-    FindDuplicates(&kind.manager, &list, &kept);
-    const std::vector<const void*> keptRecords(kept.begin(), kept.end());
+};
+
+void BM_DupGroupsContacts(benchmark::State& state)
+{
+    GroupedContacts grouped(static_cast<std::size_t>(state.range(0)));
+    const std::vector<const void*> kept(grouped.kept.begin(), grouped.kept.end());
     for (auto _ : state) {
-        DupGroups groups(&list, keptRecords);
+        DupGroups groups(&grouped.list, kept);
         benchmark::DoNotOptimize(groups.All().size());
     }
-    state.counters["duplicates"] = list.GetCount();
+    state.counters["duplicates"] = grouped.list.GetCount();
 }
 BENCHMARK(BM_DupGroupsContacts)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 // Every duplicate of the contacts backed up: its CSV line with every field, and its line in deletions.csv.
 void BM_BackupContacts(benchmark::State& state)
 {
-    useDefaultRules();
-    Kind<ContactRecord> kind(static_cast<std::size_t>(state.range(0)));
-    fillContacts(kind);
-    CxList list;
-    std::vector<ContactRecord*> kept;
-    FindDuplicates(&kind.manager, &list, &kept);
+    GroupedContacts grouped(static_cast<std::size_t>(state.range(0)));
     BackupKind contacts{"contacts", &ContactFields(), {}};
     std::size_t i = 0;
-    for (void* r = list.GetFirst(); r; r = list.GetNext(), ++i)
-        contacts.records.push_back({r, kept[i]});
+    for (void* r = grouped.list.GetFirst(); r; r = grouped.list.GetNext(), ++i)
+        contacts.records.push_back({r, grouped.kept[i]});
     const std::string root = (std::filesystem::temp_directory_path() / "velloran-bench-backups").string();
     std::uintmax_t bytes = 0;
     for (auto _ : state) {
