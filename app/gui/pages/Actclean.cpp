@@ -201,11 +201,9 @@ void TfmACTClean::RunCleaning()
     m_backupFailure.clear();
 
     const std::int32_t flags = AppSettings.AppFlag;
-    CxList* const lists[] = {m_pMain->GetAddrDupList(), m_pMain->GetDateDupList(), m_pMain->GetTaskDupList(),
-                             m_pMain->GetNoteDupList()};
     for (int i = 0; i < 4; ++i)
-        if ((flags & kCleanKinds[i].flag) && lists[i])
-            m_nTotal += lists[i]->GetCount();
+        if ((flags & kCleanKinds[i].flag) && DupListOf(i))
+            m_nTotal += DupListOf(i)->GetCount();
 
     if (flags & KIND_ADDR)
         DeleteAddrDups();
@@ -279,10 +277,15 @@ bool TfmACTClean::PrepareBackup(DeletionBackup& backup)
     return false;
 }
 
-void TfmACTClean::BackUpAndSubmit(const DeletionBackup& backup)
+CxList* TfmACTClean::DupListOf(int kind) const
 {
     CxList* const lists[] = {m_pMain->GetAddrDupList(), m_pMain->GetDateDupList(), m_pMain->GetTaskDupList(),
                              m_pMain->GetNoteDupList()};
+    return lists[kind];
+}
+
+void TfmACTClean::BackUpAndSubmit(const DeletionBackup& backup)
+{
     CxACTBaseUtil* const utils[] = {m_pMain->GetAddrUtil(), m_pMain->GetDateUtil(), m_pMain->GetTaskUtil(),
                                     m_pMain->GetNoteUtil()};
 
@@ -299,7 +302,7 @@ void TfmACTClean::BackUpAndSubmit(const DeletionBackup& backup)
                 leaving.insert(item.record);
         // What stays of a group is its first member that is not deleted: a group's first record may be
         // ticked too (in the full view), and then one of its copies stays in its place.
-        const DupGroups groups(lists[i], m_pMain->GetKeptRecords(i));
+        const DupGroups groups(DupListOf(i), m_pMain->GetKeptRecords(i));
         BackupKind kind{kCleanKinds[i].kindWord, &kCleanKinds[i].fields(), {}};
         kind.records.reserve(static_cast<std::size_t>(run.marks));
         for (const KindRun::Item& item : run.items) {

@@ -93,6 +93,8 @@ private:
 
     template <class Record> void DeleteKindDups(CxList* dupList, void (TfmACTClean::*deleter)(Record*));
     template <class Record, class Util> void MarkRecord(int kind, Util* util, Record* record);
+    // The deletion list of a kind (0 contacts ... 3 notes).
+    CxList* DupListOf(int kind) const;
     // Creates the backup folder and logs it; false, with every kind failed, when there is none.
     bool PrepareBackup(DeletionBackup& backup);
     // On the worker: the backup's files, then each kind's submit.
