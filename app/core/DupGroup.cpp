@@ -2,6 +2,7 @@
 
 #include "core/DupRules.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -223,19 +224,54 @@ DupGroups::DupGroups(CxList* dupList, const std::vector<const void*>& kept)
 {
     if (!dupList)
         return;
+    // The pass lists the copies group by group: a new group starts where the record that stays changes.
+    m_members.reserve(kept.size() * 2);
+    m_groupOf.reserve(kept.size() * 2);
     std::size_t i = 0;
     for (void* record = dupList->GetFirst(); record && i < kept.size(); record = dupList->GetNext(), ++i) {
         const void* first = kept[i];
-        auto [at, added] = m_groupOf.try_emplace(first, m_groups.size());
-        if (added)
-            m_groups.push_back({first});
-        m_groups[at->second].push_back(record);
-        m_groupOf.emplace(record, at->second);
+        if (i == 0 || first != kept[i - 1]) {
+            m_starts.push_back(static_cast<std::uint32_t>(m_members.size()));
+            m_members.push_back(first);
+            m_groupOf.emplace(first, static_cast<std::uint32_t>(m_starts.size() - 1));
+        }
+        m_members.push_back(record);
+        m_groupOf.emplace(record, static_cast<std::uint32_t>(m_starts.size() - 1));
     }
+    if (!m_starts.empty())
+        m_starts.push_back(static_cast<std::uint32_t>(m_members.size()));
 }
 
-const std::vector<const void*>* DupGroups::GroupOf(const void* record) const
+std::span<const void* const> DupGroups::Group(std::size_t index) const
+{
+    if (index >= GroupCount())
+        return {};
+    return {m_members.data() + m_starts[index], m_starts[index + 1] - m_starts[index]};
+}
+
+std::span<const void* const> DupGroups::GroupOf(const void* record) const
 {
     const auto at = m_groupOf.find(record);
-    return at == m_groupOf.end() ? nullptr : &m_groups[at->second];
+    return at == m_groupOf.end() ? std::span<const void* const>() : Group(at->second);
+}
+
+const void* DupGroups::KeptOf(const void* record) const
+{
+    const auto group = GroupOf(record);
+    return group.empty() ? nullptr : group.front();
+}
+
+const void* DupGroups::KeepInstead(const void* record)
+{
+    const auto at = m_groupOf.find(record);
+    if (at == m_groupOf.end())
+        return nullptr;
+    const void** first = m_members.data() + m_starts[at->second];
+    const void** end = m_members.data() + m_starts[at->second + 1];
+    if (*first == record)
+        return nullptr;
+    const void* previous = *first;
+    *std::find(first + 1, end, record) = previous;
+    *first = record;
+    return previous;
 }

@@ -4,6 +4,8 @@
 #include "core/CommMgr.h"
 #include "misc/CxList.h"
 
+#include <cstdint>
+#include <span>
 #include <unordered_map>
 #include <vector>
 
@@ -41,19 +43,29 @@ template <class Record>
 bool RecordsMatch(const Record* a, const Record* b);
 
 // The groups of the last grouping pass, rebuilt from the deletion list and the records that stay (the
-// `kept` of FindDuplicates, one per listed duplicate in list order): each group is its first record
-// followed by its duplicates in list order. Records listed after the grouped ones (ticked in the full
-// view) add no group.
+// `kept` of FindDuplicates, one per listed duplicate in list order): each group is the record that stays
+// followed by its copies. Records listed after the grouped ones (ticked in the full view) add no group.
+// Which member stays can be changed afterwards, at the cost of the group's size.
 class DupGroups
 {
 public:
+    DupGroups() = default;
     DupGroups(CxList* dupList, const std::vector<const void*>& kept);
 
-    // The members of the record's group, its first record first; null for a record in no group.
-    const std::vector<const void*>* GroupOf(const void* record) const;
-    const std::vector<std::vector<const void*>>& All() const { return m_groups; }
+    // The members of the record's group, the one that stays first; empty for a record in no group.
+    std::span<const void* const> GroupOf(const void* record) const;
+    // The record that stays in the record's group (the record itself when it stays); null when in none.
+    const void* KeptOf(const void* record) const;
+    // Makes `record` the one that stays in its group; the one that stayed until now takes its place
+    // among the copies and is returned. Null, with nothing changed, for a record in no group or one that
+    // stays already.
+    const void* KeepInstead(const void* record);
+
+    std::size_t GroupCount() const { return m_starts.empty() ? 0 : m_starts.size() - 1; }
+    std::span<const void* const> Group(std::size_t index) const;
 
 private:
-    std::vector<std::vector<const void*>> m_groups;
-    std::unordered_map<const void*, std::size_t> m_groupOf;
+    std::vector<const void*> m_members;  // group after group
+    std::vector<std::uint32_t> m_starts; // where each group begins in m_members, then the end
+    std::unordered_map<const void*, std::uint32_t> m_groupOf;
 };

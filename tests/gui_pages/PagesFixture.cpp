@@ -295,7 +295,7 @@ std::vector<std::string> PagesTest::RowIds(TfmACTData::DataKind kind, bool ticke
 {
     std::vector<std::string> ids;
     const DupListModel* model = Model(kind);
-    for (int row = 0; row < model->RecordCount(); ++row)
+    for (int row = 0; row < model->rowCount(); ++row)
         if (!tickedOnly || model->IsChecked(row))
             ids.emplace_back(RecordIdOf(kind, model->RecordAt(row)));
     return ids;

@@ -17,8 +17,10 @@ struct Item
 };
 
 const DupListModel::Column kColumns[] = {
-    {"Name", 120, [](const void* r) { return QString::fromStdString(static_cast<const Item*>(r)->name); }},
-    {"City", 80, [](const void* r) { return QString::fromStdString(static_cast<const Item*>(r)->city); }},
+    {"Name", 120, [](const void* r) { return QString::fromStdString(static_cast<const Item*>(r)->name); },
+     [](const void* r, char*) { return std::string_view(static_cast<const Item*>(r)->name); }},
+    {"City", 80, [](const void* r) { return QString::fromStdString(static_cast<const Item*>(r)->city); },
+     [](const void* r, char*) { return std::string_view(static_cast<const Item*>(r)->city); }},
 };
 
 std::vector<void*> Pointers(std::vector<Item>& items)
@@ -83,6 +85,85 @@ TEST(DupListModel, OneTickChangesOneRowAndOnlyItsCheckState)
     EXPECT_FALSE(model.flags(model.index(0, 0)) & Qt::ItemIsEditable);
     EXPECT_EQ(model.RecordAt(3), nullptr);
     EXPECT_EQ(model.RecordAt(-1), nullptr);
+}
+
+std::vector<std::string> Names(const DupListModel& model)
+{
+    std::vector<std::string> names;
+    for (int row = 0; row < model.rowCount(); ++row)
+        names.push_back(static_cast<const Item*>(model.RecordAt(row))->name);
+    return names;
+}
+
+// What a search text leaves: a table of texts, each with the rows it must show.
+TEST(DupListModel, TheFilterShowsRowsWithTheTextInAnyColumnInAnyCase)
+{
+    std::vector<Item> items = {{"Ann Lee", "Oslo"}, {"Bob Ray", "Rome"}, {"ANNA", "Lima"}, {"Cy", "Annecy"}};
+    DupListModel model(kColumns, 2, false);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    model.SetRecords(Pointers(items), false);
+    const struct
+    {
+        const char* text;
+        std::vector<std::string> rows;
+    } cases[] = {
+        {"an", {"Ann Lee", "ANNA", "Cy"}},
+        {"ann", {"Ann Lee", "ANNA", "Cy"}},
+        {"anna", {"ANNA"}},
+        {"ann", {"Ann Lee", "ANNA", "Cy"}},
+        {"o", {"Ann Lee", "Bob Ray"}},
+        {"ROME", {"Bob Ray"}},
+        {"nothing", {}},
+        {"", {"Ann Lee", "Bob Ray", "ANNA", "Cy"}},
+    };
+    for (const auto& c : cases) {
+        model.SetFilter(QString::fromLatin1(c.text));
+        EXPECT_EQ(Names(model), c.rows) << c.text;
+    }
+}
+
+TEST(DupListModel, HiddenRowsKeepTheirTicksAndSelectAllActsOnTheRowsShown)
+{
+    std::vector<Item> items = {{"Ann", "Oslo"}, {"Bob", "Rome"}, {"Cy", "Lima"}};
+    DupListModel model(kColumns, 2, false);
+    model.SetRecords(Pointers(items), true);
+    model.SetFilter(QStringLiteral("bob"));
+    ASSERT_EQ(model.rowCount(), 1);
+    EXPECT_EQ(model.RowOf(&items[1]), 0);
+    EXPECT_EQ(model.RowOf(&items[0]), -1);
+    model.SetAllChecked(false);
+    EXPECT_FALSE(model.IsChecked(0));
+
+    model.SetFilter(QString());
+    EXPECT_TRUE(model.IsRecordChecked(0)) << "hidden, so untouched";
+    EXPECT_FALSE(model.IsRecordChecked(1));
+    EXPECT_TRUE(model.IsRecordChecked(2));
+
+    // A refill keeps the search text.
+    model.SetFilter(QStringLiteral("cy"));
+    model.SetRecords(Pointers(items), false);
+    EXPECT_EQ(Names(model), std::vector<std::string>{"Cy"});
+}
+
+TEST(DupListModel, ARecordCanTakeAnothersRowOrBeTickedWhereverItIs)
+{
+    std::vector<Item> items = {{"Ann", "Oslo"}, {"Bob", "Rome"}, {"Cy", "Lima"}};
+    Item other{"Dee", "Kiev"};
+    DupListModel model(kColumns, 2, false);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    model.SetRecords(Pointers(items), false);
+    model.SetFilter(QStringLiteral("o"));
+    ASSERT_EQ(Names(model), (std::vector<std::string>{"Ann", "Bob"}));
+
+    model.ReplaceRecord(1, &other, true);
+    EXPECT_EQ(Names(model), (std::vector<std::string>{"Ann", "Dee"}));
+    EXPECT_TRUE(model.IsChecked(1));
+    EXPECT_EQ(model.RowOf(&other), 1);
+    EXPECT_EQ(model.RowOf(&items[1]), -1);
+
+    EXPECT_TRUE(model.SetRecordChecked(&items[2], true)) << "hidden by the filter";
+    EXPECT_TRUE(model.IsRecordChecked(2));
+    EXPECT_FALSE(model.SetRecordChecked(&items[1], true)) << "no longer listed";
 }
 
 } // namespace

@@ -6,7 +6,7 @@
 #include "gui/services/Seams.h"
 #include "gui/services/WaitWindow.h"
 #include "gui/services/Worker.h"
-#include "gui/wizard/Main.h"
+#include "gui/wizard/WizardHost.h"
 
 #include "ACT/CxACTAddr.h"
 #include "ACT/CxACTDate.h"
@@ -15,6 +15,7 @@
 #include "core/Apputil.h"
 #include "core/DeletionBackup.h"
 #include "core/DupGroup.h"
+#include "core/LoadedData.h"
 #include "misc/CxDebugUtil.h"
 #include "misc/CxList.h"
 #include "misc/WinUtil.h"
@@ -97,7 +98,8 @@ void TfmACTClean::SetBeforeSubmitHook(std::function<void(CxACTBaseUtil&)> hook)
     BeforeSubmitHook() = std::move(hook);
 }
 
-TfmACTClean::TfmACTClean(TfmMain* mainWindow, QWidget* parent) : QWidget(parent), m_pMain(mainWindow)
+TfmACTClean::TfmACTClean(WizardHost* host, LoadedData* data, QWidget* parent)
+    : QWidget(parent), m_pHost(host), m_pData(data)
 {
     setObjectName(QStringLiteral("fmACTClean"));
     resize(kClientWidth, kClientHeight);
@@ -161,7 +163,7 @@ bool TfmACTClean::Exchange(bool save)
 void TfmACTClean::tmStartTimer()
 {
     tmStart->stop();
-    const WorkScope work(m_pMain);
+    const WorkScope work(m_pHost);
     bool failed = false;
     try {
         RunCleaning();
@@ -181,14 +183,14 @@ void TfmACTClean::tmStartTimer()
     m_bRunning = false;
     lblBack->setEnabled(true);
     if (failed)
-        ShowBugReport(m_pMain);
+        ShowBugReport(window());
 }
 
 void TfmACTClean::lblBackClick()
 {
     if (m_bRunning)
         return;
-    m_pMain->SetPage(0);
+    emit backRequested();
 }
 
 void TfmACTClean::RunCleaning()
@@ -202,8 +204,8 @@ void TfmACTClean::RunCleaning()
 
     const std::int32_t flags = AppSettings.AppFlag;
     for (int i = 0; i < 4; ++i)
-        if ((flags & kCleanKinds[i].flag) && DupListOf(i))
-            m_nTotal += DupListOf(i)->GetCount();
+        if ((flags & kCleanKinds[i].flag) && m_pData->DupList(i))
+            m_nTotal += m_pData->DupList(i)->GetCount();
 
     if (flags & KIND_ADDR)
         DeleteAddrDups();
@@ -277,18 +279,8 @@ bool TfmACTClean::PrepareBackup(DeletionBackup& backup)
     return false;
 }
 
-CxList* TfmACTClean::DupListOf(int kind) const
-{
-    CxList* const lists[] = {m_pMain->GetAddrDupList(), m_pMain->GetDateDupList(), m_pMain->GetTaskDupList(),
-                             m_pMain->GetNoteDupList()};
-    return lists[kind];
-}
-
 void TfmACTClean::BackUpAndSubmit(const DeletionBackup& backup)
 {
-    CxACTBaseUtil* const utils[] = {m_pMain->GetAddrUtil(), m_pMain->GetDateUtil(), m_pMain->GetTaskUtil(),
-                                    m_pMain->GetNoteUtil()};
-
     std::vector<BackupKind> kinds;
     int allMarks = 0;
     for (int i = 0; i < 4; ++i) {
@@ -302,18 +294,18 @@ void TfmACTClean::BackUpAndSubmit(const DeletionBackup& backup)
                 leaving.insert(item.record);
         // What stays of a group is its first member that is not deleted: a group's first record may be
         // ticked too (in the full view), and then one of its copies stays in its place.
-        const DupGroups groups(DupListOf(i), m_pMain->GetKeptRecords(i));
+        const DupGroups& groups = m_pData->Groups(i);
         BackupKind kind{kCleanKinds[i].kindWord, &kCleanKinds[i].fields(), {}};
         kind.records.reserve(static_cast<std::size_t>(run.marks));
         for (const KindRun::Item& item : run.items) {
             if (!item.marked)
                 continue;
             const void* staying = nullptr;
-            if (const auto* group = groups.GroupOf(item.record)) {
-                const auto at = std::find_if(group->begin(), group->end(),
-                                             [&](const void* member) { return leaving.count(member) == 0; });
-                staying = at == group->end() ? nullptr : *at;
-            }
+            const auto group = groups.GroupOf(item.record);
+            const auto at =
+                std::find_if(group.begin(), group.end(), [&](const void* member) { return leaving.count(member) == 0; });
+            if (at != group.end())
+                staying = *at;
             kind.records.push_back({item.record, staying});
         }
         kinds.push_back(std::move(kind));
@@ -334,7 +326,8 @@ void TfmACTClean::BackUpAndSubmit(const DeletionBackup& backup)
     int submittedMarks = 0;
     for (int i = 0; i < 4; ++i) {
         KindRun& run = m_run[i];
-        if (run.marks == 0 || !utils[i])
+        CxACTBaseUtil* util = m_pData->Util(i);
+        if (run.marks == 0 || !util)
             continue;
         Report("Submitting " + std::to_string(run.marks) + " " + kCleanKinds[i].item +
                    " items to the ACT! database ...",
@@ -342,10 +335,10 @@ void TfmACTClean::BackUpAndSubmit(const DeletionBackup& backup)
         if (haveFolder)
             SetWaitWindowFile((std::string(folder) + kCleanKinds[i].statusFile).c_str());
         if (BeforeSubmitHook())
-            BeforeSubmitHook()(*utils[i]);
-        run.done = utils[i]->Submit();
+            BeforeSubmitHook()(*util);
+        run.done = util->Submit();
         if (!run.done) {
-            run.failure = utils[i]->GetFailureText();
+            run.failure = util->GetFailureText();
             if (run.failure.empty())
                 run.failure = "The helper gave no reason; the debug log may know more.";
             DEBUG_LOG(0, "Deleting %s items failed: %s", kCleanKinds[i].item, run.failure.c_str());
@@ -439,22 +432,22 @@ template <class Record> void TfmACTClean::DeleteKindDups(CxList* dupList, void (
 
 void TfmACTClean::DeleteAddrDups()
 {
-    DeleteKindDups(m_pMain->GetAddrDupList(), &TfmACTClean::DeleteContact);
+    DeleteKindDups(m_pData->DupList(0), &TfmACTClean::DeleteContact);
 }
 
 void TfmACTClean::DeleteDateDups()
 {
-    DeleteKindDups(m_pMain->GetDateDupList(), &TfmACTClean::DeleteEvent);
+    DeleteKindDups(m_pData->DupList(1), &TfmACTClean::DeleteEvent);
 }
 
 void TfmACTClean::DeleteTaskDups()
 {
-    DeleteKindDups(m_pMain->GetTaskDupList(), &TfmACTClean::DeleteTask);
+    DeleteKindDups(m_pData->DupList(2), &TfmACTClean::DeleteTask);
 }
 
 void TfmACTClean::DeleteNoteDups()
 {
-    DeleteKindDups(m_pMain->GetNoteDupList(), &TfmACTClean::DeleteNote);
+    DeleteKindDups(m_pData->DupList(3), &TfmACTClean::DeleteNote);
 }
 
 template <class Record, class Util> void TfmACTClean::MarkRecord(int kind, Util* util, Record* record)
@@ -469,22 +462,22 @@ template <class Record, class Util> void TfmACTClean::MarkRecord(int kind, Util*
 
 void TfmACTClean::DeleteContact(ContactRecord* record)
 {
-    MarkRecord(0, m_pMain->GetAddrUtil(), record);
+    MarkRecord(0, m_pData->AddrUtil(), record);
 }
 
 void TfmACTClean::DeleteEvent(CalendarRecord* record)
 {
-    MarkRecord(1, m_pMain->GetDateUtil(), record);
+    MarkRecord(1, m_pData->DateUtil(), record);
 }
 
 void TfmACTClean::DeleteTask(TaskRecord* record)
 {
-    MarkRecord(2, m_pMain->GetTaskUtil(), record);
+    MarkRecord(2, m_pData->TaskUtil(), record);
 }
 
 void TfmACTClean::DeleteNote(NoteRecord* record)
 {
-    MarkRecord(3, m_pMain->GetNoteUtil(), record);
+    MarkRecord(3, m_pData->NoteUtil(), record);
 }
 
 void TfmACTClean::LogContact(const ContactRecord* record)

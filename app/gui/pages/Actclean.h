@@ -16,7 +16,8 @@ class LinkLabel;
 class QPlainTextEdit;
 class QProgressBar;
 class QTimer;
-class TfmMain;
+class LoadedData;
+class WizardHost;
 struct CalendarRecord;
 struct ContactRecord;
 struct NoteRecord;
@@ -33,7 +34,7 @@ public:
     // Field lines are built in a buffer of this size; longer lines are cut to fit.
     static constexpr std::size_t kFieldLineSize = 256;
 
-    TfmACTClean(TfmMain* mainWindow, QWidget* parent);
+    TfmACTClean(WizardHost* host, LoadedData* data, QWidget* parent);
 
     // false: clear the log and start a run at the next tick of tmStart. Always true.
     bool Exchange(bool save);
@@ -70,6 +71,11 @@ public:
     std::int32_t GetTaskDeleted() const { return m_nTaskDeleted; }
     std::int32_t GetNoteDeleted() const { return m_nNoteDeleted; }
 
+signals:
+    // "Back to First Step", once the run is over.
+    void backRequested();
+
+public:
     // For tests: called on the submitting thread with each kind's utility right before its Submit.
     static void SetBeforeSubmitHook(std::function<void(CxACTBaseUtil&)> hook);
 
@@ -93,8 +99,6 @@ private:
 
     template <class Record> void DeleteKindDups(CxList* dupList, void (TfmACTClean::*deleter)(Record*));
     template <class Record, class Util> void MarkRecord(int kind, Util* util, Record* record);
-    // The deletion list of a kind (0 contacts ... 3 notes).
-    CxList* DupListOf(int kind) const;
     // Creates the backup folder and logs it; false, with every kind failed, when there is none.
     bool PrepareBackup(DeletionBackup& backup);
     // On the worker: the backup's files, then each kind's submit.
@@ -109,7 +113,8 @@ private:
     // Hands the lines added since the last flush to memLog.
     void FlushLog();
 
-    TfmMain* m_pMain;
+    WizardHost* m_pHost;
+    LoadedData* m_pData;
 
     QPlainTextEdit* memLog = nullptr;
     QProgressBar* pbDel = nullptr;

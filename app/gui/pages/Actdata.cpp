@@ -1,11 +1,11 @@
 #include "gui/pages/Actdata.h"
 
+#include "gui/pages/ComparePane.h"
 #include "gui/pages/DupListModel.h"
 #include "gui/pages/RecordText.h"
 #include "gui/services/Seams.h"
 #include "gui/viewers/Viewers.h"
 #include "gui/wizard/Dupoption.h"
-#include "gui/wizard/Main.h"
 
 #include "ACT/CxACTAddr.h"
 #include "ACT/CxACTDate.h"
@@ -14,6 +14,7 @@
 #include "core/Apputil.h"
 #include "core/DeletionBackup.h"
 #include "core/DupGroup.h"
+#include "core/LoadedData.h"
 #include "misc/CxList.h"
 #include "misc/WinUtil.h"
 #include "platform/Platform.h"
@@ -22,8 +23,12 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QHideEvent>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
+#include <QSplitter>
 #include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTreeView>
@@ -64,33 +69,65 @@ QString DateText(double value)
     return QString::fromLatin1(text);
 }
 
+template <std::size_t N> std::string_view Bytes(const char (&field)[N])
+{
+    return {field, strnlen(field, N)};
+}
+
+std::string_view TimeBytes(double value, char* scratch)
+{
+    FormatVariantTime(value, scratch, DupListModel::kScratchSize);
+    return scratch;
+}
+
+std::string_view DateBytes(double value, char* scratch)
+{
+    FormatVariantDate(value, scratch, DupListModel::kScratchSize);
+    return scratch;
+}
+
 const DupListModel::Column kAddrColumns[] = {
-    {"Display Name", 120, [](const void* r) { return pagetext::Field(As<ContactRecord>(r)->FullName); }},
-    {"Email", 120, [](const void* r) { return pagetext::Field(As<ContactRecord>(r)->BusinessEmail); }},
-    {"Primary Phone", 100, [](const void* r) { return pagetext::Field(As<ContactRecord>(r)->BusinessPhone); }},
-    {"Company", 100, [](const void* r) { return pagetext::Field(As<ContactRecord>(r)->Company); }},
-    {"Title", 100, [](const void* r) { return pagetext::Field(As<ContactRecord>(r)->Title); }},
+    {"Display Name", 120, [](const void* r) { return pagetext::Field(As<ContactRecord>(r)->FullName); },
+     [](const void* r, char*) { return Bytes(As<ContactRecord>(r)->FullName); }},
+    {"Email", 120, [](const void* r) { return pagetext::Field(As<ContactRecord>(r)->BusinessEmail); },
+     [](const void* r, char*) { return Bytes(As<ContactRecord>(r)->BusinessEmail); }},
+    {"Primary Phone", 100, [](const void* r) { return pagetext::Field(As<ContactRecord>(r)->BusinessPhone); },
+     [](const void* r, char*) { return Bytes(As<ContactRecord>(r)->BusinessPhone); }},
+    {"Company", 100, [](const void* r) { return pagetext::Field(As<ContactRecord>(r)->Company); },
+     [](const void* r, char*) { return Bytes(As<ContactRecord>(r)->Company); }},
+    {"Title", 100, [](const void* r) { return pagetext::Field(As<ContactRecord>(r)->Title); },
+     [](const void* r, char*) { return Bytes(As<ContactRecord>(r)->Title); }},
 };
 
 const DupListModel::Column kDateColumns[] = {
-    {"Subject", 200, [](const void* r) { return pagetext::Field(As<CalendarRecord>(r)->Regarding); }},
-    {"Start Time", 80, [](const void* r) { return TimeText(As<CalendarRecord>(r)->StartTime); }},
-    {"End Time", 80, [](const void* r) { return TimeText(As<CalendarRecord>(r)->EndTime); }},
+    {"Subject", 200, [](const void* r) { return pagetext::Field(As<CalendarRecord>(r)->Regarding); },
+     [](const void* r, char*) { return Bytes(As<CalendarRecord>(r)->Regarding); }},
+    {"Start Time", 80, [](const void* r) { return TimeText(As<CalendarRecord>(r)->StartTime); },
+     [](const void* r, char* scratch) { return TimeBytes(As<CalendarRecord>(r)->StartTime, scratch); }},
+    {"End Time", 80, [](const void* r) { return TimeText(As<CalendarRecord>(r)->EndTime); },
+     [](const void* r, char* scratch) { return TimeBytes(As<CalendarRecord>(r)->EndTime, scratch); }},
     {"All Day Event", 100,
-     [](const void* r) { return QString::fromLatin1(pagetext::YesNo(As<CalendarRecord>(r)->IsTimeless)); }},
-    {"Location", 150, [](const void* r) { return pagetext::Field(As<CalendarRecord>(r)->Location); }},
+     [](const void* r) { return QString::fromLatin1(pagetext::YesNo(As<CalendarRecord>(r)->IsTimeless)); },
+     [](const void* r, char*) { return std::string_view(pagetext::YesNo(As<CalendarRecord>(r)->IsTimeless)); }},
+    {"Location", 150, [](const void* r) { return pagetext::Field(As<CalendarRecord>(r)->Location); },
+     [](const void* r, char*) { return Bytes(As<CalendarRecord>(r)->Location); }},
 };
 
 const DupListModel::Column kTaskColumns[] = {
-    {"Subject", 200, [](const void* r) { return pagetext::Field(As<TaskRecord>(r)->Regarding); }},
+    {"Subject", 200, [](const void* r) { return pagetext::Field(As<TaskRecord>(r)->Regarding); },
+     [](const void* r, char*) { return Bytes(As<TaskRecord>(r)->Regarding); }},
     {"Importance", 80,
-     [](const void* r) { return QString::fromLatin1(pagetext::Priority(As<TaskRecord>(r)->Priority)); }},
-    {"Due Date", 80, [](const void* r) { return DateText(As<TaskRecord>(r)->DueDate); }},
-    {"Body", 240, [](const void* r) { return pagetext::Field(As<TaskRecord>(r)->Details); }},
+     [](const void* r) { return QString::fromLatin1(pagetext::Priority(As<TaskRecord>(r)->Priority)); },
+     [](const void* r, char*) { return std::string_view(pagetext::Priority(As<TaskRecord>(r)->Priority)); }},
+    {"Due Date", 80, [](const void* r) { return DateText(As<TaskRecord>(r)->DueDate); },
+     [](const void* r, char* scratch) { return DateBytes(As<TaskRecord>(r)->DueDate, scratch); }},
+    {"Body", 240, [](const void* r) { return pagetext::Field(As<TaskRecord>(r)->Details); },
+     [](const void* r, char*) { return Bytes(As<TaskRecord>(r)->Details); }},
 };
 
 const DupListModel::Column kNoteColumns[] = {
-    {"Notes", 600, [](const void* r) { return pagetext::Field(As<NoteRecord>(r)->NoteText); }},
+    {"Notes", 600, [](const void* r) { return pagetext::Field(As<NoteRecord>(r)->NoteText); },
+     [](const void* r, char*) { return Bytes(As<NoteRecord>(r)->NoteText); }},
 };
 
 struct KindInfo
@@ -168,7 +205,7 @@ template <class Util> auto* ManagerOf(Util* util)
 
 } // namespace
 
-TfmACTData::TfmACTData(TfmMain* mainWindow, QWidget* parent) : QWidget(parent), m_pMain(mainWindow)
+TfmACTData::TfmACTData(LoadedData* data, QWidget* parent) : QWidget(parent), m_pData(data)
 {
     setObjectName(QStringLiteral("fmACTData"));
     resize(kClientWidth, kClientHeight);
@@ -177,7 +214,21 @@ TfmACTData::TfmACTData(TfmMain* mainWindow, QWidget* parent) : QWidget(parent), 
     layout->setContentsMargins(8, 8, 8, 6);
     layout->setSpacing(6);
 
-    pData = new QTabWidget(this);
+    auto* findRow = new QHBoxLayout;
+    edtFind = new QLineEdit(this);
+    edtFind->setObjectName(QStringLiteral("edtFind"));
+    edtFind->setClearButtonEnabled(true);
+    edtFind->setPlaceholderText(QStringLiteral("Text in any column of the list"));
+    auto* findLabel = new QLabel(QStringLiteral("&Find:"), this);
+    findLabel->setBuddy(edtFind);
+    findRow->addWidget(findLabel);
+    findRow->addWidget(edtFind, 1);
+    layout->addLayout(findRow);
+
+    pSplit = new QSplitter(Qt::Vertical, this);
+    pSplit->setObjectName(QStringLiteral("pSplit"));
+    pSplit->setChildrenCollapsible(false);
+    pData = new QTabWidget(pSplit);
     pData->setObjectName(QStringLiteral("pData"));
     for (int i = 0; i < kKindCount; ++i) {
         const KindInfo& info = kKinds[i];
@@ -205,8 +256,10 @@ TfmACTData::TfmACTData(TfmMain* mainWindow, QWidget* parent) : QWidget(parent), 
                                        : QAbstractItemView::NoEditTriggers);
         kind.list->setItemDelegate(new SingleLineDelegate(kind.list));
         kind.list->setModel(kind.model);
-        kind.list->header()->setStretchLastSection(false);
+        // The user may widen any column; the last one takes the room that is left.
+        kind.list->header()->setStretchLastSection(true);
         kind.list->header()->setSectionsMovable(false);
+        kind.list->installEventFilter(this);
         for (int c = 0; c < info.columnCount; ++c)
             kind.list->header()->resizeSection(c, info.columns[c].width);
         sheetLayout->addWidget(kind.list, 1);
@@ -224,17 +277,26 @@ TfmACTData::TfmACTData(TfmMain* mainWindow, QWidget* parent) : QWidget(parent), 
 
         pData->addTab(kind.sheet, QString::fromLatin1(info.designCaption));
     }
-    layout->addWidget(pData, 1);
+    pCompare = new ComparePane(pSplit);
+    pSplit->addWidget(pData);
+    pSplit->addWidget(pCompare);
+    pSplit->setStretchFactor(0, 3);
+    pSplit->setStretchFactor(1, 2);
+    layout->addWidget(pSplit, 1);
 
     auto* buttons = new QHBoxLayout;
     cbCase = new QCheckBox(QStringLiteral("Case sensitive when checking duplicate items."), this);
     cbCase->setObjectName(QStringLiteral("cbCase"));
+    btnKeep = MakeButton("btnKeep", "&Keep This One", this);
+    btnKeep->setToolTip(QStringLiteral("The current record stays; the one that stayed until now is ticked for "
+                                       "deletion in its place."));
     btnOption = MakeButton("btnOption", "&Options", this);
     btnRefresh = MakeButton("btnRefresh", "&Refresh", this);
     btnSelAll = MakeButton("btnSelAll", "Select All Dups", this);
     btnClear = MakeButton("btnClear", "Clear Selection", this);
     buttons->addWidget(cbCase);
     buttons->addStretch(1);
+    buttons->addWidget(btnKeep);
     buttons->addWidget(btnOption);
     buttons->addWidget(btnRefresh);
     buttons->addWidget(btnSelAll);
@@ -251,6 +313,22 @@ TfmACTData::TfmACTData(TfmMain* mainWindow, QWidget* parent) : QWidget(parent), 
     connect(btnRefresh, &QPushButton::clicked, this, &TfmACTData::btnRefreshClick);
     connect(btnSelAll, &QPushButton::clicked, this, &TfmACTData::btnSelAllClick);
     connect(btnClear, &QPushButton::clicked, this, &TfmACTData::btnClearClick);
+    connect(btnKeep, &QPushButton::clicked, this, &TfmACTData::btnKeepClick);
+    connect(edtFind, &QLineEdit::textChanged, this, [this](const QString& text) { ApplyFilter(CurrentKind(), text); });
+    auto* findShortcut = new QShortcut(QKeySequence::Find, this);
+    connect(findShortcut, &QShortcut::activated, this, [this] {
+        edtFind->setFocus(Qt::ShortcutFocusReason);
+        edtFind->selectAll();
+    });
+    connect(pData, &QTabWidget::currentChanged, this, [this] {
+        ApplyFilter(CurrentKind(), edtFind->text());
+        UpdateCurrentRow();
+    });
+    for (KindControls& kind : m_kinds) {
+        connect(kind.list->selectionModel(), &QItemSelectionModel::currentChanged, this,
+                &TfmACTData::UpdateCurrentRow);
+        connect(kind.model, &QAbstractItemModel::modelReset, this, &TfmACTData::UpdateCurrentRow);
+    }
     connect(m_kinds[kAddr].list, &QAbstractItemView::doubleClicked, this, &TfmACTData::lvAddrDblClick);
     connect(m_kinds[kDate].list, &QAbstractItemView::doubleClicked, this, &TfmACTData::lvDateDblClick);
     connect(m_kinds[kTask].list, &QAbstractItemView::doubleClicked, this, &TfmACTData::lvTaskDblClick);
@@ -275,8 +353,18 @@ bool TfmACTData::Exchange(bool save)
             }
         }
     }
+    edtFind->clear();
     RefreshGroups();
     FillLists(true);
+    // The first tab's first row is current and the list has the keyboard, so the review can start at once.
+    for (int i = 0; i < kKindCount; ++i) {
+        if (pData->isTabVisible(i)) {
+            pData->setCurrentIndex(i);
+            MakeFirstRowCurrent(static_cast<DataKind>(i));
+            m_kinds[i].list->setFocus();
+            break;
+        }
+    }
     return true;
 }
 
@@ -285,29 +373,21 @@ bool TfmACTData::IsKindShown(DataKind kind) const
     return pData->isTabVisible(kind);
 }
 
-void TfmACTData::RefreshGroups()
+TfmACTData::DataKind TfmACTData::CurrentKind() const
 {
-    if (IsKindShown(kAddr))
-        Regroup<ContactRecord>(kAddr, m_pMain->GetAddrUtil(), m_pMain->GetAddrDupList());
-    if (IsKindShown(kDate))
-        Regroup<CalendarRecord>(kDate, m_pMain->GetDateUtil(), m_pMain->GetDateDupList());
-    if (IsKindShown(kTask))
-        Regroup<TaskRecord>(kTask, m_pMain->GetTaskUtil(), m_pMain->GetTaskDupList());
-    if (IsKindShown(kNote))
-        Regroup<NoteRecord>(kNote, m_pMain->GetNoteUtil(), m_pMain->GetNoteDupList());
+    const int index = pData->currentIndex();
+    return index >= 0 && index < kKindCount ? static_cast<DataKind>(index) : kAddr;
 }
 
-template <class Record, class Util> void TfmACTData::Regroup(DataKind kind, Util* util, CxList* dupList)
+void TfmACTData::RefreshGroups()
 {
-    std::vector<Record*> kept;
-    FindDuplicates(ManagerOf(util), dupList, &kept);
-    m_pMain->GetKeptRecords(kind).assign(kept.begin(), kept.end());
+    for (int i = 0; i < kKindCount; ++i)
+        if (IsKindShown(static_cast<DataKind>(i)))
+            m_pData->Regroup(i);
 }
 
 bool TfmACTData::ConfirmDeletion()
 {
-    CxList* const lists[] = {m_pMain->GetAddrDupList(), m_pMain->GetDateDupList(), m_pMain->GetTaskDupList(),
-                             m_pMain->GetNoteDupList()};
     QStringList counts;
     int ticked = 0;
     int lastOfGroup = 0;
@@ -317,9 +397,9 @@ bool TfmACTData::ConfirmDeletion()
             continue;
         const DupListModel* model = m_kinds[i].model;
         std::unordered_set<const void*> tickedRecords;
-        for (int row = 0; row < model->RecordCount(); ++row)
-            if (model->IsChecked(row) && model->RecordAt(row))
-                tickedRecords.insert(model->RecordAt(row));
+        for (int index = 0; index < model->RecordCount(); ++index)
+            if (model->IsRecordChecked(index) && model->Record(index))
+                tickedRecords.insert(model->Record(index));
         if (tickedRecords.empty())
             continue;
         ticked += static_cast<int>(tickedRecords.size());
@@ -327,13 +407,15 @@ bool TfmACTData::ConfirmDeletion()
         counts.append(QStringLiteral("    %1 %2").arg(tickedRecords.size())
                           .arg(QLatin1String(tickedRecords.size() == 1 ? info.noun : info.nouns)));
 
-        const DupGroups groups(lists[i], m_pMain->GetKeptRecords(i));
+        const DupGroups& groups = m_pData->Groups(i);
         for (const void* record : tickedRecords)
-            if (!groups.GroupOf(record))
+            if (groups.GroupOf(record).empty())
                 ++withoutCopies;
-        for (const auto& group : groups.All())
+        for (std::size_t g = 0; g < groups.GroupCount(); ++g) {
+            const auto group = groups.Group(g);
             if (std::all_of(group.begin(), group.end(), [&](const void* r) { return tickedRecords.count(r) > 0; }))
                 ++lastOfGroup;
+        }
     }
     if (ticked == 0)
         return true;
@@ -382,22 +464,22 @@ void TfmACTData::FillLists(bool dupsOnly)
 
 void TfmACTData::FillAddrList(bool dupsOnly)
 {
-    FillKindList<ContactRecord>(kAddr, m_pMain->GetAddrUtil(), m_pMain->GetAddrDupList(), dupsOnly);
+    FillKindList<ContactRecord>(kAddr, m_pData->AddrUtil(), m_pData->DupList(0), dupsOnly);
 }
 
 void TfmACTData::FillDateList(bool dupsOnly)
 {
-    FillKindList<CalendarRecord>(kDate, m_pMain->GetDateUtil(), m_pMain->GetDateDupList(), dupsOnly);
+    FillKindList<CalendarRecord>(kDate, m_pData->DateUtil(), m_pData->DupList(1), dupsOnly);
 }
 
 void TfmACTData::FillTaskList(bool dupsOnly)
 {
-    FillKindList<TaskRecord>(kTask, m_pMain->GetTaskUtil(), m_pMain->GetTaskDupList(), dupsOnly);
+    FillKindList<TaskRecord>(kTask, m_pData->TaskUtil(), m_pData->DupList(2), dupsOnly);
 }
 
 void TfmACTData::FillNoteList(bool dupsOnly)
 {
-    FillKindList<NoteRecord>(kNote, m_pMain->GetNoteUtil(), m_pMain->GetNoteDupList(), dupsOnly);
+    FillKindList<NoteRecord>(kNote, m_pData->NoteUtil(), m_pData->DupList(3), dupsOnly);
 }
 
 template <class Record, class Util>
@@ -433,13 +515,13 @@ void TfmACTData::FillKindList(DataKind kind, Util* util, CxList* dupList, bool d
 void TfmACTData::CommitChecks()
 {
     if (IsKindShown(kAddr))
-        CommitKind<ContactRecord>(kAddr, m_pMain->GetAddrDupList());
+        CommitKind<ContactRecord>(kAddr, m_pData->DupList(0));
     if (IsKindShown(kDate))
-        CommitKind<CalendarRecord>(kDate, m_pMain->GetDateDupList());
+        CommitKind<CalendarRecord>(kDate, m_pData->DupList(1));
     if (IsKindShown(kTask))
-        CommitKind<TaskRecord>(kTask, m_pMain->GetTaskDupList());
+        CommitKind<TaskRecord>(kTask, m_pData->DupList(2));
     if (IsKindShown(kNote))
-        CommitKind<NoteRecord>(kNote, m_pMain->GetNoteDupList());
+        CommitKind<NoteRecord>(kNote, m_pData->DupList(3));
 }
 
 template <class Record> void TfmACTData::CommitKind(DataKind kind, CxList* dupList)
@@ -454,13 +536,17 @@ template <class Record> void TfmACTData::CommitKind(DataKind kind, CxList* dupLi
         listed.push_back(record);
     std::sort(listed.begin(), listed.end(), std::less<void*>());
 
+    // A record that left the list (made the one that stays) must not keep an older mark.
+    for (void* record : listed)
+        static_cast<Record*>(record)->DupFlags &= ~DUP_SELECTED;
+
     const DupListModel* model = m_kinds[kind].model;
-    const int rows = model->RecordCount();
-    for (int row = 0; row < rows; ++row) {
-        auto* record = static_cast<Record*>(model->RecordAt(row));
+    const int count = model->RecordCount();
+    for (int index = 0; index < count; ++index) {
+        auto* record = static_cast<Record*>(model->Record(index));
         if (!record)
             continue;
-        if (model->IsChecked(row)) {
+        if (model->IsRecordChecked(index)) {
             record->DupFlags |= DUP_SELECTED;
             if (!std::binary_search(listed.begin(), listed.end(), static_cast<void*>(record), std::less<void*>()))
                 dupList->Add(record);
@@ -557,36 +643,149 @@ void* TfmACTData::SelectedRecord(DataKind kind) const
     return m_kinds[kind].model->RecordAt(selected.first().row());
 }
 
+void* TfmACTData::CurrentRecord(DataKind kind) const
+{
+    const QModelIndex current = m_kinds[kind].list->currentIndex();
+    return current.isValid() ? m_kinds[kind].model->RecordAt(current.row()) : nullptr;
+}
+
+void TfmACTData::OpenRecord(DataKind kind, void* record)
+{
+    if (!record)
+        return;
+    switch (kind) {
+    case kAddr:
+        ShowContactDetail(this, static_cast<ContactRecord*>(record)->pEntry, m_pData->AddrUtil());
+        break;
+    case kDate:
+        ShowCalendarDetail(this, static_cast<CalendarRecord*>(record)->pEntry, m_pData->DateUtil());
+        break;
+    case kTask:
+        ShowTaskDetail(this, static_cast<TaskRecord*>(record)->pEntry, m_pData->TaskUtil());
+        break;
+    default:
+        ShowNoteDetail(this, static_cast<NoteRecord*>(record)->pEntry, m_pData->NoteUtil());
+        break;
+    }
+}
+
 void TfmACTData::lvAddrDblClick()
 {
-    if (auto* record = static_cast<ContactRecord*>(SelectedRecord(kAddr)))
-        ShowContactDetail(this, record->pEntry, m_pMain->GetAddrUtil());
+    OpenRecord(kAddr, SelectedRecord(kAddr));
 }
 
 void TfmACTData::lvDateDblClick()
 {
-    if (auto* record = static_cast<CalendarRecord*>(SelectedRecord(kDate)))
-        ShowCalendarDetail(this, record->pEntry, m_pMain->GetDateUtil());
+    OpenRecord(kDate, SelectedRecord(kDate));
 }
 
 void TfmACTData::lvTaskDblClick()
 {
-    if (auto* record = static_cast<TaskRecord*>(SelectedRecord(kTask)))
-        ShowTaskDetail(this, record->pEntry, m_pMain->GetTaskUtil());
+    OpenRecord(kTask, SelectedRecord(kTask));
 }
 
 void TfmACTData::lvNoteDblClick()
 {
-    if (auto* record = static_cast<NoteRecord*>(SelectedRecord(kNote)))
-        ShowNoteDetail(this, record->pEntry, m_pMain->GetNoteUtil());
+    OpenRecord(kNote, SelectedRecord(kNote));
+}
+
+void TfmACTData::btnKeepClick()
+{
+    const DataKind kind = CurrentKind();
+    if (!IsKindShown(kind))
+        return;
+    void* record = CurrentRecord(kind);
+    const QModelIndex current = m_kinds[kind].list->currentIndex();
+    const void* previous = m_pData->Groups(kind).KeepInstead(record);
+    if (!previous)
+        return;
+    DupListModel* model = m_kinds[kind].model;
+    if (m_kinds[kind].allBox->isChecked()) {
+        // Both are listed: the tick moves from one to the other.
+        model->SetChecked(current.row(), false);
+        model->SetRecordChecked(previous, true);
+    } else {
+        // The list holds copies only: the record that stayed until now is one of them now, in its place.
+        model->ReplaceRecord(current.row(), const_cast<void*>(previous), true);
+    }
+    UpdateCurrentRow();
+}
+
+void TfmACTData::ToggleCurrentTick(DataKind kind)
+{
+    const QModelIndex current = m_kinds[kind].list->currentIndex();
+    if (current.isValid())
+        m_kinds[kind].model->SetChecked(current.row(), !m_kinds[kind].model->IsChecked(current.row()));
+}
+
+void TfmACTData::MakeFirstRowCurrent(DataKind kind)
+{
+    QTreeView* list = m_kinds[kind].list;
+    if (m_kinds[kind].model->rowCount() > 0)
+        list->setCurrentIndex(m_kinds[kind].model->index(0, 0));
+}
+
+void TfmACTData::UpdateCurrentRow()
+{
+    const DataKind kind = CurrentKind();
+    void* record = IsKindShown(kind) ? CurrentRecord(kind) : nullptr;
+    const void* kept = record ? m_pData->Groups(kind).KeptOf(record) : nullptr;
+    pCompare->ShowRecords(kind, record, kept == record ? nullptr : kept);
+    btnKeep->setEnabled(kept && kept != record);
+}
+
+void TfmACTData::ApplyFilter(DataKind kind, const QString& text)
+{
+    // One list is narrowed at a time: the one in view.
+    if (m_filteredKind != kind)
+        m_kinds[m_filteredKind].model->SetFilter(QString());
+    m_filteredKind = kind;
+    DupListModel* model = m_kinds[kind].model;
+    if (model->Filter() == text)
+        return;
+    void* current = CurrentRecord(kind);
+    model->SetFilter(text);
+    // The current record stays current when it is still shown.
+    const int row = current ? model->RowOf(current) : -1;
+    if (row >= 0)
+        m_kinds[kind].list->setCurrentIndex(model->index(row, 0));
+    else
+        MakeFirstRowCurrent(kind);
+}
+
+bool TfmACTData::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        for (int i = 0; i < kKindCount; ++i) {
+            if (watched != m_kinds[i].list)
+                continue;
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (key->modifiers() & ~Qt::KeypadModifier)
+                return false;
+            switch (key->key()) {
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+                OpenRecord(static_cast<DataKind>(i), CurrentRecord(static_cast<DataKind>(i)));
+                return true;
+            case Qt::Key_Space:
+                ToggleCurrentTick(static_cast<DataKind>(i));
+                return true;
+            default:
+                return false;
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TfmACTData::hideEvent(QHideEvent* event)
 {
     // Leaving the page (not a minimised window): the next load frees the records the rows point at, and
     // the ticks are committed or given up by then anyway.
-    if (isHidden())
+    if (isHidden()) {
         for (KindControls& kind : m_kinds)
             kind.model->Clear();
+        pCompare->ShowRecords(kAddr, nullptr, nullptr);
+    }
     QWidget::hideEvent(event);
 }

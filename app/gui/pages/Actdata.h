@@ -2,18 +2,22 @@
 
 #include <QWidget>
 
+class ComparePane;
 class CxList;
 class DupListModel;
+class LoadedData;
 class QCheckBox;
 class QLabel;
+class QLineEdit;
 class QPushButton;
+class QSplitter;
 class QTabWidget;
 class QTreeView;
-class TfmMain;
 
-// Page 1 of the wizard: the duplicates of each chosen kind, ticked, for the user to review. A kind's
-// list can show all of its records instead; the ticks go into the records and the deletion lists when
-// the wizard moves on.
+// Page 1 of the wizard: the duplicates of each chosen kind, ticked, for the user to review, with the
+// current row's record beside the record that stays for its group. A kind's list can show all of its
+// records instead, be narrowed by a search text, and any member of a group can be made the one that
+// stays; the ticks go into the records and the deletion lists when the wizard moves on.
 class TfmACTData : public QWidget
 {
     Q_OBJECT
@@ -28,7 +32,7 @@ public:
         kKindCount
     };
 
-    TfmACTData(TfmMain* mainWindow, QWidget* parent);
+    TfmACTData(LoadedData* data, QWidget* parent);
 
     // false: show the chosen kinds' tabs, regroup and list the duplicates; true. true: when records are
     // ticked, asks whether to delete them; on Yes CommitChecks and true, on No false with every tick as
@@ -60,15 +64,20 @@ public:
     void cbCaseClick();
     void btnRefreshClick();
     void btnOptionClick();
+    // The current row's record becomes the one that stays in its group; the one that stayed until now
+    // is ticked in its place.
+    void btnKeepClick();
     void lvAddrDblClick();
     void lvDateDblClick();
     void lvTaskDblClick();
     void lvNoteDblClick();
 
     bool IsKindShown(DataKind kind) const;
+    DataKind CurrentKind() const;
     DupListModel* GetListModel(DataKind kind) const { return m_kinds[kind].model; }
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
 private:
@@ -83,17 +92,28 @@ private:
 
     template <class Record, class Util> void FillKindList(DataKind kind, Util* util, CxList* dupList, bool dupsOnly);
     template <class Record> void CommitKind(DataKind kind, CxList* dupList);
-    template <class Record, class Util> void Regroup(DataKind kind, Util* util, CxList* dupList);
     // The record of the list's selected item, or null.
     void* SelectedRecord(DataKind kind) const;
+    void* CurrentRecord(DataKind kind) const;
+    void OpenRecord(DataKind kind, void* record);
+    void ToggleCurrentTick(DataKind kind);
+    void MakeFirstRowCurrent(DataKind kind);
+    // The comparison pane and the Keep button follow the current row of the current list.
+    void UpdateCurrentRow();
+    void ApplyFilter(DataKind kind, const QString& text);
 
-    TfmMain* m_pMain;
+    LoadedData* m_pData;
 
     QTabWidget* pData = nullptr;
     KindControls m_kinds[kKindCount];
+    QLineEdit* edtFind = nullptr;
+    QSplitter* pSplit = nullptr;
+    ComparePane* pCompare = nullptr;
     QCheckBox* cbCase = nullptr;
+    QPushButton* btnKeep = nullptr;
     QPushButton* btnOption = nullptr;
     QPushButton* btnRefresh = nullptr;
     QPushButton* btnSelAll = nullptr;
     QPushButton* btnClear = nullptr;
+    DataKind m_filteredKind = kAddr;
 };

@@ -7,7 +7,7 @@
 #include "gui/services/WaitWindow.h"
 #include "gui/services/Worker.h"
 #include "gui/wizard/Dupoption.h"
-#include "gui/wizard/Main.h"
+#include "gui/wizard/WizardHost.h"
 
 #include "core/Apputil.h"
 #include "misc/CxDebugUtil.h"
@@ -83,7 +83,7 @@ QLineEdit* MakeEdit(const char* name, QWidget* parent)
 
 } // namespace
 
-TfmACTSource::TfmACTSource(TfmMain* mainWindow, QWidget* parent) : QWidget(parent), m_pMain(mainWindow)
+TfmACTSource::TfmACTSource(WizardHost* host, QWidget* parent) : QWidget(parent), m_pHost(host)
 {
     setObjectName(QStringLiteral("fmACTSource"));
 
@@ -215,7 +215,7 @@ bool TfmACTSource::Exchange(bool save)
     AppSettings.SaveUser = cbACTSaveUser->isChecked();
     AppSettings.SavePassword = cbACTSavePassword->isChecked();
 
-    m_pMain->SetStepText(QString::fromLatin1(kLoadingText));
+    m_pHost->SetStepText(QString::fromLatin1(kLoadingText));
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     bool waitCursor = true;
     const auto arrowCursor = [&waitCursor] {
@@ -223,20 +223,20 @@ bool TfmACTSource::Exchange(bool save)
             QGuiApplication::restoreOverrideCursor();
         waitCursor = false;
     };
-    StartWaitWindow(m_pMain->GetClientPanel());
+    StartWaitWindow(m_pHost->GetClientPanel());
     try {
         bool loaded = false;
-        RunOnWorker([this, &loaded] { loaded = m_pMain->LoadSelectedKinds(); });
+        RunOnWorker([this, &loaded] { loaded = m_pHost->LoadSelectedKinds(); });
         StopWaitWindow();
         // Back to the arrow before the message: the hourglass is for the load, not for the question.
         arrowCursor();
         if (loaded)
             return true;
         // Back to the page's own step text: the load is over.
-        m_pMain->UpdateButtons();
+        m_pHost->UpdateButtons();
         QString message = QString::fromLatin1(kLoadFailed);
-        if (!m_pMain->GetLoadFailure().isEmpty())
-            message += QStringLiteral("\n\n") + m_pMain->GetLoadFailure();
+        if (!m_pHost->GetLoadFailure().isEmpty())
+            message += QStringLiteral("\n\n") + m_pHost->GetLoadFailure();
         seams::ShowMessage(this, QMessageBox::Warning, QStringLiteral("Error"), message, QMessageBox::Ok);
         return false;
     } catch (const std::exception& error) {
@@ -246,8 +246,8 @@ bool TfmACTSource::Exchange(bool save)
     }
     arrowCursor();
     StopWaitWindow();
-    m_pMain->UpdateButtons();
-    ShowBugReport(m_pMain);
+    m_pHost->UpdateButtons();
+    ShowBugReport(window());
     return false;
 }
 

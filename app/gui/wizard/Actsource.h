@@ -8,7 +8,7 @@ class QCheckBox;
 class LinkLabel;
 class QLineEdit;
 class QPushButton;
-class TfmMain;
+class WizardHost;
 
 // Page 0 of the wizard: which database (its PAD file), the login, and the record kinds to check.
 // Keeps nothing of its own: it is filled from AppSettings and written back there.
@@ -18,7 +18,7 @@ class TfmACTSource : public QWidget
 public:
     static constexpr std::size_t kPathBufferSize = 260;
 
-    TfmACTSource(TfmMain* mainWindow, QWidget* parent);
+    TfmACTSource(WizardHost* host, QWidget* parent);
 
     // false: fill the page from AppSettings. true: check and store the input, then load the chosen
     // kinds; returns whether the wizard may go on.
@@ -37,7 +37,7 @@ signals:
     void nextRequested();
 
 private:
-    TfmMain* m_pMain;
+    WizardHost* m_pHost;
 
     QLineEdit* edtPadName = nullptr;
     QPushButton* btnPadBrowse = nullptr;

@@ -8,9 +8,6 @@
 #include "gui/services/WaitWindow.h"
 #include "gui/wizard/Actsource.h"
 
-#include "ACT/CxACTAddr.h"
-#include "ACT/CxACTDate.h"
-#include "ACT/CxACTNote.h"
 #include "ACT/CxACTTask.h"
 #include "core/Apputil.h"
 #include "misc/CxDebugUtil.h"
@@ -108,7 +105,9 @@ TfmMain::TfmMain(QWidget* parent) : QWidget(parent)
     setObjectName(QStringLiteral("fmMain"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Velloran - Remove Duplicates in ACT!"));
-    setFixedSize(kClientWidth, kClientHeight);
+    // Today's size is where it starts and the least it takes; the pages use whatever room it is given.
+    setMinimumSize(kClientWidth, kClientHeight);
+    resize(kClientWidth, kClientHeight);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -194,8 +193,9 @@ void TfmMain::CreatePages()
 {
     auto* clientLayout = static_cast<QGridLayout*>(pClient->layout());
     m_pSource = new TfmACTSource(this, pClient);
-    m_pData = new TfmACTData(this, pClient);
-    m_pClean = new TfmACTClean(this, pClient);
+    m_pData = new TfmACTData(&m_data, pClient);
+    m_pClean = new TfmACTClean(this, &m_data, pClient);
+    connect(m_pClean, &TfmACTClean::backRequested, this, [this] { SetPage(0); });
     connect(m_pSource, &TfmACTSource::nextRequested, this, &TfmMain::btnNextClick);
     for (QWidget* page :
          {static_cast<QWidget*>(m_pSource), static_cast<QWidget*>(m_pData), static_cast<QWidget*>(m_pClean)}) {
@@ -259,11 +259,7 @@ void TfmMain::SetStepText(const QString& text)
 
 bool TfmMain::LoadSelectedKinds()
 {
-    ReleaseLoadedData();
-    AddrUtil = std::make_unique<CxACTAddrUtil>();
-    DateUtil = std::make_unique<CxACTDateUtil>();
-    TaskUtil = std::make_unique<CxACTTaskUtil>();
-    NoteUtil = std::make_unique<CxACTNoteUtil>();
+    m_data.CreateUtilities();
 
     m_loadFailure.clear();
     char folder[260] = "";
@@ -273,7 +269,6 @@ bool TfmMain::LoadSelectedKinds()
         m_loadFailure = QStringLiteral("Velloran's data folder cannot be found or created.");
     }
 
-    CxACTBaseUtil* const utils[] = {AddrUtil.get(), DateUtil.get(), TaskUtil.get(), NoteUtil.get()};
     // Each reason once, with the kinds it hit: a wrong password fails every kind alike.
     std::vector<std::pair<QString, QStringList>> failures;
     bool anyChosen = false;
@@ -286,7 +281,7 @@ bool TfmMain::LoadSelectedKinds()
         SetWaitWindowText(kind.waitText);
         std::this_thread::sleep_for(kPauseBeforeKind);
 
-        CxACTBaseUtil& util = *utils[i];
+        CxACTBaseUtil& util = *m_data.Util(static_cast<int>(i));
         util.SetWorkFolder(folder);
         util.SetPadName(AppSettings.PadName);
         util.SetUserName(AppSettings.UserName);
@@ -295,8 +290,8 @@ bool TfmMain::LoadSelectedKinds()
         util.SetDebugEnabled(AppSettings.EnableDebug);
         util.SetLogLevel(AppSettings.LogLevel);
         if (kind.flag == KIND_TASK) {
-            TaskUtil->SetOpp(AppSettings.Opp);
-            TaskUtil->SetOppNotes(AppSettings.OppNotes);
+            m_data.TaskUtil()->SetOpp(AppSettings.Opp);
+            m_data.TaskUtil()->SetOppNotes(AppSettings.OppNotes);
         }
         const std::string statusFile = std::string(folder) + kind.statusFile;
         SetWaitWindowFile(statusFile.c_str());
@@ -322,26 +317,13 @@ bool TfmMain::LoadSelectedKinds()
         m_loadFailure += kinds.join(QStringLiteral(", ")) + QStringLiteral(": ") + reason;
     }
 
-    AddrDupList = std::make_unique<CxList>();
-    DateDupList = std::make_unique<CxList>();
-    TaskDupList = std::make_unique<CxList>();
-    NoteDupList = std::make_unique<CxList>();
+    m_data.CreateLists();
     return haveFolder && anyChosen && allLoaded;
 }
 
 void TfmMain::ReleaseLoadedData()
 {
-    for (auto& kept : m_kept)
-        kept.clear();
-    AddrUtil.reset();
-    DateUtil.reset();
-    TaskUtil.reset();
-    NoteUtil.reset();
-    for (auto* list : {&AddrDupList, &DateDupList, &TaskDupList, &NoteDupList}) {
-        if (*list)
-            (*list)->RemoveAll(false);
-        list->reset();
-    }
+    m_data.Release();
 }
 
 void TfmMain::BeginWork()
