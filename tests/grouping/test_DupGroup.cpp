@@ -55,6 +55,53 @@ TEST_F(GroupTest, ReportsTheRecordThatStaysForEachDuplicate)
     EXPECT_EQ(kept, (std::vector<NoteRecord*>{a, b}));
 }
 
+// The groups kept beside the deletion list, and a change of the record that stays.
+TEST_F(GroupTest, GroupsFollowTheListAndAnyMemberCanStay)
+{
+    NoteRecord* a = note("x");
+    NoteRecord* b = note("y");
+    NoteRecord* c = note("X");
+    NoteRecord* d = note("y");
+    NoteRecord* e = note("x");
+    NoteRecord* alone = note("z");
+    std::vector<NoteRecord*> kept;
+    ASSERT_TRUE(FindDuplicates(&notes.manager, &dupList, &kept));
+    DupGroups groups(&dupList, std::vector<const void*>(kept.begin(), kept.end()));
+    using Members = std::vector<const void*>;
+    const auto members = [&](const void* r) {
+        const auto group = groups.GroupOf(r);
+        return Members(group.begin(), group.end());
+    };
+    ASSERT_EQ(groups.GroupCount(), 2u);
+    EXPECT_EQ(members(c), (Members{a, c, e}));
+    EXPECT_EQ(members(b), (Members{b, d}));
+    EXPECT_TRUE(members(alone).empty());
+    EXPECT_EQ(groups.KeptOf(e), a);
+    EXPECT_EQ(groups.KeptOf(a), a);
+    EXPECT_EQ(groups.KeptOf(alone), nullptr);
+
+    const struct
+    {
+        const char* name;
+        const void* keep;
+        const void* previous; // null: nothing changes
+        Members group;
+    } steps[] = {
+        {"the last member", e, a, {e, c, a}},
+        {"again in the same group", c, e, {c, e, a}},
+        {"the one that stays already", c, nullptr, {c, e, a}},
+        {"back to the first", a, c, {a, e, c}},
+        {"a record in no group", alone, nullptr, {a, e, c}},
+    };
+    for (const auto& step : steps) {
+        EXPECT_EQ(groups.KeepInstead(step.keep), step.previous) << step.name;
+        EXPECT_EQ(members(a), step.group) << step.name;
+        for (const void* member : step.group)
+            EXPECT_EQ(groups.KeptOf(member), step.group.front()) << step.name;
+    }
+    EXPECT_EQ(members(d), (Members{b, d})) << "the other group is untouched";
+}
+
 TEST_F(GroupTest, OnlyTheLaterEqualRecordIsListed)
 {
     note("a");

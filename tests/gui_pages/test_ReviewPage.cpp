@@ -4,13 +4,18 @@
 #include "gui/services/Seams.h"
 #include "gui/wizard/Dupoption.h"
 
+#include "ACT/CxACTNote.h"
 #include "core/Apputil.h"
+#include "core/DupGroup.h"
+#include "core/LoadedData.h"
 #include "misc/CxList.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStyleOptionViewItem>
@@ -530,6 +535,163 @@ TEST_F(ReviewPage, DoubleClickOpensTheSelectedRecordInItsViewer)
     list->clearSelection();
     Data()->lvNoteDblClick();
     EXPECT_TRUE(shownName.isEmpty());
+}
+
+// Notes in two groups: n1..n4 alike, n5 and n6 alike.
+TestData TwoNoteGroups()
+{
+    TestData data;
+    data.notes = {Note("n1", "same"), Note("n2", "same"), Note("n3", "same"),
+                  Note("n4", "same"), Note("n5", "other"), Note("n6", "other")};
+    return data;
+}
+
+class KeepTest : public PagesTest
+{
+protected:
+    std::string KeptOf(const char* id)
+    {
+        const DupGroups& groups = main->GetLoadedData().Groups(TfmACTData::kNote);
+        auto* manager = main->GetNoteUtil()->GetManager();
+        for (NoteRecord* note = FirstRecord<NoteRecord>(manager); note; note = NextRecord<NoteRecord>(manager))
+            if (std::string(note->RecordID) == id)
+                return groups.KeptOf(note) ? static_cast<const NoteRecord*>(groups.KeptOf(note))->RecordID : "none";
+        return "not loaded";
+    }
+    void KeepRow(int row)
+    {
+        List(TfmACTData::kNote)->setCurrentIndex(Model(TfmACTData::kNote)->index(row, 0));
+        Click("btnKeep", Data());
+    }
+};
+
+TEST_F(KeepTest, KeepThisOneInTheDuplicateViewSwapsTheRowAndTheGroupFollows)
+{
+    const struct
+    {
+        const char* name;
+        int row;
+        Ids rows;
+        const char* stays;
+    } cases[] = {
+        {"first of the group", 0, {"n1", "n3", "n4", "n6"}, "n2"},
+        {"middle of the group", 1, {"n2", "n1", "n4", "n6"}, "n3"},
+        {"last of the group", 2, {"n2", "n3", "n1", "n6"}, "n4"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(LoadDatabase(WriteDatabase(home.file(std::string("db ") + c.name), TwoNoteGroups()), KIND_NOTE))
+            << c.name;
+        ASSERT_EQ(RowIds(TfmACTData::kNote, true), (Ids{"n2", "n3", "n4", "n6"})) << c.name;
+        KeepRow(c.row);
+        EXPECT_EQ(RowIds(TfmACTData::kNote, true), c.rows) << c.name;
+        for (const char* id : {"n1", "n2", "n3", "n4"})
+            EXPECT_EQ(KeptOf(id), c.stays) << c.name << " " << id;
+        EXPECT_EQ(KeptOf("n6"), "n5") << c.name;
+        // The row shows a copy again: it can go back.
+        EXPECT_TRUE(Child<QPushButton>(Data(), "btnKeep")->isEnabled()) << c.name;
+        Click("btnPrev");
+    }
+}
+
+TEST_F(KeepTest, TheChoiceReachesTheDatabaseAndTheBackup)
+{
+    ASSERT_TRUE(Load(TwoNoteGroups(), KIND_NOTE));
+    KeepRow(1);
+    const TableRows before = ReadAllRows(pad);
+    Click("btnNext");
+    ASSERT_EQ(main->GetCurrentPage(), 2);
+    QTRY_VERIFY_WITH_TIMEOUT(!Clean()->IsRunning(), 30000);
+
+    const TableRows after = ReadAllRows(pad);
+    EXPECT_EQ(after.at("notes").count("n3"), 1u) << "the chosen record stays";
+    EXPECT_EQ(after.at("notes").count("n1"), 0u) << "the group's first record goes";
+    EXPECT_EQ(after.at("notes").size(), 2u);
+    EXPECT_EQ(testutil::readFile(Clean()->GetBackupFolder() + "deletions.csv"),
+              "kind,record_id,kept_record_id\nnotes,n2,n3\nnotes,n4,n3\nnotes,n6,n5\nnotes,n1,n3\n");
+}
+
+TEST_F(KeepTest, InTheFullViewTheTickMovesAndCanMoveAgain)
+{
+    ASSERT_TRUE(Load(TwoNoteGroups(), KIND_NOTE));
+    ClickBox("cbNoteAll");
+    ASSERT_TRUE(RowIds(TfmACTData::kNote, true).empty());
+    KeepRow(2);
+    EXPECT_EQ(RowIds(TfmACTData::kNote, true), (Ids{"n1"}));
+    EXPECT_EQ(KeptOf("n4"), "n3");
+    KeepRow(3);
+    EXPECT_EQ(RowIds(TfmACTData::kNote, true), (Ids{"n1", "n3"}));
+    EXPECT_EQ(KeptOf("n1"), "n4");
+
+    // The record that stays, and a record in no group, offer nothing to keep.
+    List(TfmACTData::kNote)->setCurrentIndex(Model(TfmACTData::kNote)->index(3, 0));
+    EXPECT_FALSE(Child<QPushButton>(Data(), "btnKeep")->isEnabled());
+    // Regrouping forgets the choice.
+    Click("btnRefresh", Data());
+    EXPECT_EQ(KeptOf("n4"), "n1");
+}
+
+TEST_F(ReviewPage, TickedRowsHiddenByTheFilterStillGo)
+{
+    ASSERT_TRUE(Load(TwoNoteGroups(), KIND_NOTE));
+    main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main));
+    QTest::keyClick(main, Qt::Key_F, Qt::ControlModifier);
+    auto* find = Child<QLineEdit>(Data(), "edtFind");
+    EXPECT_TRUE(find->hasFocus());
+    QTest::keyClicks(find, "OTH");
+    EXPECT_EQ(RowIds(TfmACTData::kNote), (Ids{"n6"}));
+    QTest::keyClicks(find, "x");
+    EXPECT_TRUE(RowIds(TfmACTData::kNote).empty());
+
+    const TableRows before = ReadAllRows(pad);
+    seams::ClearRecorded();
+    Click("btnNext");
+    ASSERT_FALSE(seams::ShownMessages().empty());
+    EXPECT_TRUE(seams::ShownMessages()[0].text.contains(QStringLiteral("    4 notes")));
+    QTRY_VERIFY_WITH_TIMEOUT(!Clean()->IsRunning(), 30000);
+    EXPECT_EQ(ReadAllRows(pad).at("notes").size(), 2u);
+}
+
+TEST_F(ReviewPage, TheKeyboardWorksTheList)
+{
+    ASSERT_TRUE(Load(TwoNoteGroups(), KIND_NOTE | KIND_ADDR));
+    // The first shown tab's first row is current, and the list has the keyboard.
+    QTreeView* contacts = List(TfmACTData::kAddr);
+    EXPECT_EQ(Data()->CurrentKind(), TfmACTData::kAddr);
+    Child<QTabWidget>(Data(), "pData")->setCurrentIndex(TfmACTData::kNote);
+    QTreeView* notes = List(TfmACTData::kNote);
+    ASSERT_NE(contacts, nullptr);
+    EXPECT_EQ(notes->currentIndex().row(), -1) << "only the first tab's list was given a current row";
+    notes->setCurrentIndex(Model(TfmACTData::kNote)->index(1, 2 - 2));
+
+    QTest::keyClick(notes, Qt::Key_Space);
+    EXPECT_EQ(RowIds(TfmACTData::kNote, true), (Ids{"n2", "n4", "n6"}));
+    QTest::keyClick(notes, Qt::Key_Space);
+    EXPECT_EQ(RowIds(TfmACTData::kNote, true), (Ids{"n2", "n3", "n4", "n6"}));
+
+    static QString shownText;
+    seams::SetDialogHandler([](QWidget* dialog) {
+        if (auto* memo = dialog->findChild<QPlainTextEdit*>(QStringLiteral("memNotes")))
+            shownText = memo->toPlainText();
+        return int(QDialog::Rejected);
+    });
+    shownText.clear();
+    QTest::keyClick(notes, Qt::Key_Return);
+    EXPECT_EQ(shownText, QStringLiteral("same"));
+}
+
+TEST_F(ReviewPage, TheFirstRowIsCurrentWithTheKeyboardWhenThePageOpens)
+{
+    ASSERT_TRUE(Load(TwoNoteGroups(), KIND_NOTE));
+    QTreeView* notes = List(TfmACTData::kNote);
+    EXPECT_EQ(notes->currentIndex().row(), 0);
+    EXPECT_EQ(main->focusWidget(), notes);
+
+    // Keep This One (Alt+K; the real keys are tested under X) acts on it.
+    auto* keep = Child<QPushButton>(Data(), "btnKeep");
+    EXPECT_EQ(keep->shortcut(), QKeySequence(QStringLiteral("Alt+K")));
+    Click("btnKeep", Data());
+    EXPECT_EQ(RowIds(TfmACTData::kNote, true), (Ids{"n1", "n3", "n4", "n6"}));
 }
 
 TEST_F(ReviewPage, LeavingBackwardsDropsTheRowsBeforeTheNextLoadFreesTheRecords)
