@@ -17,9 +17,9 @@ namespace platform {
 
 namespace {
 
-// The profile calls keep files in a cache of their own that notices a change only by the file's time
-// of last writing; a file replaced within the same tick of that clock would be read stale. Flushing
-// (all three names null) drops the file from the cache.
+// The profile calls may keep a file in a cache of their own, which Wine, for one, checks only against the
+// file's time of last writing: a file replaced within the same tick of that clock (by a helper, or by our
+// own atomic write below) would be read stale. Flushing (all three names null) drops the file from it.
 void forgetCached(const char* file)
 {
     ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, file);
