@@ -10,7 +10,7 @@
 // Lets the compiler check the arguments of a printf-style function against its format. MinGW-w64
 // checks against the C runtime that its printf family actually uses.
 #if defined(__MINGW32__) && defined(__MINGW_PRINTF_FORMAT)
-#define VELLORAN_PRINTF_FORMAT(formatIndex, firstArgument)                                                          \
+#define VELLORAN_PRINTF_FORMAT(formatIndex, firstArgument)                                                             \
     __attribute__((format(__MINGW_PRINTF_FORMAT, formatIndex, firstArgument)))
 #elif defined(__GNUC__) || defined(__clang__)
 #define VELLORAN_PRINTF_FORMAT(formatIndex, firstArgument) __attribute__((format(printf, formatIndex, firstArgument)))

@@ -32,8 +32,7 @@ public:
         DWORD size = 0;
         ::GetTokenInformation(token, TokenUser, nullptr, 0, &size);
         m_user.resize(size);
-        const bool haveUser =
-            size > 0 && ::GetTokenInformation(token, TokenUser, m_user.data(), size, &size) != FALSE;
+        const bool haveUser = size > 0 && ::GetTokenInformation(token, TokenUser, m_user.data(), size, &size) != FALSE;
         ::CloseHandle(token);
         if (!haveUser)
             return;
@@ -205,9 +204,9 @@ LocalTime localTime()
 std::string systemErrorText(int code)
 {
     char* text = nullptr;
-    const DWORD n = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
-                                         FORMAT_MESSAGE_ALLOCATE_BUFFER,
-                                     nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    const DWORD n =
+        ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
+                         nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0, nullptr);
     std::string result;
     if (n > 0 && text)
         result.assign(text, n);

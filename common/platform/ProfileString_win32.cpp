@@ -128,16 +128,15 @@ bool writeProfileString(const char* section, const char* key, const char* value,
     const std::size_t separator = target.find_last_of("\\/");
     const std::string folder = separator == std::string::npos ? std::string() : target.substr(0, separator + 1);
     const std::string base = separator == std::string::npos ? target : target.substr(separator + 1);
-    const std::string temp = folder + "." + base.substr(0, 32) + "." + std::to_string(::GetCurrentProcessId()) +
-                             "." + std::to_string(counter++) + ".tmp";
+    const std::string temp = folder + "." + base.substr(0, 32) + "." + std::to_string(::GetCurrentProcessId()) + "." +
+                             std::to_string(counter++) + ".tmp";
     if (!createPrivateFile(temp))
         return false;
 
     const std::string sectionName(sectionView);
     const std::string keyName(keyView);
     bool ok = writeWholeFile(temp, content) &&
-              ::WritePrivateProfileStringA(sectionName.c_str(), key ? keyName.c_str() : nullptr, value,
-                                           temp.c_str());
+              ::WritePrivateProfileStringA(sectionName.c_str(), key ? keyName.c_str() : nullptr, value, temp.c_str());
     forgetCached(temp.c_str());
     ok = ok && replaceFile(temp, target);
     if (!ok)

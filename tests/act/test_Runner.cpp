@@ -115,6 +115,16 @@ TEST_F(RunnerTest, HelperStillRunningAfterTheTimeoutIsLeftRunningAndReapedWhenIt
     EXPECT_TRUE(waitFor([&] { return testutil::processGone(pid); }));
 }
 
+// The exit code is not read: what a helper achieved shows only in the files it leaves behind.
+TEST_F(RunnerTest, HelperEndingWithAFailureCodeHasEndedLikeAnyOther)
+{
+    control("marker\nexit 3\n");
+    EXPECT_EQ(m_runner.Run(), 0);
+    EXPECT_EQ(readRuns(m_work.path()).size(), 1u);
+    EXPECT_TRUE(m_log.contains("Helper utility program exited successfully.", false));
+    EXPECT_FALSE(m_log.containsPrefix("Got unexpected error", true));
+}
+
 TEST_F(RunnerTest, MissingHelperIsLoggedAsAFailure)
 {
     m_runner.SetProgram("velloran-no-such-helper");

@@ -149,8 +149,8 @@ void makeReadableByAll(const std::string& path)
     PACL acl = nullptr;
     if (::SetEntriesInAclA(2, access, nullptr, &acl) == ERROR_SUCCESS) {
         ::SetNamedSecurityInfoA(const_cast<char*>(path.c_str()), SE_FILE_OBJECT,
-                                DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                                acl, nullptr);
+                                DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr, acl,
+                                nullptr);
         ::LocalFree(acl);
     }
     ::FreeSid(everyone);
