@@ -1,6 +1,7 @@
 #include "core/DupGroup.h"
 
 #include "core/DupRules.h"
+#include "platform/Compiler.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -168,7 +169,7 @@ bool FindDuplicates(CommEntryMgr<CommEntry<Record>>* manager, CxList* dupList, s
         if (i + kAhead < records.size()) {
             const auto* ahead = reinterpret_cast<const char*>(records[i + kAhead]);
             for (std::size_t offset : hotOffsets)
-                __builtin_prefetch(ahead + offset);
+                platform::prefetch(ahead + offset);
         }
         const Record* r = records[i];
         std::uint64_t hash = 0;

@@ -10,6 +10,7 @@
 #include "core/DupGroup.h"
 #include "misc/CxDebugUtil.h"
 #include "misc/WinUtil.h"
+#include "platform/Platform.h"
 
 #include <chrono>
 #include <cstdio>
@@ -267,13 +268,14 @@ int main(int argc, char** argv)
         AppSettings.CaseSensitive = *options->caseSensitive;
 
     // A folder of our own for the exchange files, so that a scan never disturbs a running wizard.
-    std::string work = (std::filesystem::temp_directory_path() / "velloran-scan-XXXXXX").string();
-    if (!::mkdtemp(work.data())) {
+    std::string work;
+    if (!platform::createPrivateTempFolder("velloran-scan-", work)) {
+        std::error_code ec;
         std::fprintf(stderr, "velloran-scan: cannot create a work folder in %s\n",
-                     std::filesystem::temp_directory_path().c_str());
+                     std::filesystem::temp_directory_path(ec).string().c_str());
         return 1;
     }
-    Scan scan{*options, work + "/", dataFolder};
+    Scan scan{*options, work + platform::kPathSeparator, dataFolder};
 
     bool ok = true;
     if (ok && (options->kinds & KIND_ADDR)) {

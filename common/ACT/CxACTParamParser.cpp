@@ -2,27 +2,9 @@
 
 #include "ACT/CxACTCommon.h"
 #include "misc/CxFile.h"
+#include "platform/Platform.h"
 
 #include <cstring>
-
-#include <fcntl.h>
-#include <unistd.h>
-
-namespace {
-
-// A fresh, empty file that only its owner may read. An older file is removed first rather than
-// truncated: it may carry wider permissions, or be open in another process.
-bool createPrivateFile(const char* path)
-{
-    ::unlink(path);
-    const int fd = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return false;
-    ::close(fd);
-    return true;
-}
-
-} // namespace
 
 CxACTParamParser::CxACTParamParser(const char* path) : m_szPath{}
 {
@@ -64,7 +46,7 @@ bool CxACTParamParser::WriteParamFile(const char* path)
 {
     if (path && *path)
         ACTCopyText(m_szPath, sizeof(m_szPath), path);
-    if (!m_szPath[0] || !createPrivateFile(m_szPath))
+    if (!m_szPath[0] || !platform::createPrivateFile(m_szPath))
         return false;
 
     CxFile file;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Compiler.h"
 #include "platform/Platform.h"
 
 #include <mutex>
@@ -28,8 +29,7 @@ public:
     // Folder followed by the file name.
     std::string GetLogPath() const;
 
-    void Log(int level, const char* source, int line, const char* format, ...)
-        __attribute__((format(printf, 5, 6)));
+    void Log(int level, const char* source, int line, const char* format, ...) VELLORAN_PRINTF_FORMAT(5, 6);
     // Writes one line without any filter.
     void WriteEntry(int level, const char* source, int line, const char* message);
 

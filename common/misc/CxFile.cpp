@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <new>
 
@@ -221,12 +222,10 @@ long long CxFile::GetFileSize(const char* path)
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec))
         return -1;
-    std::FILE* file = std::fopen(path, "rb");
+    // A stream position is 64 bits wide on every system; ftell's long is 32 bits on Windows.
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
     if (!file)
         return -1;
-    long long size = -1;
-    if (std::fseek(file, 0, SEEK_END) == 0)
-        size = std::ftell(file);
-    std::fclose(file);
-    return size;
+    const std::streamoff size = file.tellg();
+    return size < 0 ? -1 : static_cast<long long>(size);
 }

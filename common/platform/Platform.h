@@ -44,8 +44,18 @@ bool programFolder(std::string& folder);
 
 bool pathExists(const std::string& path);
 
-// Creates one folder level, readable by its owner only where the system knows modes.
+// Creates one folder level that only its owner may enter (mode 0700; on Windows an access list that
+// admits the owner alone and is handed down to everything created inside).
 bool createPrivateFolder(const std::string& path);
+
+// Creates a fresh, empty file that only its owner may read or write. An old file of that name is removed
+// first rather than truncated: it may admit others, or be open in another process. A link in its place is
+// removed, never followed. False when the file cannot be created.
+bool createPrivateFile(const std::string& path);
+
+// Creates a fresh folder that only its owner may enter, in the system's folder for temporary files, named
+// `prefix` followed by random characters. `folder` receives its path, without a trailing separator.
+bool createPrivateTempFolder(const std::string& prefix, std::string& folder);
 
 // Copies a file over any existing target.
 bool copyFile(const std::string& from, const std::string& to);
@@ -63,17 +73,20 @@ std::string systemErrorText(int code);
 std::string localTextToUtf8(std::string_view text);
 
 // Profile strings with the behaviour of GetPrivateProfileStringA: section and key match without regard
-// to case; blanks around names and values are dropped, and a value wrapped in double quotes is read
-// without them; the value is cut to size - 1 characters and always terminated. Returns the number of
-// characters copied. A missing file, section or key gives the default (null counts as empty).
+// to case; blanks around names and values are dropped, and a value wrapped in double or in single quotes
+// is read without them; the value is cut to size - 1 characters and always terminated. Returns the number
+// of characters copied. A missing file, section or key gives the default without its trailing blanks
+// (null counts as empty). On Windows these are the system's own calls.
 std::size_t readProfileString(const char* section, const char* key, const char* defaultValue, char* buffer,
                               std::size_t size, const char* file);
 
 // Profile strings with the behaviour of WritePrivateProfileStringA: a missing file or section is
 // created; a key's value is replaced in place and every other line is kept byte for byte; a new key is
 // appended at the end of its section. A null value removes the key, a null key removes the section.
-// The file is rewritten atomically, readable by its owner only. False when it cannot be written, in
-// which case the old file is left as it was.
+// Names are written without the blanks around them. A write that would change the structure of the
+// file (a line break, "]" in the section, "=" in the key) is refused. The file is rewritten atomically,
+// readable by its owner only. False when it cannot be written, in which case the old file is left as it
+// was.
 bool writeProfileString(const char* section, const char* key, const char* value, const char* file);
 
 } // namespace platform

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -86,6 +87,29 @@ bool pathExists(const std::string& path)
 bool createPrivateFolder(const std::string& path)
 {
     return ::mkdir(path.c_str(), 0700) == 0;
+}
+
+bool createPrivateFile(const std::string& path)
+{
+    ::unlink(path.c_str());
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
+}
+
+bool createPrivateTempFolder(const std::string& prefix, std::string& folder)
+{
+    std::error_code ec;
+    const std::filesystem::path temp = std::filesystem::temp_directory_path(ec);
+    if (ec)
+        return false;
+    std::string pattern = (temp / (prefix + "XXXXXX")).string();
+    if (!::mkdtemp(pattern.data())) // mode 0700
+        return false;
+    folder = pattern;
+    return true;
 }
 
 bool copyFile(const std::string& from, const std::string& to)

@@ -16,11 +16,16 @@ constexpr const char* kExecutableSuffix = ".exe";
 constexpr const char* kExecutableSuffix = "";
 #endif
 
-// A started child. Both members are -1 when nothing is held.
+// A started child; nothing is held when the members have their initial values.
 struct ChildProcess
 {
+#ifdef _WIN32
+    void* process = nullptr; // the process and thread handles
+    void* thread = nullptr;
+#else
     int pid = -1;
     int waitHandle = -1; // a descriptor that becomes readable when the child ends, where the system has one
+#endif
 };
 
 enum class WaitResult
@@ -31,8 +36,9 @@ enum class WaitResult
 };
 
 // Starts `path` with the arguments `args` (args[0] is the name the child sees as its own) and `workingFolder`
-// as the child's current directory, with our environment. Returns 0, or the system error code when the
-// program cannot be started (missing, not executable, folder missing).
+// as the child's current directory, with our environment; on Windows its window hidden, and each argument
+// quoted on the command line. Returns 0, or the system error code when the program cannot be started
+// (missing, not executable, folder missing).
 int startProcess(const std::string& path, const std::vector<std::string>& args, const std::string& workingFolder,
                  ChildProcess& child);
 

@@ -1,4 +1,5 @@
 #include "platform/Platform.h"
+#include "platform/ProfileStringRules.h"
 #include "platform/SaveFile.h"
 
 #include <algorithm>
@@ -15,6 +16,8 @@
 namespace platform {
 
 namespace {
+
+using profile::trim;
 
 enum class LineKind
 {
@@ -33,20 +36,6 @@ struct Line
     std::string_view name;
     std::string_view value;
 };
-
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r';
-}
-
-std::string_view trim(std::string_view s)
-{
-    while (!s.empty() && isBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
 
 bool sameName(std::string_view a, std::string_view b)
 {
@@ -177,11 +166,6 @@ std::string resolveTarget(const char* file)
     return file;
 }
 
-bool hasLineBreak(std::string_view s)
-{
-    return s.find_first_of("\r\n") != std::string_view::npos;
-}
-
 } // namespace
 
 std::size_t readProfileString(const char* section, const char* key, const char* defaultValue, char* buffer,
@@ -190,22 +174,21 @@ std::size_t readProfileString(const char* section, const char* key, const char* 
     if (!buffer || size == 0)
         return 0;
 
-    std::string_view result = defaultValue ? defaultValue : "";
     std::string content;
-    std::vector<Line> lines;
-    if (section && key && file && readWholeFile(file, content) == ReadResult::Ok) {
-        lines = splitLines(content);
-        const std::size_t header = findSection(lines, trim(section));
-        if (header < lines.size()) {
-            const std::size_t at = findKey(lines, header, trim(key));
-            if (at < lines.size()) {
-                result = lines[at].value;
-                if (result.size() >= 2 && result.front() == '"' && result.back() == '"')
-                    result = result.substr(1, result.size() - 2);
-            }
-        }
-    }
+    if (!section || !key || !file || readWholeFile(file, content) != ReadResult::Ok)
+        return profile::copyDefault(defaultValue, buffer, size);
+    const std::vector<Line> lines = splitLines(content);
+    const std::size_t header = findSection(lines, trim(section));
+    if (header == lines.size())
+        return profile::copyDefault(defaultValue, buffer, size);
+    const std::size_t at = findKey(lines, header, trim(key));
+    if (at == lines.size())
+        return profile::copyDefault(defaultValue, buffer, size);
 
+    // Windows drops a pair of double or of single quotes around a value.
+    std::string_view result = lines[at].value;
+    if (result.size() >= 2 && (result.front() == '"' || result.front() == '\'') && result.back() == result.front())
+        result = result.substr(1, result.size() - 2);
     const std::size_t n = std::min(result.size(), size - 1);
     std::memcpy(buffer, result.data(), n);
     buffer[n] = '\0';
@@ -214,20 +197,9 @@ std::size_t readProfileString(const char* section, const char* key, const char* 
 
 bool writeProfileString(const char* section, const char* key, const char* value, const char* file)
 {
-    if (!section || !file || !*file)
-        return false;
-    const std::string_view sectionName = trim(section);
-    if (sectionName.empty() || hasLineBreak(sectionName) || sectionName.find(']') != std::string_view::npos)
-        return false;
+    std::string_view sectionName;
     std::string_view keyName;
-    if (key) {
-        keyName = trim(key);
-        // Anything else would change the structure of the file.
-        if (keyName.empty() || hasLineBreak(keyName) || keyName.find('=') != std::string_view::npos ||
-            keyName.front() == '[' || keyName.front() == ';')
-            return false;
-    }
-    if (value && hasLineBreak(value))
+    if (!file || !*file || !profile::checkWrite(section, key, value, sectionName, keyName))
         return false;
 
     const std::string target = resolveTarget(file);

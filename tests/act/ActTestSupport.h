@@ -18,8 +18,10 @@
 
 namespace acttest {
 
-// The stand-in helper built beside the tests (see test_child.cpp).
+// The stand-in helper built beside the tests (see test_child.cpp): its file name, and its name as a kind's
+// helper name, without the executable suffix.
 inline const char* kChild = VELLORAN_TEST_CHILD;
+inline const char* kChildHelperName = VELLORAN_TEST_CHILD_NAME;
 
 inline std::string le32(std::int32_t value)
 {

@@ -6,7 +6,6 @@
 #include "ACT/CxACTParamParser.h"
 #include "ACT/CxACTTask.h"
 
-#include <csignal>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -22,7 +21,7 @@ class FakeHelper
 public:
     explicit FakeHelper(std::unique_ptr<CxACTBaseUtil> utility) : util(std::move(utility))
     {
-        util->SetHelperName(kChild);
+        util->SetHelperName(kChildHelperName);
         util->SetWorkFolder(folder().c_str());
         util->SetDebugFolder(folder().c_str());
         util->SetDebugEnabled(true);
@@ -227,7 +226,7 @@ TEST(LoadRun, HelperThatNeverEndsIsAbandonedAfterTheKindsTimeout)
     runner.SetWaitTimeout(CxACTDataReader::kDefaultWaitTimeout);
     EXPECT_TRUE(log.contains("The helper utility program has no response. Got timeout event.", false));
     ASSERT_TRUE(waitFor([&] { return !f.runs().empty(); }));
-    ::kill(std::stoi(f.runs()[0]), SIGKILL);
+    testutil::killProcess(std::stoi(f.runs()[0]));
 }
 
 // Without its parameter file a helper could only act on an older one; it is not started.
@@ -379,7 +378,8 @@ TEST(KindLog, EachKindLogsItsOwnMessages)
             std::vector<std::string> expected = c.loadFailed;
             for (std::string& message : expected)
                 if (message.back() == '@')
-                    message = message.substr(0, message.size() - 1) + f.folder() + "/" + f.util->GetDataFileName();
+                    message = message.substr(0, message.size() - 1) + f.folder() + platform::kPathSeparator +
+                              f.util->GetDataFileName();
             EXPECT_EQ(log.messagesFrom(c.source), expected);
         }
     }

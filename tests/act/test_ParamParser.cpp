@@ -2,8 +2,6 @@
 
 #include "ACT/CxACTParamParser.h"
 
-#include <sys/stat.h>
-
 using namespace acttest;
 
 namespace {
@@ -13,14 +11,6 @@ std::string entryBytes(std::int32_t id, const std::string& value)
     return le32(id) + le32(8) + text(value);
 }
 
-mode_t modeOf(const std::string& path)
-{
-    struct stat st
-    {
-    };
-    ::stat(path.c_str(), &st);
-    return st.st_mode & 0777;
-}
 
 } // namespace
 
@@ -80,12 +70,13 @@ TEST(ParamParser, FileIsReadableByItsOwnerOnlyAlsoWhenAnOlderOneWasNot)
     testutil::TempDir dir;
     const std::string path = dir.file("p.dat");
     testutil::writeFile(path, "old contents, longer than the new file will be");
-    ::chmod(path.c_str(), 0644);
+    testutil::makeReadableByAll(path);
+    ASSERT_FALSE(testutil::ownerOnly(path));
 
     CxACTParamParser parser;
     parser.SetParam(PARAM_PASSWORD, PARAM_TYPE_TEXT, "secret");
     ASSERT_TRUE(parser.WriteParamFile(path.c_str()));
-    EXPECT_EQ(modeOf(path), 0600u);
+    EXPECT_TRUE(testutil::ownerOnly(path));
     EXPECT_EQ(testutil::readFile(path), le32(1) + entryBytes(PARAM_PASSWORD, "secret"));
 }
 

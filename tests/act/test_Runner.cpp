@@ -5,10 +5,8 @@
 #include "misc/CxIniUtil.h"
 #include "platform/Process.h"
 
-#include <csignal>
+#include <cerrno>
 #include <sstream>
-
-#include <unistd.h>
 
 using namespace acttest;
 
@@ -44,11 +42,6 @@ std::vector<ChildRun> readRuns(const std::string& folder)
     return runs;
 }
 
-bool processGone(int pid)
-{
-    return ::kill(pid, 0) == -1 && errno == ESRCH;
-}
-
 // Our own current directory is a fresh folder, so that a helper's program folder can never be
 // mistaken for it.
 class RunnerTest : public ::testing::Test
@@ -57,7 +50,7 @@ protected:
     void SetUp() override
     {
         m_original = platform::currentDirectory();
-        ASSERT_EQ(::chdir(m_cwd.path().c_str()), 0);
+        ASSERT_TRUE(testutil::changeDirectory(m_cwd.path()));
         m_runner.SetProgram(kChild);
         m_runner.SetFolder(folder().c_str());
         m_runner.SetParamFile("ACTAddrParam.dat");
@@ -66,7 +59,7 @@ protected:
     void TearDown() override
     {
         EXPECT_EQ(platform::currentDirectory(), m_cwd.path());
-        ASSERT_EQ(::chdir(m_original.c_str()), 0);
+        ASSERT_TRUE(testutil::changeDirectory(m_original));
     }
 
     std::string folder() const { return m_work.path() + "/"; }
@@ -116,17 +109,32 @@ TEST_F(RunnerTest, HelperStillRunningAfterTheTimeoutIsLeftRunningAndReapedWhenIt
 
     ASSERT_TRUE(waitFor([&] { return readRuns(m_work.path()).size() == 1; }));
     const int pid = readRuns(m_work.path())[0].pid;
-    EXPECT_EQ(::kill(pid, 0), 0) << "the helper must be left running";
-    ::kill(pid, SIGKILL);
+    EXPECT_FALSE(testutil::processGone(pid)) << "the helper must be left running";
+    testutil::killProcess(pid);
     // Once it has ended nothing of it stays behind, not even a zombie.
-    EXPECT_TRUE(waitFor([&] { return processGone(pid); }));
+    EXPECT_TRUE(waitFor([&] { return testutil::processGone(pid); }));
+}
+
+// The exit code is not read: what a helper achieved shows only in the files it leaves behind.
+TEST_F(RunnerTest, HelperEndingWithAFailureCodeHasEndedLikeAnyOther)
+{
+    control("marker\nexit 3\n");
+    EXPECT_EQ(m_runner.Run(), 0);
+    EXPECT_EQ(readRuns(m_work.path()).size(), 1u);
+    EXPECT_TRUE(m_log.contains("Helper utility program exited successfully.", false));
+    EXPECT_FALSE(m_log.containsPrefix("Got unexpected error", true));
 }
 
 TEST_F(RunnerTest, MissingHelperIsLoggedAsAFailure)
 {
     m_runner.SetProgram("velloran-no-such-helper");
     EXPECT_EQ(m_runner.Run(), 0);
-    EXPECT_TRUE(m_log.contains("CreateProcess Error: " + platform::systemErrorText(ENOENT), true));
+#ifdef _WIN32
+    const int missing = 2; // ERROR_FILE_NOT_FOUND
+#else
+    const int missing = ENOENT;
+#endif
+    EXPECT_TRUE(m_log.contains("CreateProcess Error: " + platform::systemErrorText(missing), true));
     EXPECT_FALSE(m_log.contains("Command executed successfully.", false));
 }
 

@@ -6,19 +6,26 @@
 //   exit CODE
 // Without a control file it ends at once.
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 
-#include <limits.h>
+#ifdef _WIN32
+#include <process.h>
+#define getpid _getpid
+#else
 #include <unistd.h>
+#endif
 
 int main(int argc, char** argv)
 {
     const std::string target = argc > 1 ? argv[1] : "";
-    const std::string folder = target.substr(0, target.rfind('/') + 1);
+    const std::string folder = target.substr(0, target.find_last_of("/\\") + 1);
     std::ifstream control(folder + "child-control.txt");
     std::string line;
     while (std::getline(control, line)) {
@@ -26,11 +33,10 @@ int main(int argc, char** argv)
         std::string command;
         words >> command;
         if (command == "marker") {
-            char cwd[PATH_MAX] = {};
-            if (!::getcwd(cwd, sizeof(cwd)))
-                cwd[0] = '\0';
-            std::ofstream runs(folder + "child-runs.log", std::ios::app);
-            runs << ::getpid() << '|' << cwd << '|' << argc << '|' << argv[0] << '|' << target << '\n';
+            std::error_code ec;
+            const std::string cwd = std::filesystem::current_path(ec).string();
+            std::ofstream runs(folder + "child-runs.log", std::ios::app | std::ios::binary);
+            runs << getpid() << '|' << cwd << '|' << argc << '|' << argv[0] << '|' << target << '\n';
         } else if (command == "copy") {
             std::string from, to;
             words >> from >> to;
@@ -40,7 +46,7 @@ int main(int argc, char** argv)
         } else if (command == "sleep") {
             int seconds = 0;
             words >> seconds;
-            ::sleep(static_cast<unsigned>(seconds));
+            std::this_thread::sleep_for(std::chrono::seconds(seconds));
         } else if (command == "exit") {
             int code = 0;
             words >> code;

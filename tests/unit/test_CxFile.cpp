@@ -331,3 +331,17 @@ TEST(CxFile, GetFileSize)
     for (const Case& c : cases)
         EXPECT_EQ(CxFile::GetFileSize(c.path), c.size) << (c.path ? c.path : "(null)");
 }
+
+TEST(CxFile, GetFileSizeBeyond32Bits)
+{
+    TempDir dir;
+    const std::string path = dir.file("large.dat");
+    testutil::writeFile(path, "");
+    // Sparse where the file system allows it, so the test costs no disk space.
+    const auto size = static_cast<std::uintmax_t>(5) * 1024 * 1024 * 1024 + 3;
+    std::error_code ec;
+    std::filesystem::resize_file(path, size, ec);
+    if (ec)
+        GTEST_SKIP() << "cannot make a file of 5 GiB here: " << ec.message();
+    EXPECT_EQ(CxFile::GetFileSize(path.c_str()), static_cast<long long>(size));
+}

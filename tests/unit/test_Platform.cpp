@@ -11,10 +11,17 @@
 #include <functional>
 #include <optional>
 #include <string>
+
+#ifdef _WIN32
+#include <shlobj.h>
+#else
 #include <sys/stat.h>
+#endif
 
 using testutil::TempDir;
 using testutil::writeFile;
+
+#ifndef _WIN32
 
 namespace {
 
@@ -121,14 +128,51 @@ TEST_F(DataFolderTest, FailureLeavesBufferUntouched)
     EXPECT_FALSE(GetDataFolder(nullptr));
 }
 
+#else
+
+// The all-users folder cannot be pointed elsewhere, so the levels are checked only where this test creates
+// them (a fresh Wine prefix, a build machine); an installation's own folder is left alone.
+TEST(DataFolder, IsVelloranInTheAllUsersFolderCreatedPrivateOnce)
+{
+    char common[MAX_PATH] = {};
+    ASSERT_TRUE(SUCCEEDED(::SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, common)));
+    const std::string top = std::string(common) + "\\corvane\\";
+    const std::string folder = top + "Velloran\\";
+    const bool existed = platform::pathExists(top);
+
+    char buffer[260];
+    ASSERT_TRUE(GetDataFolder(buffer));
+    EXPECT_EQ(std::string(buffer), folder);
+    EXPECT_TRUE(platform::pathExists(folder));
+    if (existed)
+        return;
+    EXPECT_TRUE(testutil::ownerOnly(top));
+    EXPECT_TRUE(testutil::ownerOnly(folder));
+
+    // A second start finds both levels and leaves them as they are.
+    writeFile(folder + "corvane.ini", "[Velloran]\n");
+    ASSERT_TRUE(GetDataFolder(buffer));
+    EXPECT_EQ(std::string(buffer), folder);
+    EXPECT_TRUE(platform::pathExists(folder + "corvane.ini"));
+    std::error_code ec;
+    std::filesystem::remove_all(top, ec);
+    EXPECT_FALSE(GetDataFolder(nullptr));
+}
+
+#endif
+
 TEST(ProgramFolder, IsTheExecutablesFolder)
 {
     char buffer[260];
     ASSERT_TRUE(GetProgramFolder(buffer));
     const std::string folder = buffer;
     ASSERT_FALSE(folder.empty());
-    EXPECT_EQ(folder.back(), '/');
+    EXPECT_EQ(folder.back(), platform::kPathSeparator);
+#ifdef _WIN32
+    EXPECT_TRUE(platform::pathExists(folder + "velloran_unit_tests.exe")) << folder;
+#else
     const auto exe = std::filesystem::read_symlink("/proc/self/exe");
     EXPECT_EQ(folder, exe.parent_path().string() + "/");
+#endif
     EXPECT_FALSE(GetProgramFolder(nullptr));
 }

@@ -8,11 +8,9 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <sys/stat.h>
 #include <utility>
 #include <vector>
 
-using testutil::readFile;
 using testutil::TempDir;
 using testutil::writeFile;
 
@@ -86,12 +84,8 @@ TEST_F(SettingsTest, FirstStartTakesDefaultsAndWritesEveryKeyInOrder)
     EXPECT_STREQ(AppSettings.Password, "");
 
     SaveSettings();
-    EXPECT_EQ(readFile(file), settingsText());
-    struct stat st
-    {
-    };
-    ASSERT_EQ(::stat(file.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(testutil::readProfileFile(file), settingsText());
+    EXPECT_TRUE(testutil::ownerOnly(file));
 }
 
 // Each key changed alone in the file comes back, after a load and a save, in its own line and nowhere
@@ -119,7 +113,7 @@ TEST_F(SettingsTest, EveryKeyTravelsThroughItsOwnField)
         writeFile(file, settingsText(c.key, c.stored));
         LoadSettings();
         SaveSettings();
-        EXPECT_EQ(readFile(file), settingsText(c.key, c.written)) << c.key << "=" << c.stored;
+        EXPECT_EQ(testutil::readProfileFile(file), settingsText(c.key, c.written)) << c.key << "=" << c.stored;
     }
 }
 
@@ -163,7 +157,7 @@ TEST_F(SettingsTest, HandEditedFile)
     EXPECT_EQ(valueInFile("AddrPhone"), "1");
     // Values replaced where they stood.
     const std::string head = "; my settings\n[velloran]\nAddrEmail=0\nAddrPhone=1\nAddrDisplayName=1\n";
-    EXPECT_EQ(readFile(file).substr(0, head.size()), head);
+    EXPECT_EQ(testutil::readProfileFile(file).substr(0, head.size()), head);
 }
 
 TEST_F(SettingsTest, TextsAreCutToTheirFields)

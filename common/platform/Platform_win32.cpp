@@ -1,0 +1,237 @@
+#include "platform/Platform.h"
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+// Security attributes that admit the current user alone, and not what the parent folder would hand
+// down: the all-users data folder lets every user of the machine read what is created inside it.
+class OwnerOnly
+{
+public:
+    // With `inherited`, files and folders created inside take the same access list.
+    explicit OwnerOnly(bool inherited)
+    {
+        HANDLE token = nullptr;
+        if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token))
+            return;
+        DWORD size = 0;
+        ::GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+        m_user.resize(size);
+        const bool haveUser = size > 0 && ::GetTokenInformation(token, TokenUser, m_user.data(), size, &size) != FALSE;
+        ::CloseHandle(token);
+        if (!haveUser)
+            return;
+        PSID sid = reinterpret_cast<TOKEN_USER*>(m_user.data())->User.Sid;
+
+        const DWORD aclSize = sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) + ::GetLengthSid(sid);
+        m_acl.resize(aclSize);
+        auto* acl = reinterpret_cast<PACL>(m_acl.data());
+        const DWORD inherit = inherited ? (OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE) : 0;
+        if (!::InitializeAcl(acl, aclSize, ACL_REVISION) ||
+            !::AddAccessAllowedAceEx(acl, ACL_REVISION, inherit, FILE_ALL_ACCESS, sid) ||
+            !::InitializeSecurityDescriptor(&m_descriptor, SECURITY_DESCRIPTOR_REVISION) ||
+            !::SetSecurityDescriptorDacl(&m_descriptor, TRUE, acl, FALSE) ||
+            !::SetSecurityDescriptorControl(&m_descriptor, SE_DACL_PROTECTED, SE_DACL_PROTECTED))
+            return;
+        m_attributes.nLength = sizeof m_attributes;
+        m_attributes.lpSecurityDescriptor = &m_descriptor;
+        m_attributes.bInheritHandle = FALSE;
+        m_ready = true;
+    }
+    OwnerOnly(const OwnerOnly&) = delete;
+    OwnerOnly& operator=(const OwnerOnly&) = delete;
+
+    // Null when the access list could not be built; callers then create nothing rather than something
+    // that others may read.
+    SECURITY_ATTRIBUTES* attributes() { return m_ready ? &m_attributes : nullptr; }
+
+private:
+    std::vector<unsigned char> m_user;
+    std::vector<unsigned char> m_acl;
+    SECURITY_DESCRIPTOR m_descriptor{};
+    SECURITY_ATTRIBUTES m_attributes{};
+    bool m_ready = false;
+};
+
+bool shellFolder(int id, std::string& folder)
+{
+    char buffer[MAX_PATH] = {};
+    if (FAILED(::SHGetFolderPathA(nullptr, id, nullptr, SHGFP_TYPE_CURRENT, buffer)) || !buffer[0])
+        return false;
+    folder = buffer;
+    while (folder.size() > 3 && (folder.back() == '\\' || folder.back() == '/'))
+        folder.pop_back();
+    return true;
+}
+
+} // namespace
+
+bool applicationDataFolder(std::string& folder)
+{
+    return shellFolder(CSIDL_COMMON_APPDATA | CSIDL_FLAG_CREATE, folder);
+}
+
+bool documentsFolder(std::string& folder)
+{
+    return shellFolder(CSIDL_PERSONAL, folder);
+}
+
+bool executablePath(std::string& path)
+{
+    std::string buffer(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD n = ::GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (n == 0)
+            return false;
+        // A full buffer means the path was cut.
+        if (n < buffer.size()) {
+            buffer.resize(n);
+            path = buffer;
+            return true;
+        }
+        if (buffer.size() >= 32768)
+            return false;
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+bool programFolder(std::string& folder)
+{
+    std::string path;
+    if (!executablePath(path))
+        return false;
+    const std::size_t separator = path.find_last_of("\\/");
+    if (separator == std::string::npos)
+        return false;
+    folder = path.substr(0, separator + 1);
+    return true;
+}
+
+bool pathExists(const std::string& path)
+{
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool createPrivateFolder(const std::string& path)
+{
+    OwnerOnly access(true);
+    return access.attributes() && ::CreateDirectoryA(path.c_str(), access.attributes());
+}
+
+bool createPrivateFile(const std::string& path)
+{
+    // Removes a link itself, never what it points to.
+    ::DeleteFileA(path.c_str());
+    OwnerOnly access(false);
+    if (!access.attributes())
+        return false;
+    const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, access.attributes(), CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    ::CloseHandle(file);
+    return true;
+}
+
+bool createPrivateTempFolder(const std::string& prefix, std::string& folder)
+{
+    char temp[MAX_PATH + 1] = {};
+    const DWORD n = ::GetTempPathA(sizeof temp, temp);
+    if (n == 0 || n > MAX_PATH)
+        return false;
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string path = std::string(temp) + prefix;
+        for (int i = 0; i < 8; ++i)
+            path += kLetters[random() % (sizeof kLetters - 1)];
+        if (createPrivateFolder(path)) {
+            folder = path;
+            return true;
+        }
+        if (::GetLastError() != ERROR_ALREADY_EXISTS)
+            return false;
+    }
+    return false;
+}
+
+bool copyFile(const std::string& from, const std::string& to)
+{
+    return ::CopyFileA(from.c_str(), to.c_str(), FALSE) != FALSE;
+}
+
+bool removeFile(const std::string& path)
+{
+    return ::DeleteFileA(path.c_str()) != FALSE;
+}
+
+unsigned long currentThreadId()
+{
+    return ::GetCurrentThreadId();
+}
+
+LocalTime localTime()
+{
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    LocalTime t;
+    t.year = now.wYear;
+    t.month = now.wMonth;
+    t.dayOfWeek = now.wDayOfWeek;
+    t.day = now.wDay;
+    t.hour = now.wHour;
+    t.minute = now.wMinute;
+    t.second = now.wSecond;
+    t.milliseconds = now.wMilliseconds;
+    return t;
+}
+
+std::string systemErrorText(int code)
+{
+    char* text = nullptr;
+    const DWORD n =
+        ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
+                         nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string result;
+    if (n > 0 && text)
+        result.assign(text, n);
+    if (text)
+        ::LocalFree(text);
+    // The system's texts end in a line break, which would split a log line.
+    while (!result.empty() && (result.back() == '\r' || result.back() == '\n' || result.back() == ' '))
+        result.pop_back();
+    if (result.empty())
+        result = "Unknown error " + std::to_string(code);
+    return result;
+}
+
+std::string localTextToUtf8(std::string_view text)
+{
+    if (text.empty())
+        return std::string();
+    const int size = static_cast<int>(text.size());
+    const int wide = ::MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+    std::wstring utf16(static_cast<std::size_t>(wide), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, text.data(), size, utf16.data(), wide);
+    const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, utf16.data(), wide, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(bytes), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, utf16.data(), wide, utf8.data(), bytes, nullptr, nullptr);
+    return utf8;
+}
+
+} // namespace platform

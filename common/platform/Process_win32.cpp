@@ -1,0 +1,112 @@
+#include "platform/Process.h"
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+namespace platform {
+
+namespace {
+
+// One argument as the C runtime of the child splits the command line again: in double quotes, with
+// backslashes doubled only where they come before a quote.
+void appendQuoted(std::string& commandLine, const std::string& argument)
+{
+    commandLine += '"';
+    std::size_t backslashes = 0;
+    for (const char c : argument) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        if (c == '"')
+            commandLine.append(backslashes * 2 + 1, '\\');
+        else
+            commandLine.append(backslashes, '\\');
+        commandLine += c;
+        backslashes = 0;
+    }
+    commandLine.append(backslashes * 2, '\\');
+    commandLine += '"';
+}
+
+} // namespace
+
+int startProcess(const std::string& path, const std::vector<std::string>& args, const std::string& workingFolder,
+                 ChildProcess& child)
+{
+    std::string commandLine;
+    for (const std::string& arg : args) {
+        if (!commandLine.empty())
+            commandLine += ' ';
+        appendQuoted(commandLine, arg);
+    }
+
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION started{};
+    // The full path as the program, so that no search can pick another file of the helper's name.
+    if (!::CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                          workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &started)) {
+        const DWORD error = ::GetLastError();
+        return error != 0 ? static_cast<int>(error) : static_cast<int>(ERROR_GEN_FAILURE);
+    }
+    child.process = started.hProcess;
+    child.thread = started.hThread;
+    return 0;
+}
+
+WaitResult waitProcess(ChildProcess& child, std::uint32_t timeoutMs, int* error)
+{
+    if (!child.process) {
+        if (error)
+            *error = ERROR_INVALID_HANDLE;
+        return WaitResult::Failed;
+    }
+    const DWORD result = ::WaitForSingleObject(child.process, timeoutMs);
+    switch (result) {
+    case WAIT_OBJECT_0:
+        return WaitResult::Exited;
+    case WAIT_TIMEOUT:
+        return WaitResult::TimedOut;
+    case WAIT_FAILED:
+        if (error)
+            *error = static_cast<int>(::GetLastError());
+        return WaitResult::Failed;
+    default:
+        if (error)
+            *error = static_cast<int>(result);
+        return WaitResult::Failed;
+    }
+}
+
+void releaseProcess(ChildProcess& child)
+{
+    if (child.thread)
+        ::CloseHandle(child.thread);
+    if (child.process)
+        ::CloseHandle(child.process);
+    child.thread = nullptr;
+    child.process = nullptr;
+}
+
+std::string currentDirectory()
+{
+    const DWORD size = ::GetCurrentDirectoryA(0, nullptr);
+    if (size == 0)
+        return {};
+    std::string buffer(size, '\0');
+    const DWORD n = ::GetCurrentDirectoryA(size, buffer.data());
+    if (n == 0 || n >= size)
+        return {};
+    buffer.resize(n);
+    return buffer;
+}
+
+} // namespace platform
