@@ -387,6 +387,26 @@ TEST_F(ComparePaneTest, NoteTextIsAlwaysCompared)
     EXPECT_EQ(Row("Notes").record, "");
 }
 
+TEST_F(ComparePaneTest, LongNoteIsDrawnOnOneLineAndWholeInItsTooltip)
+{
+    auto note = Blank<NoteRecord>();
+    std::string text;
+    while (text.size() + 12 < sizeof note.NoteText)
+        text += "line\r\nline\n";
+    Set(note.NoteText, text.c_str());
+    pane.ShowRecords(3, &note, nullptr);
+
+    const QAbstractItemModel* model = list->model();
+    const int row = RowIndex("Notes");
+    ASSERT_GE(row, 0);
+    const QString drawn = model->data(model->index(row, ComparePane::kRecordColumn)).toString();
+    EXPECT_TRUE(drawn.startsWith(QStringLiteral("line line line ")));
+    EXPECT_FALSE(drawn.contains(QLatin1Char('\n')) || drawn.contains(QLatin1Char('\r')));
+    QString whole = QString::fromStdString(text);
+    whole.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    EXPECT_EQ(model->data(model->index(row, ComparePane::kRecordColumn), Qt::ToolTipRole).toString(), whole);
+}
+
 struct KindCase
 {
     const char* name;

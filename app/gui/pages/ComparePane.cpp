@@ -28,10 +28,14 @@ const QColor kDiffTint(255, 236, 179);
 constexpr int kMarkWidth = 24;
 constexpr int kFieldWidth = 170;
 
+// No column is wide enough for more; laying out and eliding a note of 8,000 characters on every paint
+// would cost more than the rest of the pane.
+constexpr qsizetype kMaxLine = 1000;
+
 // Line breaks drawn as blanks, so that every row stays one line high.
 QString OneLine(const QString& text)
 {
-    QString line = text;
+    QString line = text.left(kMaxLine);
     line.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
     line.replace(QLatin1Char('\r'), QLatin1Char(' '));
     line.replace(QLatin1Char('\n'), QLatin1Char(' '));
