@@ -25,6 +25,7 @@ namespace {
 const QString kRuleMark = QStringLiteral("\u25CF");
 const QString kDiffMark = QStringLiteral("\u2260");
 const QColor kDiffTint(255, 236, 179);
+const QColor kRuleColour(0, 70, 160);
 constexpr int kMarkWidth = 24;
 constexpr int kFieldWidth = 170;
 
@@ -147,6 +148,8 @@ public:
             return QVariant();
         case Qt::BackgroundRole:
             return row.differs ? QVariant(QBrush(kDiffTint)) : QVariant();
+        case Qt::ForegroundRole:
+            return column == ComparePane::kRuleColumn ? QVariant(QBrush(kRuleColour)) : QVariant();
         case Qt::TextAlignmentRole:
             if (column == ComparePane::kRuleColumn || column == ComparePane::kDiffColumn)
                 return QVariant(Qt::AlignCenter);
@@ -265,10 +268,12 @@ ComparePane::ComparePane(QWidget* parent) : QWidget(parent)
     layout->addWidget(lvCompare, 1);
 
     // The marks explained where they are seen, not only in tooltips.
-    lblCompareLegend = new QLabel(
-        QStringLiteral("%1 compared by the duplicate rules      %2 the values differ (bold)").arg(kRuleMark, kDiffMark),
-        this);
+    lblCompareLegend =
+        new QLabel(QStringLiteral("%1 compared by the duplicate rules      %2 the values differ (bold, tinted)")
+                       .arg(kRuleMark, kDiffMark),
+                   this);
     lblCompareLegend->setObjectName(QStringLiteral("lblCompareLegend"));
+    lblCompareLegend->setContentsMargins(4, 0, 4, 0);
     layout->addWidget(lblCompareLegend);
 
     ShowRecords(0, nullptr, nullptr);
