@@ -15,6 +15,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -352,6 +353,11 @@ const RuleCase kRuleCases[] = {
     {"TaskCompletedNever", 2, &AppSettingsData::TaskNote, "Completed", false},
 };
 
+void PrintTo(const RuleCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class ComparePaneRules : public ComparePaneTest, public ::testing::WithParamInterface<RuleCase>
 {
 };
@@ -515,6 +521,11 @@ const KindCase kKindCases[] = {
      {"Notes", "Create User Name", "Edit User Name", "Manage User Name", "Private", "Create Time", "Edit Time"},
      {{"Private", "Yes"}, {"Edit Time", "06/15/2021 10:30:00"}}},
 };
+
+void PrintTo(const KindCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class ComparePaneKinds : public ComparePaneTest, public ::testing::WithParamInterface<KindCase>
 {
