@@ -2,11 +2,42 @@
 
 #include <QWidget>
 
-// Stand-in until the comparison pane lands.
+class QLabel;
+class QTreeView;
+
+namespace compare {
+class CompareModel;
+}
+
+// Below the review page's list: the current row's record beside the record that stays for its group,
+// one row per field, so that the user sees why the two were taken for duplicates and what would be lost.
+// Fields the active duplicate rules compare carry "●"; fields whose values differ carry "≠", are bold and
+// tinted. A field is listed when either record has a value for it, and always when the rules compare it:
+// the pane shows what the records hold without a wall of empty rows, and never hides a reason of a match.
 class ComparePane : public QWidget
 {
     Q_OBJECT
 public:
-    explicit ComparePane(QWidget* parent = nullptr) : QWidget(parent) {}
-    void ShowRecords(int, const void*, const void*) {}
+    enum Column
+    {
+        kRuleColumn,
+        kFieldColumn,
+        kRecordColumn,
+        kDiffColumn,
+        kKeptColumn,
+        kColumnCount
+    };
+
+    explicit ComparePane(QWidget* parent = nullptr);
+
+    // kind: 0 contacts (ContactRecord), 1 calendar (CalendarRecord), 2 tasks (TaskRecord), 3 notes (NoteRecord).
+    // `record` left, `kept` right (the record that stays). kept null: only the record (a row that is not a
+    // duplicate, or the record that stays itself). record null: empty pane. kept == record: only the record.
+    // The rules are read at each call, so a changed rule shows at the next call.
+    void ShowRecords(int kind, const void* record, const void* kept);
+
+private:
+    QTreeView* lvCompare = nullptr;
+    QLabel* lblCompareLegend = nullptr;
+    compare::CompareModel* m_model = nullptr;
 };

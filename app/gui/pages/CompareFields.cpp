@@ -1,0 +1,326 @@
+#include "gui/pages/CompareFields.h"
+
+#include "gui/pages/RecordText.h"
+#include "gui/viewers/ViewerCommon.h"
+
+#include "ACT/ACTRecords.h"
+#include "core/DupRules.h"
+
+#include <QStringList>
+
+#include <iterator>
+
+using viewers::FieldText;
+using viewers::FormatDate;
+using viewers::FormatDateTime;
+using viewers::FormatPhone;
+using viewers::FormatTime;
+using viewers::IsEmpty;
+
+namespace compare {
+
+namespace {
+
+template <class Record> const Record& As(const void* record)
+{
+    return *static_cast<const Record*>(record);
+}
+
+QString YesNo(bool value)
+{
+    return QString::fromLatin1(pagetext::YesNo(value));
+}
+
+// Contacts and notes list every date but 0; calendar events and tasks only dates after 0.
+QString DateIfNotZero(double date, QString (*format)(double))
+{
+    return date != 0.0 ? format(date) : QString();
+}
+
+QString DateIfPositive(double date, QString (*format)(double))
+{
+    return date > 0 ? format(date) : QString();
+}
+
+// A number alone gives its row; an extension without its number gives none.
+template <std::size_t N, std::size_t M> QString Phone(const char (&number)[N], const char (&extension)[M])
+{
+    return IsEmpty(number) ? QString() : FormatPhone(number, extension);
+}
+
+// The street box: the lines that are not empty, one under the other.
+template <std::size_t N> QString Street(const char (&line1)[N], const char (&line2)[N], const char (&line3)[N])
+{
+    QStringList lines;
+    for (const char* line : {line1, line2, line3}) {
+        if (!IsEmpty(line))
+            lines << FieldText(line, N);
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+template <int Index> QString Custom(const void* r)
+{
+    return FieldText(As<ContactRecord>(r).UserDefined[Index]);
+}
+
+template <int Index> constexpr std::size_t CustomOffset()
+{
+    return offsetof(ContactRecord, UserDefined) + Index * sizeof(ContactRecord::UserDefined[0]);
+}
+
+const char* const kEventTypes[] = {"Appointment", "Meeting", "Call", "Todo"};
+
+QString EventType(std::int32_t type)
+{
+    // 1 Meeting, 2 Call, 3 Todo; anything else is an appointment.
+    return QString::fromLatin1(kEventTypes[type >= 1 && type <= 3 ? type : 0]);
+}
+
+enum RecurType
+{
+    RecurDaily = 1,
+    RecurWeekly = 2,
+    RecurMonthly = 3,
+    RecurYearly = 4,
+};
+
+bool Recurs(const CalendarRecord& r)
+{
+    return r.RecurType >= RecurDaily && r.RecurType <= RecurYearly;
+}
+
+// What the viewer's recurrence page shows, in one line: the pattern, its interval and, by pattern, the
+// weekdays or whether a month or year recurs by date or by day.
+QString Recurrence(const CalendarRecord& r)
+{
+    if (!Recurs(r))
+        return QString();
+    const QString interval = QString::asprintf("%d", r.RecurInterval);
+    const QString by = r.RecurByDate == 1 ? QStringLiteral("by date") : QStringLiteral("by day");
+    switch (r.RecurType) {
+    case RecurDaily:
+        return QStringLiteral("Daily: every %1 days").arg(interval);
+    case RecurWeekly: {
+        // Bit 0 Sunday to bit 6 Saturday; named Monday first, as a week reads.
+        static const char* const kDays[7] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                             "Thursday", "Friday", "Saturday"};
+        QStringList days;
+        for (int i = 1; i <= 7; ++i) {
+            const int day = i % 7;
+            if ((r.RecurDays >> day) & 1)
+                days << QString::fromLatin1(kDays[day]);
+        }
+        const QString text = QStringLiteral("Weekly: every %1 weeks").arg(interval);
+        return days.isEmpty() ? text : text + QStringLiteral(" on ") + days.join(QStringLiteral(", "));
+    }
+    case RecurMonthly:
+        return QStringLiteral("Monthly: every %1 months, %2").arg(interval, by);
+    default:
+        return QStringLiteral("Yearly: every %1 years, %2").arg(interval, by);
+    }
+}
+
+// The end of the recurrence range: 1 or less means the event recurs without end.
+constexpr double kNoRecurEnd = 1.0;
+
+QString RecurrenceEnd(const CalendarRecord& r)
+{
+    if (!Recurs(r))
+        return QString();
+    return r.RecurEndDate > kNoRecurEnd ? FormatDate(r.RecurEndDate) : QStringLiteral("No end date");
+}
+
+#define TEXT(R, label, f)                                                                                              \
+    CompareField                                                                                                       \
+    {                                                                                                                  \
+        label, [](const void* r) { return FieldText(As<R>(r).f); }, FieldOffsets(offsetof(R, f))                       \
+    }
+#define ROW(R, label, expr, ...)                                                                                       \
+    CompareField                                                                                                       \
+    {                                                                                                                  \
+        label,                                                                                                         \
+            [](const void* record) -> QString {                                                                        \
+                const R& r = As<R>(record);                                                                            \
+                return expr;                                                                                           \
+            },                                                                                                         \
+            FieldOffsets(__VA_ARGS__)                                                                                  \
+    }
+#define AT(R, f) offsetof(R, f)
+#define PHONE(label, number, extension)                                                                                \
+    ROW(ContactRecord, label, Phone(r.number, r.extension), AT(ContactRecord, number), AT(ContactRecord, extension))
+#define STREET(label, a, b, c)                                                                                         \
+    ROW(ContactRecord, label, Street(r.a, r.b, r.c), AT(ContactRecord, a), AT(ContactRecord, b), AT(ContactRecord, c))
+#define CUSTOM(label, index)                                                                                           \
+    CompareField                                                                                                       \
+    {                                                                                                                  \
+        label, Custom<index>, FieldOffsets(CustomOffset<index>())                                                      \
+    }
+
+// The viewer's header boxes, its pages from left to right and its lists from top to bottom. Company and
+// Job Title, which the viewer repeats among the misc fields, come once. First, middle and last name are
+// compared by the rules but shown by no viewer; without them a match on them could not be seen.
+const CompareField kContactFields[] = {
+    TEXT(ContactRecord, "Name", FullName),
+    TEXT(ContactRecord, "First Name", FirstName),
+    TEXT(ContactRecord, "Middle Name", MiddleName),
+    TEXT(ContactRecord, "Last Name", LastName),
+    TEXT(ContactRecord, "Company", Company),
+    TEXT(ContactRecord, "Job Title", Title),
+    PHONE("Work Phone", BusinessPhone, BusinessPhoneExtension),
+    PHONE("Home Phone", HomePhone, HomePhoneExtension),
+    PHONE("Mobile Phone", MobilePhone, MobilePhoneExtension),
+    PHONE("Alternate Phone", AlternatePhone, AlternatePhoneExtension),
+    PHONE("Fax", Fax, FaxExtension),
+    PHONE("Pager", Pager, PagerExtension),
+    TEXT(ContactRecord, "Work Email", BusinessEmail),
+    TEXT(ContactRecord, "Personal Email", PersonalEmail),
+    STREET("Work Address", BusinessAddress1, BusinessAddress2, BusinessAddress3),
+    TEXT(ContactRecord, "Work City", BusinessCity),
+    TEXT(ContactRecord, "Work State", BusinessState),
+    TEXT(ContactRecord, "Work Postal", BusinessPostal),
+    TEXT(ContactRecord, "Work Country", BusinessCountry),
+    STREET("Home Address", HomeAddress1, HomeAddress2, HomeAddress3),
+    TEXT(ContactRecord, "Home City", HomeCity),
+    TEXT(ContactRecord, "Home State", HomeState),
+    TEXT(ContactRecord, "Home Postal", HomePostal),
+    TEXT(ContactRecord, "Home Country", HomeCountry),
+    CUSTOM("Custom Field 1", 0),
+    CUSTOM("Custom Field 2", 1),
+    CUSTOM("Custom Field 3", 2),
+    CUSTOM("Custom Field 4", 3),
+    CUSTOM("Custom Field 5", 4),
+    CUSTOM("Custom Field 6", 5),
+    CUSTOM("Custom Field 7", 6),
+    CUSTOM("Custom Field 8", 7),
+    CUSTOM("Custom Field 9", 8),
+    CUSTOM("Custom Field 10", 9),
+    TEXT(ContactRecord, "Record Creator", RecordCreator),
+    TEXT(ContactRecord, "Record Manager", RecordManager),
+    TEXT(ContactRecord, "Last Edited By", LastEditedBy),
+    TEXT(ContactRecord, "ID/Status", Category),
+    TEXT(ContactRecord, "Salutation", Salutation),
+    TEXT(ContactRecord, "Referred By", ReferredBy),
+    TEXT(ContactRecord, "Department", Department),
+    TEXT(ContactRecord, "Website", Website),
+    TEXT(ContactRecord, "Messenger ID", InstantMessenger),
+    TEXT(ContactRecord, "Spouse", SpouseName),
+    TEXT(ContactRecord, "Last Results", LastResults),
+    ROW(ContactRecord, "Birthday", DateIfNotZero(r.Birthday, FormatDate), AT(ContactRecord, Birthday)),
+    ROW(ContactRecord, "Create Time", DateIfNotZero(r.CreateDate, FormatDateTime), AT(ContactRecord, CreateDate)),
+    ROW(ContactRecord, "Edit Time", DateIfNotZero(r.EditDate, FormatDateTime), AT(ContactRecord, EditDate)),
+    ROW(ContactRecord, "Last Attempt Time", DateIfNotZero(r.LastAttempt, FormatDateTime),
+        AT(ContactRecord, LastAttempt)),
+    ROW(ContactRecord, "Last Email Time", DateIfNotZero(r.LastEmail, FormatDateTime), AT(ContactRecord, LastEmail)),
+    ROW(ContactRecord, "Last Meet Time", DateIfNotZero(r.LastMeeting, FormatDateTime), AT(ContactRecord, LastMeeting)),
+    ROW(ContactRecord, "Last Reach Time", DateIfNotZero(r.LastReach, FormatDateTime), AT(ContactRecord, LastReach)),
+    ROW(ContactRecord, "Last Letter Time", DateIfNotZero(r.LastLetter, FormatDateTime), AT(ContactRecord, LastLetter)),
+    TEXT(ContactRecord, "Secondary First Name", SecondaryFirstName),
+    TEXT(ContactRecord, "Secondary Last Name", SecondaryLastName),
+    TEXT(ContactRecord, "Secondary Contact", SecondaryContact),
+    TEXT(ContactRecord, "Secondary Company", SecondaryCompany),
+    TEXT(ContactRecord, "Secondary Job Title", SecondaryTitle),
+    TEXT(ContactRecord, "Secondary Country", SecondaryCountry),
+    TEXT(ContactRecord, "Secondary State", SecondaryState),
+    TEXT(ContactRecord, "Secondary City", SecondaryCity),
+    TEXT(ContactRecord, "Secondary Address (line 1)", SecondaryAddress1),
+    TEXT(ContactRecord, "Secondary Address (line 2)", SecondaryAddress2),
+    TEXT(ContactRecord, "Secondary Address (line 3)", SecondaryAddress3),
+    TEXT(ContactRecord, "Secondary Postal", SecondaryPostal),
+    ROW(ContactRecord, "Secondary Work Phone", Phone(r.SecondaryPhone, r.SecondaryPhoneExtension),
+        AT(ContactRecord, SecondaryPhone), AT(ContactRecord, SecondaryPhoneExtension)),
+    TEXT(ContactRecord, "Secondary Mobile Phone", SecondaryMobilePhone),
+    TEXT(ContactRecord, "Secondary Fax", SecondaryFax),
+    TEXT(ContactRecord, "Secondary Email", SecondaryEmail),
+    TEXT(ContactRecord, "Secondary Website", SecondaryWebsite),
+    TEXT(ContactRecord, "Secondary ID/Status", SecondaryCategory),
+    ROW(ContactRecord, "Secondary Is Private", YesNo(r.SecondaryIsPrivate), AT(ContactRecord, SecondaryIsPrivate)),
+};
+
+// The event's start gives the viewer both its date and its start time.
+const CompareField kEventFields[] = {
+    TEXT(CalendarRecord, "Description", Regarding),
+    ROW(CalendarRecord, "Date", FormatDate(r.StartTime), AT(CalendarRecord, StartTime)),
+    ROW(CalendarRecord, "Start time", FormatTime(r.StartTime), AT(CalendarRecord, StartTime)),
+    ROW(CalendarRecord, "End time", FormatTime(r.EndTime), AT(CalendarRecord, EndTime)),
+    TEXT(CalendarRecord, "Location", Location),
+    ROW(CalendarRecord, "Event Type", EventType(r.EventType), AT(CalendarRecord, EventType)),
+    ROW(CalendarRecord, "All day event", YesNo(r.IsTimeless), AT(CalendarRecord, IsTimeless)),
+    ROW(CalendarRecord, "Is Private", YesNo(r.IsPrivate), AT(CalendarRecord, IsPrivate)),
+    ROW(CalendarRecord, "Recurrence", Recurrence(r), AT(CalendarRecord, RecurType), AT(CalendarRecord, RecurInterval),
+        AT(CalendarRecord, RecurDays), AT(CalendarRecord, RecurByDate), AT(CalendarRecord, RecurInstance),
+        AT(CalendarRecord, RecurMonth)),
+    ROW(CalendarRecord, "Recurrence End", RecurrenceEnd(r), AT(CalendarRecord, RecurEndDate)),
+    TEXT(CalendarRecord, "Notes", Details),
+    ROW(CalendarRecord, "Create Time", DateIfPositive(r.CreateTime, FormatDateTime), AT(CalendarRecord, CreateTime)),
+    ROW(CalendarRecord, "Edit Date", DateIfPositive(r.EditDate, FormatDateTime), AT(CalendarRecord, EditDate)),
+};
+
+// The viewer shows the priority as its number; the word of the review list is added, so that the two
+// can be told apart where several numbers mean "Normal".
+const CompareField kTaskFields[] = {
+    TEXT(TaskRecord, "Description", Regarding),
+    ROW(TaskRecord, "Priority",
+        QStringLiteral("%1 (%2)").arg(r.Priority).arg(QLatin1String(pagetext::Priority(r.Priority))),
+        AT(TaskRecord, Priority)),
+    ROW(TaskRecord, "Due Date", DateIfPositive(r.DueDate, FormatDate), AT(TaskRecord, DueDate)),
+    ROW(TaskRecord, "Completed", YesNo(r.IsCompleted), AT(TaskRecord, IsCompleted)),
+    ROW(TaskRecord, "Private", YesNo(r.IsPrivate), AT(TaskRecord, IsPrivate)),
+    TEXT(TaskRecord, "Notes", Details),
+    ROW(TaskRecord, "Create Time", DateIfPositive(r.CreateTime, FormatDateTime), AT(TaskRecord, CreateTime)),
+    ROW(TaskRecord, "Edit Date", DateIfPositive(r.EditDate, FormatDateTime), AT(TaskRecord, EditDate)),
+};
+
+const CompareField kNoteFields[] = {
+    TEXT(NoteRecord, "Notes", NoteText),
+    TEXT(NoteRecord, "Create User Name", CreateUserName),
+    TEXT(NoteRecord, "Edit User Name", EditUserName),
+    TEXT(NoteRecord, "Manage User Name", ManageUserName),
+    ROW(NoteRecord, "Private", YesNo(r.Private), AT(NoteRecord, Private)),
+    ROW(NoteRecord, "Create Time", DateIfNotZero(r.CreateTime, FormatDateTime), AT(NoteRecord, CreateTime)),
+    ROW(NoteRecord, "Edit Time", DateIfNotZero(r.EditTime, FormatDateTime), AT(NoteRecord, EditTime)),
+};
+
+#undef TEXT
+#undef ROW
+#undef AT
+#undef PHONE
+#undef STREET
+#undef CUSTOM
+
+template <std::size_t N> constexpr CompareFieldTable TableOf(const CompareField (&fields)[N])
+{
+    return CompareFieldTable{fields, N};
+}
+
+const CompareFieldTable kTables[kKindCount] = {
+    TableOf(kContactFields),
+    TableOf(kEventFields),
+    TableOf(kTaskFields),
+    TableOf(kNoteFields),
+};
+
+} // namespace
+
+const CompareFieldTable* FieldsOfKind(int kind)
+{
+    return kind >= 0 && kind < kKindCount ? &kTables[kind] : nullptr;
+}
+
+const RuleTable* RulesOfKind(int kind)
+{
+    switch (kind) {
+    case 0:
+        return &ContactRules();
+    case 1:
+        return &EventRules();
+    case 2:
+        return &TaskRules();
+    case 3:
+        return &NoteRules();
+    default:
+        return nullptr;
+    }
+}
+
+} // namespace compare

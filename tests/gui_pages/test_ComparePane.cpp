@@ -1,0 +1,624 @@
+#include "PagesFixture.h"
+
+#include "gui/pages/ComparePane.h"
+
+#include "ACT/ACTRecords.h"
+#include "core/Apputil.h"
+
+#include <QFont>
+#include <QLineEdit>
+#include <QTest>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using pagetest::Ole;
+
+// One row of the pane as the user sees it.
+struct Shown
+{
+    std::string rule;
+    std::string label;
+    std::string record;
+    std::string diff;
+    std::string kept;
+    bool bold = false;
+    bool tinted = false;
+};
+
+std::string Text(const QAbstractItemModel* model, int row, int column, int role = Qt::DisplayRole)
+{
+    return model->data(model->index(row, column), role).toString().toStdString();
+}
+
+template <std::size_t N> void Set(char (&field)[N], const char* text)
+{
+    std::snprintf(field, N, "%s", text);
+}
+
+template <class Record> Record Blank()
+{
+    Record record;
+    std::memset(static_cast<void*>(&record), 0, sizeof record);
+    return record;
+}
+
+// Every field of the record holds something: each text its own field name, so that every row the
+// viewer can show has a value.
+template <class Record> Record Filled()
+{
+    auto record = Blank<Record>();
+    const FieldTable& table = FieldsOf<Record>();
+    auto* bytes = reinterpret_cast<unsigned char*>(&record);
+    for (std::size_t i = 0; i < table.count; ++i) {
+        const FieldDesc& field = table.fields[i];
+        if (IsHeaderWord(field))
+            continue;
+        void* at = bytes + field.offset;
+        switch (field.type) {
+        case FieldType::Text:
+            std::snprintf(static_cast<char*>(at), field.size, "%s", field.name);
+            break;
+        case FieldType::Int: {
+            const std::int32_t one = 1;
+            std::memcpy(at, &one, sizeof one);
+            break;
+        }
+        case FieldType::Bool:
+            *static_cast<bool*>(at) = true;
+            break;
+        case FieldType::Date: {
+            const double date = Ole(2021, 6, 15, 10, 30, 0);
+            std::memcpy(at, &date, sizeof date);
+            break;
+        }
+        }
+    }
+    return record;
+}
+
+class ComparePaneTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_saved = AppSettings;
+        // The rules as a fresh installation has them.
+        AppSettings.CaseSensitive = false;
+        AppSettings.AddrDisplayName = AppSettings.AddrFirstName = AppSettings.AddrMiddleName = true;
+        AppSettings.AddrLastName = AppSettings.AddrEmail = true;
+        AppSettings.AddrCompanyName = AppSettings.AddrDepartment = AppSettings.AddrTitle = false;
+        AppSettings.AddrPhone = AppSettings.AddrAddress = AppSettings.AddrIM = AppSettings.AddrWebSite = false;
+        AppSettings.AddrNote = false;
+        AppSettings.DateSubject = AppSettings.DateStartTime = AppSettings.DateEndTime = true;
+        AppSettings.DateAllDayEvent = true;
+        AppSettings.DateLocation = AppSettings.DateRecur = AppSettings.DateNote = false;
+        AppSettings.TaskSubject = AppSettings.TaskImportance = AppSettings.TaskDueDate = true;
+        AppSettings.TaskNote = false;
+        list = pane.findChild<QTreeView*>(QStringLiteral("lvCompare"));
+        ASSERT_NE(list, nullptr);
+    }
+
+    void TearDown() override { AppSettings = m_saved; }
+
+    std::vector<Shown> Rows() const
+    {
+        std::vector<Shown> rows;
+        const QAbstractItemModel* model = list->model();
+        for (int row = 0; row < model->rowCount(); ++row) {
+            Shown shown;
+            shown.rule = Text(model, row, ComparePane::kRuleColumn);
+            shown.label = Text(model, row, ComparePane::kFieldColumn);
+            shown.record = Text(model, row, ComparePane::kRecordColumn);
+            shown.diff = Text(model, row, ComparePane::kDiffColumn);
+            shown.kept = Text(model, row, ComparePane::kKeptColumn);
+            const QVariant font = model->data(model->index(row, ComparePane::kRecordColumn), Qt::FontRole);
+            shown.bold = font.isValid() && font.value<QFont>().bold();
+            shown.tinted = model->data(model->index(row, ComparePane::kKeptColumn), Qt::BackgroundRole).isValid();
+            rows.push_back(shown);
+        }
+        return rows;
+    }
+
+    std::vector<std::string> Labels() const
+    {
+        std::vector<std::string> labels;
+        for (const Shown& row : Rows())
+            labels.push_back(row.label);
+        return labels;
+    }
+
+    // The row of a field; a default row with an empty label when the field is not listed.
+    Shown Row(const char* label) const
+    {
+        for (const Shown& row : Rows()) {
+            if (row.label == label)
+                return row;
+        }
+        return Shown{};
+    }
+
+    int RowIndex(const char* label) const
+    {
+        const std::vector<std::string> labels = Labels();
+        for (std::size_t i = 0; i < labels.size(); ++i) {
+            if (labels[i] == label)
+                return static_cast<int>(i);
+        }
+        return -1;
+    }
+
+    bool ShowsRecordThatStays() const
+    {
+        return !list->isColumnHidden(ComparePane::kKeptColumn) && !list->isColumnHidden(ComparePane::kDiffColumn);
+    }
+
+    ComparePane pane;
+    QTreeView* list = nullptr;
+
+private:
+    AppSettingsData m_saved{};
+};
+
+TEST_F(ComparePaneTest, ContactShowsTheViewersLabelsAndTextsAndListsOnlyFieldsWithValuesOrRules)
+{
+    auto contact = Blank<ContactRecord>();
+    Set(contact.FullName, "Ann Lee");
+    Set(contact.Company, "Acme");
+    Set(contact.BusinessPhone, "555-0100");
+    Set(contact.BusinessPhoneExtension, "12");
+    Set(contact.PagerExtension, "9"); // an extension without its number: no row, as in the viewer
+    Set(contact.BusinessEmail, "ann@acme.example");
+    Set(contact.BusinessAddress1, "1 Main St");
+    Set(contact.BusinessAddress3, "Suite 5");
+    Set(contact.UserDefined[2], "blue");
+    Set(contact.LastResults, "Called\r\nleft a message");
+    contact.Birthday = Ole(1980, 5, 17);
+    contact.CreateDate = Ole(2020, 3, 4, 9, 8, 7);
+
+    pane.ShowRecords(0, &contact, nullptr);
+
+    // Rule fields (names, e-mails) are listed though empty; other empty fields are not.
+    const std::vector<std::vector<std::string>> expected = {
+        {"\u25CF", "Name", "Ann Lee"},
+        {"\u25CF", "First Name", ""},
+        {"\u25CF", "Middle Name", ""},
+        {"\u25CF", "Last Name", ""},
+        {"", "Company", "Acme"},
+        {"", "Work Phone", "555-0100 * 12"},
+        {"\u25CF", "Work Email", "ann@acme.example"},
+        {"\u25CF", "Personal Email", ""},
+        {"", "Work Address", "1 Main St Suite 5"},
+        {"", "Custom Field 3", "blue"},
+        {"", "Last Results", "Called left a message"},
+        {"", "Birthday", "05/17/1980"},
+        {"", "Create Time", "03/04/2020 09:08:07"},
+        {"", "Secondary Is Private", "No"},
+    };
+    const std::vector<Shown> rows = Rows();
+    ASSERT_EQ(rows.size(), expected.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        SCOPED_TRACE(expected[i][1]);
+        EXPECT_EQ(rows[i].rule, expected[i][0]);
+        EXPECT_EQ(rows[i].label, expected[i][1]);
+        EXPECT_EQ(rows[i].record, expected[i][2]);
+        EXPECT_EQ(rows[i].diff, "");
+        EXPECT_FALSE(rows[i].bold);
+    }
+    EXPECT_FALSE(ShowsRecordThatStays());
+
+    // Drawn on one line; the whole text, with its line breaks, in the tooltip.
+    const QAbstractItemModel* model = list->model();
+    EXPECT_EQ(Text(model, RowIndex("Last Results"), ComparePane::kRecordColumn, Qt::ToolTipRole),
+              "Called\nleft a message");
+    EXPECT_EQ(Text(model, RowIndex("Work Address"), ComparePane::kRecordColumn, Qt::ToolTipRole), "1 Main St\nSuite 5");
+    EXPECT_EQ(Text(model, 0, ComparePane::kRuleColumn, Qt::ToolTipRole), "Compared by the duplicate rules");
+    EXPECT_EQ(model->headerData(ComparePane::kFieldColumn, Qt::Horizontal).toString(), QStringLiteral("Field"));
+    EXPECT_EQ(model->headerData(ComparePane::kRecordColumn, Qt::Horizontal).toString(), QStringLiteral("This record"));
+    EXPECT_EQ(model->headerData(ComparePane::kKeptColumn, Qt::Horizontal).toString(),
+              QStringLiteral("Record that stays"));
+}
+
+TEST_F(ComparePaneTest, DifferingFieldsAreMarkedBoldAndTintedAndEqualOnesArePlain)
+{
+    auto copy = Blank<ContactRecord>();
+    Set(copy.FullName, "ann lee");
+    Set(copy.BusinessEmail, "ann@acme.example");
+    Set(copy.Company, "Acme");
+    Set(copy.Title, "Buyer");
+    auto kept = copy;
+    Set(kept.FullName, "Ann Lee");
+    Set(kept.Company, "Acme Ltd");
+    Set(kept.HomePhone, "555-0199");
+
+    pane.ShowRecords(0, &copy, &kept);
+    EXPECT_TRUE(ShowsRecordThatStays());
+
+    const Shown company = Row("Company");
+    EXPECT_EQ(company.record, "Acme");
+    EXPECT_EQ(company.kept, "Acme Ltd");
+    EXPECT_EQ(company.diff, "\u2260");
+    EXPECT_TRUE(company.bold);
+    EXPECT_TRUE(company.tinted);
+
+    // A value only the record that stays holds differs too.
+    const Shown home = Row("Home Phone");
+    EXPECT_EQ(home.record, "");
+    EXPECT_EQ(home.kept, "555-0199");
+    EXPECT_EQ(home.diff, "\u2260");
+    EXPECT_TRUE(home.bold);
+
+    for (const char* equal : {"Job Title", "Work Email"}) {
+        SCOPED_TRACE(equal);
+        const Shown row = Row(equal);
+        EXPECT_EQ(row.label, equal);
+        EXPECT_EQ(row.record, row.kept);
+        EXPECT_EQ(row.diff, "");
+        EXPECT_FALSE(row.bold);
+        EXPECT_FALSE(row.tinted);
+    }
+
+    // The rules took the two names for equal, ignoring case; the pane still shows the difference and
+    // says why it did not count.
+    const Shown name = Row("Name");
+    EXPECT_EQ(name.rule, "\u25CF");
+    EXPECT_EQ(name.diff, "\u2260");
+    EXPECT_TRUE(name.bold);
+    const QString tip = list->model()
+                            ->data(list->model()->index(RowIndex("Name"), ComparePane::kDiffColumn), Qt::ToolTipRole)
+                            .toString();
+    EXPECT_TRUE(tip.contains(QStringLiteral("letter case"))) << tip.toStdString();
+    AppSettings.CaseSensitive = true;
+    pane.ShowRecords(0, &copy, &kept);
+    EXPECT_EQ(list->model()
+                  ->data(list->model()->index(RowIndex("Name"), ComparePane::kDiffColumn), Qt::ToolTipRole)
+                  .toString(),
+              QStringLiteral("The values differ"));
+
+    // Empty in both and compared by no rule: not listed.
+    EXPECT_EQ(RowIndex("Pager"), -1);
+}
+
+TEST_F(ComparePaneTest, ColumnsFollowWhetherThereIsARecordThatStays)
+{
+    auto a = Filled<ContactRecord>();
+    auto b = a;
+    Set(b.Company, "Other");
+
+    pane.ShowRecords(0, &a, &b);
+    EXPECT_TRUE(ShowsRecordThatStays());
+    EXPECT_EQ(Row("Company").diff, "\u2260");
+
+    pane.ShowRecords(0, &a, nullptr);
+    EXPECT_FALSE(ShowsRecordThatStays());
+    EXPECT_EQ(Row("Company").diff, "");
+
+    // The record that stays itself: only it, nothing to differ from.
+    pane.ShowRecords(0, &a, &a);
+    EXPECT_FALSE(ShowsRecordThatStays());
+    for (const Shown& row : Rows()) {
+        EXPECT_EQ(row.diff, "") << row.label;
+        EXPECT_EQ(row.kept, "") << row.label;
+    }
+
+    pane.ShowRecords(0, nullptr, &b);
+    EXPECT_EQ(list->model()->rowCount(), 0);
+    pane.ShowRecords(7, &a, &b);
+    EXPECT_EQ(list->model()->rowCount(), 0);
+
+    pane.ShowRecords(0, &a, &b);
+    EXPECT_TRUE(ShowsRecordThatStays());
+    EXPECT_EQ(Row("Company").kept, "Other");
+}
+
+struct RuleCase
+{
+    const char* name;
+    int kind;
+    bool AppSettingsData::*flag;
+    const char* label;
+    // False for a field beside the group's that no rule compares.
+    bool marked;
+};
+
+const RuleCase kRuleCases[] = {
+    {"DisplayName", 0, &AppSettingsData::AddrDisplayName, "Name", true},
+    {"FirstName", 0, &AppSettingsData::AddrFirstName, "First Name", true},
+    {"Company", 0, &AppSettingsData::AddrCompanyName, "Company", true},
+    {"Department", 0, &AppSettingsData::AddrDepartment, "Department", true},
+    {"SecondEmail", 0, &AppSettingsData::AddrEmail, "Personal Email", true},
+    {"PagerByItsNumber", 0, &AppSettingsData::AddrPhone, "Pager", true},
+    {"AlternatePhoneNever", 0, &AppSettingsData::AddrPhone, "Alternate Phone", false},
+    {"HomeStreet", 0, &AppSettingsData::AddrAddress, "Home Address", true},
+    {"SecondaryCityNever", 0, &AppSettingsData::AddrAddress, "Secondary City", false},
+    {"Messenger", 0, &AppSettingsData::AddrIM, "Messenger ID", true},
+    {"Website", 0, &AppSettingsData::AddrWebSite, "Website", true},
+    {"EventDate", 1, &AppSettingsData::DateStartTime, "Date", true},
+    {"EventStart", 1, &AppSettingsData::DateStartTime, "Start time", true},
+    {"EventLocation", 1, &AppSettingsData::DateLocation, "Location", true},
+    {"EventRecurrenceEnd", 1, &AppSettingsData::DateRecur, "Recurrence End", true},
+    {"EventAllDay", 1, &AppSettingsData::DateAllDayEvent, "All day event", true},
+    {"EventNotes", 1, &AppSettingsData::DateNote, "Notes", true},
+    {"TaskPriority", 2, &AppSettingsData::TaskImportance, "Priority", true},
+    {"TaskNotes", 2, &AppSettingsData::TaskNote, "Notes", true},
+    {"TaskCompletedNever", 2, &AppSettingsData::TaskNote, "Completed", false},
+};
+
+void PrintTo(const RuleCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class ComparePaneRules : public ComparePaneTest, public ::testing::WithParamInterface<RuleCase>
+{
+};
+
+TEST_P(ComparePaneRules, FieldIsMarkedExactlyWhileItsRuleIsOn)
+{
+    const RuleCase& c = GetParam();
+    const auto contact = Filled<ContactRecord>();
+    const auto event = Filled<CalendarRecord>();
+    const auto task = Filled<TaskRecord>();
+    const void* records[] = {&contact, &event, &task};
+
+    AppSettings.*c.flag = true;
+    pane.ShowRecords(c.kind, records[c.kind], nullptr);
+    EXPECT_EQ(Row(c.label).label, c.label);
+    EXPECT_EQ(Row(c.label).rule, c.marked ? "\u25CF" : "");
+
+    AppSettings.*c.flag = false;
+    pane.ShowRecords(c.kind, records[c.kind], nullptr);
+    EXPECT_EQ(Row(c.label).label, c.label);
+    EXPECT_EQ(Row(c.label).rule, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(ComparePane, ComparePaneRules, ::testing::ValuesIn(kRuleCases),
+                         [](const ::testing::TestParamInfo<RuleCase>& info) { return std::string(info.param.name); });
+
+TEST_F(ComparePaneTest, NoteTextIsAlwaysCompared)
+{
+    const auto note = Blank<NoteRecord>();
+    pane.ShowRecords(3, &note, nullptr);
+    // Empty, yet listed: the one field every note match rests on.
+    EXPECT_EQ(Row("Notes").rule, "\u25CF");
+    EXPECT_EQ(Row("Notes").record, "");
+}
+
+TEST_F(ComparePaneTest, LongNoteIsDrawnOnOneLineAndWholeInItsTooltip)
+{
+    auto note = Blank<NoteRecord>();
+    std::string text;
+    while (text.size() + 12 < sizeof note.NoteText)
+        text += "line\r\nline\n";
+    Set(note.NoteText, text.c_str());
+    pane.ShowRecords(3, &note, nullptr);
+
+    const QAbstractItemModel* model = list->model();
+    const int row = RowIndex("Notes");
+    ASSERT_GE(row, 0);
+    const QString drawn = model->data(model->index(row, ComparePane::kRecordColumn)).toString();
+    EXPECT_TRUE(drawn.startsWith(QStringLiteral("line line line ")));
+    EXPECT_FALSE(drawn.contains(QLatin1Char('\n')) || drawn.contains(QLatin1Char('\r')));
+    QString whole = QString::fromStdString(text);
+    whole.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    EXPECT_EQ(model->data(model->index(row, ComparePane::kRecordColumn), Qt::ToolTipRole).toString(), whole);
+}
+
+struct KindCase
+{
+    const char* name;
+    int kind;
+    std::vector<std::string> labels;
+    // A few texts in the viewers' formats, for the fully filled record of the kind.
+    std::vector<std::pair<std::string, std::string>> texts;
+};
+
+const KindCase kKindCases[] = {
+    {"Contacts",
+     0,
+     {"Name",
+      "First Name",
+      "Middle Name",
+      "Last Name",
+      "Company",
+      "Job Title",
+      "Work Phone",
+      "Home Phone",
+      "Mobile Phone",
+      "Alternate Phone",
+      "Fax",
+      "Pager",
+      "Work Email",
+      "Personal Email",
+      "Work Address",
+      "Work City",
+      "Work State",
+      "Work Postal",
+      "Work Country",
+      "Home Address",
+      "Home City",
+      "Home State",
+      "Home Postal",
+      "Home Country",
+      "Custom Field 1",
+      "Custom Field 2",
+      "Custom Field 3",
+      "Custom Field 4",
+      "Custom Field 5",
+      "Custom Field 6",
+      "Custom Field 7",
+      "Custom Field 8",
+      "Custom Field 9",
+      "Custom Field 10",
+      "Record Creator",
+      "Record Manager",
+      "Last Edited By",
+      "ID/Status",
+      "Salutation",
+      "Referred By",
+      "Department",
+      "Website",
+      "Messenger ID",
+      "Spouse",
+      "Last Results",
+      "Birthday",
+      "Create Time",
+      "Edit Time",
+      "Last Attempt Time",
+      "Last Email Time",
+      "Last Meet Time",
+      "Last Reach Time",
+      "Last Letter Time",
+      "Secondary First Name",
+      "Secondary Last Name",
+      "Secondary Contact",
+      "Secondary Company",
+      "Secondary Job Title",
+      "Secondary Country",
+      "Secondary State",
+      "Secondary City",
+      "Secondary Address (line 1)",
+      "Secondary Address (line 2)",
+      "Secondary Address (line 3)",
+      "Secondary Postal",
+      "Secondary Work Phone",
+      "Secondary Mobile Phone",
+      "Secondary Fax",
+      "Secondary Email",
+      "Secondary Website",
+      "Secondary ID/Status",
+      "Secondary Is Private"},
+     {{"Fax", "Fax * FaxExtension"},
+      {"Home Address", "HomeAddress1 HomeAddress2 HomeAddress3"},
+      {"Birthday", "06/15/2021"},
+      {"Last Letter Time", "06/15/2021 10:30:00"},
+      {"Secondary Is Private", "Yes"}}},
+    {"Calendar",
+     1,
+     {"Description", "Date", "Start time", "End time", "Location", "Event Type", "All day event", "Is Private",
+      "Recurrence", "Recurrence End", "Notes", "Create Time", "Edit Date"},
+     {{"Date", "06/15/2021"},
+      {"Start time", "10:30:00"},
+      {"Event Type", "Meeting"},
+      {"Recurrence", "Daily: every 1 days"},
+      {"Recurrence End", "06/15/2021"},
+      {"Edit Date", "06/15/2021 10:30:00"}}},
+    {"Tasks",
+     2,
+     {"Description", "Priority", "Due Date", "Completed", "Private", "Notes", "Create Time", "Edit Date"},
+     {{"Priority", "1 (Normal)"}, {"Due Date", "06/15/2021"}, {"Completed", "Yes"}}},
+    {"Notes",
+     3,
+     {"Notes", "Create User Name", "Edit User Name", "Manage User Name", "Private", "Create Time", "Edit Time"},
+     {{"Private", "Yes"}, {"Edit Time", "06/15/2021 10:30:00"}}},
+};
+
+void PrintTo(const KindCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class ComparePaneKinds : public ComparePaneTest, public ::testing::WithParamInterface<KindCase>
+{
+};
+
+TEST_P(ComparePaneKinds, FullRecordShowsEveryFieldOfItsViewerInOrder)
+{
+    const KindCase& c = GetParam();
+    const auto contact = Filled<ContactRecord>();
+    const auto event = Filled<CalendarRecord>();
+    const auto task = Filled<TaskRecord>();
+    const auto note = Filled<NoteRecord>();
+    const void* records[] = {&contact, &event, &task, &note};
+
+    pane.ShowRecords(c.kind, records[c.kind], nullptr);
+    EXPECT_EQ(Labels(), c.labels);
+    for (const auto& [label, text] : c.texts)
+        EXPECT_EQ(Row(label.c_str()).record, text) << label;
+}
+
+INSTANTIATE_TEST_SUITE_P(ComparePane, ComparePaneKinds, ::testing::ValuesIn(kKindCases),
+                         [](const ::testing::TestParamInfo<KindCase>& info) { return std::string(info.param.name); });
+
+TEST_F(ComparePaneTest, RecurrenceReadsAsTheViewersPages)
+{
+    struct Case
+    {
+        std::int32_t type;
+        std::int32_t interval;
+        std::int32_t days;
+        std::int32_t byDate;
+        double end;
+        const char* recurrence;
+        const char* recurrenceEnd;
+    };
+    const double end = Ole(2022, 12, 31);
+    const Case cases[] = {
+        {0, 1, 0, 0, 0, "", ""},
+        {7, 1, 0, 0, end, "", ""},
+        {1, 3, 0, 0, 0, "Daily: every 3 days", "No end date"},
+        {2, 2, 34, 0, end, "Weekly: every 2 weeks on Monday, Friday", "12/31/2022"},
+        {2, 1, 1 | 64, 0, end, "Weekly: every 1 weeks on Saturday, Sunday", "12/31/2022"},
+        {3, 1, 0, 1, 0, "Monthly: every 1 months, by date", "No end date"},
+        {3, 1, 0, 2, 0, "Monthly: every 1 months, by day", "No end date"},
+        {4, 2, 0, 0, 0, "Yearly: every 2 years, by day", "No end date"},
+    };
+    for (const Case& c : cases) {
+        auto event = Blank<CalendarRecord>();
+        event.RecurType = c.type;
+        event.RecurInterval = c.interval;
+        event.RecurDays = c.days;
+        event.RecurByDate = c.byDate;
+        event.RecurEndDate = c.end;
+        pane.ShowRecords(1, &event, nullptr);
+        std::string recurrence = "(not listed)";
+        std::string recurrenceEnd = "(not listed)";
+        for (int row = 0; row < list->model()->rowCount(); ++row) {
+            const std::string label = Text(list->model(), row, ComparePane::kFieldColumn);
+            if (label == "Recurrence")
+                recurrence = Text(list->model(), row, ComparePane::kRecordColumn);
+            if (label == "Recurrence End")
+                recurrenceEnd = Text(list->model(), row, ComparePane::kRecordColumn);
+        }
+        SCOPED_TRACE(c.type);
+        // A record that does not recur lists neither row, unless a rule compares the recurrence.
+        EXPECT_EQ(recurrence, *c.recurrence ? c.recurrence : "(not listed)");
+        EXPECT_EQ(recurrenceEnd, *c.recurrenceEnd ? c.recurrenceEnd : "(not listed)");
+    }
+}
+
+TEST(ComparePaneKeyboard, TabReachesTheListSoTheKeyboardCanScrollIt)
+{
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* edit = new QLineEdit(&window);
+    edit->setObjectName(QStringLiteral("edtBefore"));
+    layout->addWidget(edit);
+    auto* pane = new ComparePane(&window);
+    layout->addWidget(pane);
+    auto* list = pagetest::Child<QTreeView>(pane, "lvCompare");
+    ASSERT_NE(list, nullptr);
+    const auto contact = Filled<ContactRecord>();
+    pane->ShowRecords(0, &contact, nullptr);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    window.activateWindow();
+    edit->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return edit->hasFocus(); }));
+
+    QTest::keyClick(edit, Qt::Key_Tab);
+    ASSERT_TRUE(list->hasFocus());
+    QTest::keyClick(list, Qt::Key_End);
+    EXPECT_EQ(list->currentIndex().row(), list->model()->rowCount() - 1);
+}
+
+} // namespace
