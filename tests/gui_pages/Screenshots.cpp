@@ -11,6 +11,7 @@
 #include "gui/wizard/Application.h"
 #include "gui/wizard/Main.h"
 
+#include "ACT/ACTRecords.h"
 #include "ACT/CxACTBaseUtil.h"
 
 #include <QCheckBox>
@@ -21,11 +22,14 @@
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
+#include <QTreeView>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -111,6 +115,30 @@ void ShootPages(const QString& pad)
     data->findChild<QCheckBox*>(QStringLiteral("cbAddrAll"))->click();
     Save(main, "review-contacts-all");
     data->findChild<QCheckBox*>(QStringLiteral("cbAddrAll"))->click();
+
+    // A copy that differs from the record that stays beyond the compared fields, at the start size and
+    // maximised.
+    auto* contactList = data->findChild<QTreeView*>(QStringLiteral("lvAddr"));
+    DupListModel* contactModel = data->GetListModel(TfmACTData::kAddr);
+    for (int row = 0; row < contactModel->rowCount(); ++row) {
+        const auto* copy = static_cast<const ContactRecord*>(contactModel->RecordAt(row));
+        if (std::strcmp(copy->Company, "") != 0 && row > 0) {
+            contactList->setCurrentIndex(contactModel->index(row, 0));
+            break;
+        }
+    }
+    Save(main, "review-compare");
+    // Without a window manager to maximise it, it takes the screen's size by hand.
+    main->showMaximized();
+    QTest::qWait(200);
+    if (main->width() <= main->minimumWidth())
+        main->setGeometry(main->screen()->availableGeometry());
+    QTest::qWait(200);
+    Save(main, "review-compare-maximised");
+    data->findChild<QLineEdit*>(QStringLiteral("edtFind"))->setText(QStringLiteral("son"));
+    Save(main, "review-find");
+    data->findChild<QLineEdit*>(QStringLiteral("edtFind"))->clear();
+    main->showNormal();
 
     const char* const deleteBoxes[] = {"question", nullptr};
     g_boxNames = deleteBoxes;

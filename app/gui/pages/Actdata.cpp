@@ -219,7 +219,7 @@ TfmACTData::TfmACTData(LoadedData* data, QWidget* parent) : QWidget(parent), m_p
     edtFind->setObjectName(QStringLiteral("edtFind"));
     edtFind->setClearButtonEnabled(true);
     edtFind->setPlaceholderText(QStringLiteral("Text in any column of the list"));
-    auto* findLabel = new QLabel(QStringLiteral("&Find:"), this);
+    auto* findLabel = new QLabel(QStringLiteral("&Find"), this);
     findLabel->setBuddy(edtFind);
     findRow->addWidget(findLabel);
     findRow->addWidget(edtFind, 1);
