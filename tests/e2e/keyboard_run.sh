@@ -2,9 +2,12 @@
 # A whole cycle with the keyboard only, in the real program under a real X server (Xvfb): type the
 # login, Alt+N to load, Alt+N to delete, Enter on the question, Alt+F to finish. Then the database holds
 # no duplicates any more and the backup lists every deleted record.
-# Usage: keyboard_run.sh BIN_FOLDER
+# With "keep", Alt+K on the review page's first row first: that copy stays and the first record of its
+# group goes in its place.
+# Usage: keyboard_run.sh BIN_FOLDER [keep]
 set -euo pipefail
 bin=$(cd "$1" && pwd)
+mode=${2:-plain}
 
 if ! command -v xvfb-run >/dev/null || ! command -v xdotool >/dev/null; then
     echo "xvfb-run and xdotool are needed (scripts/setup installs them)" >&2
@@ -24,8 +27,17 @@ pad=$home/Documents/ACT/Demo/Databases/Demo.pad
 "$bin/velloran-demo-db" --pad "$pad" --contacts 60 --events 20 --tasks 20 --notes 20 >/dev/null
 
 scan() { "$bin/velloran-scan" --pad "$pad" --user Demo --password demo --csv | tail -n +2; }
-before=$(scan | sort)
-[ -n "$before" ] || { echo "the demo database has no duplicates to delete" >&2; exit 1; }
+found=$(scan)
+[ -n "$found" ] || { echo "the demo database has no duplicates to delete" >&2; exit 1; }
+expected=$found
+if [ "$mode" = keep ]; then
+    # The first listed copy (the review page's first row) and the record it duplicates trade places: the
+    # copy stays, the first record goes, and the group's other copies now duplicate the copy.
+    IFS=, read -r _ chosen first <<<"$(echo "$found" | head -n 1)"
+    expected=$(echo "$found" | tail -n +2 | sed "s/^contacts,\([^,]*\),$first\$/contacts,\1,$chosen/")
+    expected=$(printf '%s\ncontacts,%s,%s' "$expected" "$first" "$chosen")
+fi
+expected=$(echo "$expected" | sort)
 
 # Polls until the command succeeds; fails the test after `seconds`.
 wait_for() {
@@ -61,6 +73,9 @@ data=$XDG_DATA_HOME/corvane/Velloran
 wait_for 60 "the load" test -f "$data/ACTNote.dat"
 sleep 1
 focus "^Velloran - Remove Duplicates"
+if [ "$mode" = keep ]; then
+    key alt+k
+fi
 key alt+n
 wait_for 20 "the question" xdotool search --name "^Confirmation$"
 focus "^Confirmation$"
@@ -75,10 +90,18 @@ wait "$app"
 
 backup=$(ls -d "$home/Documents/Velloran Backups"/*/)
 deleted=$(tail -n +2 "$backup/deletions.csv" | sort)
-if [ "$deleted" != "$before" ]; then
-    echo "the backup does not list exactly the duplicates found before:" >&2
-    diff <(echo "$before") <(echo "$deleted") >&2 || true
+if [ "$deleted" != "$expected" ]; then
+    echo "the backup does not list exactly the records expected to go:" >&2
+    diff <(echo "$expected") <(echo "$deleted") >&2 || true
     exit 1
+fi
+if [ "$mode" = keep ]; then
+    database=$(dirname "$pad")/$(sed -n 's/^File=//p' "$pad")
+    count() { sqlite3 "$database" "SELECT count(*) FROM contacts WHERE RecordID = '$1'"; }
+    if [ "$(count "$chosen")" != 1 ] || [ "$(count "$first")" != 0 ]; then
+        echo "the chosen record $chosen must stay and $first must go" >&2
+        exit 1
+    fi
 fi
 after=$(scan)
 if [ -n "$after" ]; then
