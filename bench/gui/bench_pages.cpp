@@ -1,5 +1,6 @@
 // The review page on large contact loads, on an offscreen display: entering the page (grouping and
-// filling the list), switching to the full view, and committing the ticks of a million records. The
+// filling the list), switching to the full view, a keystroke in the search box, Keep This One, moving
+// the current row, and committing the ticks of a million records. The
 // contacts come from a demo database through the stand-in helper, as in the program; loading them is
 // set-up and not measured.
 
@@ -177,6 +178,71 @@ void BM_CommitAfterSelectAllInFullView(benchmark::State& state)
     Counters(state, main);
 }
 
+// One keystroke in the search box over the full view: the first letter looks at every record, a letter
+// typed after it only at the rows the text before it left.
+void BM_FindKeystroke(benchmark::State& state)
+{
+    TfmMain* main = WizardWith(static_cast<int>(state.range(0)));
+    if (!main) {
+        state.SkipWithError("no loaded wizard");
+        return;
+    }
+    TfmACTData* page = main->GetDataPage();
+    page->Exchange(false);
+    page->findChild<QCheckBox*>(QStringLiteral("cbAddrAll"))->click();
+    auto* find = page->findChild<QLineEdit*>(QStringLiteral("edtFind"));
+    const bool narrowing = state.range(1) != 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        find->setText(narrowing ? QStringLiteral("mo") : QString());
+        Settle();
+        state.ResumeTiming();
+        find->setText(narrowing ? QStringLiteral("moo") : QStringLiteral("m"));
+        Settle();
+    }
+    state.counters["rows"] = page->GetListModel(TfmACTData::kAddr)->rowCount();
+    find->clear();
+    page->findChild<QCheckBox*>(QStringLiteral("cbAddrAll"))->click();
+}
+
+// Keep This One on the first duplicate and back again, and the current row moving down the list, each
+// with the comparison pane following.
+void BM_KeepThisOneTwice(benchmark::State& state)
+{
+    TfmMain* main = WizardWith(static_cast<int>(state.range(0)));
+    if (!main) {
+        state.SkipWithError("no loaded wizard");
+        return;
+    }
+    TfmACTData* page = main->GetDataPage();
+    page->Exchange(false);
+    for (auto _ : state) {
+        page->btnKeepClick();
+        page->btnKeepClick();
+        Settle();
+    }
+    Counters(state, main);
+}
+
+void BM_MoveCurrentRow(benchmark::State& state)
+{
+    TfmMain* main = WizardWith(static_cast<int>(state.range(0)));
+    if (!main) {
+        state.SkipWithError("no loaded wizard");
+        return;
+    }
+    TfmACTData* page = main->GetDataPage();
+    page->Exchange(false);
+    auto* list = page->findChild<QTreeView*>(QStringLiteral("lvAddr"));
+    DupListModel* model = page->GetListModel(TfmACTData::kAddr);
+    int row = 0;
+    for (auto _ : state) {
+        row = (row + 1) % model->rowCount();
+        list->setCurrentIndex(model->index(row, 0));
+        Settle();
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -201,6 +267,13 @@ int main(int argc, char** argv)
         benchmark::RegisterBenchmark("BM_EntryFillOnly", BM_EntryFillOnly)->Arg(contacts)->Unit(ms);
     }
     benchmark::RegisterBenchmark("BM_SwitchToFullView", BM_SwitchToFullView)->Arg(1000000)->Unit(ms);
+    benchmark::RegisterBenchmark("BM_FindKeystroke", BM_FindKeystroke)
+        ->Args({1000000, 0})
+        ->Args({1000000, 1})
+        ->ArgNames({"contacts", "narrowing"})
+        ->Unit(ms);
+    benchmark::RegisterBenchmark("BM_KeepThisOneTwice", BM_KeepThisOneTwice)->Arg(1000000)->Unit(ms);
+    benchmark::RegisterBenchmark("BM_MoveCurrentRow", BM_MoveCurrentRow)->Arg(1000000)->Unit(ms);
     benchmark::RegisterBenchmark("BM_CommitAfterSelectAllInFullView", BM_CommitAfterSelectAllInFullView)
         ->Arg(1000000)
         ->Unit(ms);
