@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ACT/ACTRecords.h"
-#include "core/CommMgr.h"
+#include "ACT/CommMgr.h"
 #include "misc/CxList.h"
 
 #include <cstdint>

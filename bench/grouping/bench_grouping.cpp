@@ -4,7 +4,7 @@
 
 #include "ACT/ACTRecords.h"
 #include "core/Apputil.h"
-#include "core/CommMgr.h"
+#include "ACT/CommMgr.h"
 #include "core/DeletionBackup.h"
 #include "core/DupGroup.h"
 

@@ -5,7 +5,7 @@
 // Each kind also has a table of its fields in file order, from which its data file is read and
 // written, and from which the stand-in helpers build their database tables.
 
-#include "core/CommMgr.h"
+#include "ACT/CommMgr.h"
 
 #include <cstddef>
 #include <cstdint>

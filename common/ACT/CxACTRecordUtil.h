@@ -2,7 +2,7 @@
 
 #include "ACT/ACTRecords.h"
 #include "ACT/CxACTBaseUtil.h"
-#include "core/CommMgr.h"
+#include "ACT/CommMgr.h"
 #include "misc/CxFile.h"
 #include "misc/CxList.h"
 

@@ -2,7 +2,7 @@
 
 #include "ACT/ACTRecords.h"
 #include "core/Apputil.h"
-#include "core/CommMgr.h"
+#include "ACT/CommMgr.h"
 
 #include <cstring>
 #include <memory>

@@ -2,7 +2,7 @@
 
 #include "gui/viewers/ViewerCommon.h"
 
-#include "core/CommMgr.h"
+#include "ACT/CommMgr.h"
 
 class CxACTAddrUtil;
 class QLineEdit;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/CommMgr.h"
+#include "ACT/CommMgr.h"
 
 class QWidget;
 class CxACTAddrUtil;

@@ -1,4 +1,4 @@
-#include "core/CommMgr.h"
+#include "ACT/CommMgr.h"
 
 #include <cstdlib>
 #include <cstring>
