@@ -205,14 +205,22 @@ const char* const kStages[] = {"Prospect", "Qualified", "Proposal", "Negotiation
 
 const char* const kNoteTopics[] = {"Phone call", "Meeting", "E-mail", "Visit", "Follow-up", "Lunch"};
 
-template <std::size_t N> void Set(char (&field)[N], const char* text)
+// One text of a record being made, where it is written and changed in place, and its field's capacity
+// (terminator included).
+struct TextBuffer
 {
-    std::snprintf(field, N, "%s", text);
+    char* data;
+    std::size_t capacity;
+};
+
+void Set(TextBuffer field, const char* text)
+{
+    std::snprintf(field.data, field.capacity, "%s", text);
 }
 
-template <std::size_t N, class... Args> void Format(char (&field)[N], const char* format, Args... args)
+template <class... Args> void Format(TextBuffer field, const char* format, Args... args)
 {
-    std::snprintf(field, N, format, args...);
+    std::snprintf(field.data, field.capacity, format, args...);
 }
 
 // Lower-case letters and digits only, as in e-mail addresses and domains.
@@ -226,43 +234,107 @@ std::string Plain(const char* text)
 }
 
 // ASCII only, as the duplicate rules fold case.
-void ToUpper(char* text)
+void ToUpper(TextBuffer field)
 {
-    for (char* p = text; *p; ++p)
+    for (char* p = field.data; *p; ++p)
         if (*p >= 'a' && *p <= 'z')
             *p = static_cast<char>(*p - 'a' + 'A');
 }
 
-template <std::size_t N> void AppendBlank(char (&field)[N])
+void AppendBlank(TextBuffer field)
 {
-    const std::size_t length = std::strlen(field);
-    if (length + 1 < N) {
-        field[length] = ' ';
-        field[length + 1] = '\0';
+    const std::size_t length = std::strlen(field.data);
+    if (length + 1 < field.capacity) {
+        field.data[length] = ' ';
+        field.data[length + 1] = '\0';
     }
 }
 
-template <std::size_t N> void AppendLine(char (&field)[N], const char* line)
+void AppendLine(TextBuffer field, const char* line)
 {
-    const std::size_t length = std::strlen(field);
-    std::snprintf(field + length, N - length, "%s%s", length ? "\r\n" : "", line);
+    const std::size_t length = std::strlen(field.data);
+    std::snprintf(field.data + length, field.capacity - length, "%s%s", length ? "\r\n" : "", line);
 }
 
-template <std::size_t N> void AddLines(Rng& rng, char (&field)[N], std::uint32_t lines)
+void AddLines(Rng& rng, TextBuffer field, std::uint32_t lines)
 {
     for (std::uint32_t i = 0; i < lines; ++i)
         AppendLine(field, rng.Pick(kDetailLines));
 }
 
 // Another entry of the list than the field holds.
-template <std::size_t N, std::size_t M> void Replace(Rng& rng, char (&field)[N], const char* const (&list)[M])
+template <std::size_t M> void Replace(Rng& rng, TextBuffer field, const char* const (&list)[M])
 {
     static_assert(M > 1);
     const char* other = rng.Pick(list);
-    while (std::strcmp(other, field) == 0)
+    while (std::strcmp(other, field.data) == 0)
         other = rng.Pick(list);
     Set(field, other);
 }
+
+// A record being made: every text has a buffer of its field's full capacity, which the record's text
+// points at, so that the generators write and change texts in place as in fixed-size fields.
+template <class Record> class Draft : public Record
+{
+public:
+    Draft() : m_buffers(Layout().total) { Reset(); }
+    Draft(const Draft&) = delete;
+    Draft& operator=(const Draft&) = delete;
+
+    // Every number 0 and every text empty.
+    void Reset()
+    {
+        static_cast<Record&>(*this) = Record{};
+        std::fill(m_buffers.begin(), m_buffers.end(), '\0');
+        const FieldTable& table = FieldsOf<Record>();
+        for (std::size_t i = 0; i < table.count; ++i)
+            if (table.fields[i].type == FieldType::Text)
+                TextAt(table.fields[i].offset) = m_buffers.data() + Layout().start[table.fields[i].offset];
+    }
+
+    // The buffer of one of this draft's texts.
+    TextBuffer Text(const char* const& field)
+    {
+        const auto offset =
+            static_cast<std::size_t>(reinterpret_cast<const unsigned char*>(&field) -
+                                     reinterpret_cast<const unsigned char*>(static_cast<Record*>(this)));
+        return {m_buffers.data() + Layout().start[offset], Layout().capacity[offset]};
+    }
+
+private:
+    // Where each text's buffer starts and how large it is, by the offset of the text in the record.
+    struct BufferLayout
+    {
+        std::vector<std::size_t> start = std::vector<std::size_t>(sizeof(Record));
+        std::vector<std::size_t> capacity = std::vector<std::size_t>(sizeof(Record));
+        std::size_t total = 0;
+    };
+
+    static const BufferLayout& Layout()
+    {
+        static const BufferLayout layout = [] {
+            BufferLayout made;
+            const FieldTable& table = FieldsOf<Record>();
+            for (std::size_t i = 0; i < table.count; ++i) {
+                const FieldDesc& f = table.fields[i];
+                if (f.type != FieldType::Text)
+                    continue;
+                made.start[f.offset] = made.total;
+                made.capacity[f.offset] = f.size;
+                made.total += f.size;
+            }
+            return made;
+        }();
+        return layout;
+    }
+
+    const char*& TextAt(std::size_t offset)
+    {
+        return *reinterpret_cast<const char**>(reinterpret_cast<unsigned char*>(static_cast<Record*>(this)) + offset);
+    }
+
+    std::vector<char> m_buffers;
+};
 
 // Days since 1970-01-01 of a civil date (proleptic Gregorian).
 std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d)
@@ -422,17 +494,17 @@ std::vector<Slot> PlanRows(std::uint32_t total, std::uint32_t dupPercent, Rng& r
     return plan;
 }
 
-void Phone(Rng& rng, char (&field)[24], unsigned area)
+void Phone(Rng& rng, TextBuffer field, unsigned area)
 {
     Format(field, "(%03u) 555-%04u", area, rng.Below(10000));
 }
 
-void Address(Rng& rng, char (&line)[256])
+void Address(Rng& rng, TextBuffer line)
 {
     Format(line, "%u %s %s", rng.Range(1, 9999), rng.Pick(kStreets), rng.Pick(kStreetTypes));
 }
 
-void GenContact(Rng& rng, std::uint32_t original, ContactRecord& c)
+void GenContact(Rng& rng, std::uint32_t original, Draft<ContactRecord>& c)
 {
     const char* first = rng.Pick(kFirstNames);
     const char* last = rng.Pick(kLastNames);
@@ -441,78 +513,79 @@ void GenContact(Rng& rng, std::uint32_t original, ContactRecord& c)
     const City& city = kCities[rng.Below(std::size(kCities))];
     const std::string domain = Plain(companyFirst) + Plain(companySecond) + ".com";
 
-    Set(c.RecordCreator, rng.Pick(kStaff));
-    Set(c.LastEditedBy, rng.Pick(kStaff));
-    Set(c.RecordManager, rng.Pick(kStaff));
-    Set(c.Category, rng.Pick(kCategories));
+    Set(c.Text(c.RecordCreator), rng.Pick(kStaff));
+    Set(c.Text(c.LastEditedBy), rng.Pick(kStaff));
+    Set(c.Text(c.RecordManager), rng.Pick(kStaff));
+    Set(c.Text(c.Category), rng.Pick(kCategories));
     if (rng.Chance(20))
-        Set(c.NamePrefix, rng.Chance(50) ? "Mr." : (rng.Chance(60) ? "Ms." : "Dr."));
+        Set(c.Text(c.NamePrefix), rng.Chance(50) ? "Mr." : (rng.Chance(60) ? "Ms." : "Dr."));
     if (rng.Chance(5))
-        Set(c.NameSuffix, rng.Chance(50) ? "Jr." : "III");
-    Set(c.FirstName, first);
-    Set(c.LastName, last);
+        Set(c.Text(c.NameSuffix), rng.Chance(50) ? "Jr." : "III");
+    Set(c.Text(c.FirstName), first);
+    Set(c.Text(c.LastName), last);
     if (rng.Chance(35)) {
         const char middle = static_cast<char>('A' + rng.Below(26));
-        Format(c.MiddleName, "%c", middle);
-        Format(c.FullName, "%s %c. %s", first, middle, last);
+        Format(c.Text(c.MiddleName), "%c", middle);
+        Format(c.Text(c.FullName), "%s %c. %s", first, middle, last);
     } else {
-        Format(c.FullName, "%s %s", first, last);
+        Format(c.Text(c.FullName), "%s %s", first, last);
     }
-    Set(c.Salutation, first);
+    Set(c.Text(c.Salutation), first);
     if (rng.Chance(10))
-        Format(c.ReferredBy, "%s %s", rng.Pick(kFirstNames), rng.Pick(kLastNames));
-    Format(c.Company, "%s %s%s", companyFirst, companySecond, rng.Pick(kCompanySuffix));
-    Set(c.Department, rng.Pick(kDepartments));
-    Set(c.Title, rng.Pick(kTitles));
-    Set(c.BusinessCountry, "USA");
-    Set(c.BusinessState, city.state);
-    Set(c.BusinessCity, city.name);
-    Address(rng, c.BusinessAddress1);
+        Format(c.Text(c.ReferredBy), "%s %s", rng.Pick(kFirstNames), rng.Pick(kLastNames));
+    Format(c.Text(c.Company), "%s %s%s", companyFirst, companySecond, rng.Pick(kCompanySuffix));
+    Set(c.Text(c.Department), rng.Pick(kDepartments));
+    Set(c.Text(c.Title), rng.Pick(kTitles));
+    Set(c.Text(c.BusinessCountry), "USA");
+    Set(c.Text(c.BusinessState), city.state);
+    Set(c.Text(c.BusinessCity), city.name);
+    Address(rng, c.Text(c.BusinessAddress1));
     if (rng.Chance(30))
-        Format(c.BusinessAddress2, rng.Chance(50) ? "Suite %u" : "Floor %u",
+        Format(c.Text(c.BusinessAddress2), rng.Chance(50) ? "Suite %u" : "Floor %u",
                rng.Range(2, 40) * (rng.Chance(50) ? 10 : 1));
-    Format(c.BusinessPostal, "%s%02u", city.zip, rng.Below(100));
+    Format(c.Text(c.BusinessPostal), "%s%02u", city.zip, rng.Below(100));
     if (rng.Chance(50)) {
         const City& home = rng.Chance(70) ? city : kCities[rng.Below(std::size(kCities))];
-        Set(c.HomeCountry, "USA");
-        Set(c.HomeState, home.state);
-        Set(c.HomeCity, home.name);
-        Address(rng, c.HomeAddress1);
+        Set(c.Text(c.HomeCountry), "USA");
+        Set(c.Text(c.HomeState), home.state);
+        Set(c.Text(c.HomeCity), home.name);
+        Address(rng, c.Text(c.HomeAddress1));
         if (rng.Chance(10))
-            Format(c.HomeAddress2, "Apt. %u", rng.Range(1, 120));
-        Format(c.HomePostal, "%s%02u", home.zip, rng.Below(100));
+            Format(c.Text(c.HomeAddress2), "Apt. %u", rng.Range(1, 120));
+        Format(c.Text(c.HomePostal), "%s%02u", home.zip, rng.Below(100));
         if (rng.Chance(60))
-            Phone(rng, c.HomePhone, home.area);
+            Phone(rng, c.Text(c.HomePhone), home.area);
     }
-    Phone(rng, c.BusinessPhone, city.area);
+    Phone(rng, c.Text(c.BusinessPhone), city.area);
     if (rng.Chance(25))
-        Format(c.BusinessPhoneExtension, "%u", rng.Range(100, 999));
+        Format(c.Text(c.BusinessPhoneExtension), "%u", rng.Range(100, 999));
     if (rng.Chance(70))
-        Phone(rng, c.MobilePhone, city.area);
+        Phone(rng, c.Text(c.MobilePhone), city.area);
     if (rng.Chance(30))
-        Phone(rng, c.Fax, city.area);
+        Phone(rng, c.Text(c.Fax), city.area);
     if (rng.Chance(3))
-        Phone(rng, c.Pager, city.area);
+        Phone(rng, c.Text(c.Pager), city.area);
     if (rng.Chance(10))
-        Phone(rng, c.AlternatePhone, city.area);
+        Phone(rng, c.Text(c.AlternatePhone), city.area);
     // The running number keeps every original's address, and so every original, distinct.
-    Format(c.BusinessEmail, "%s.%s%u@%s", Plain(first).c_str(), Plain(last).c_str(), original + 1, domain.c_str());
+    Format(c.Text(c.BusinessEmail), "%s.%s%u@%s", Plain(first).c_str(), Plain(last).c_str(), original + 1,
+           domain.c_str());
     if (rng.Chance(50))
-        Format(c.PersonalEmail, "%s%c%u@%s", Plain(first).c_str(), Plain(last)[0], rng.Range(1, 99),
+        Format(c.Text(c.PersonalEmail), "%s%c%u@%s", Plain(first).c_str(), Plain(last)[0], rng.Range(1, 99),
                rng.Pick(kMailDomains));
     if (rng.Chance(60))
-        Format(c.Website, "www.%s", domain.c_str());
+        Format(c.Text(c.Website), "www.%s", domain.c_str());
     if (rng.Chance(15))
-        Format(c.InstantMessenger, "%s_%s", Plain(first).c_str(), Plain(last).c_str());
+        Format(c.Text(c.InstantMessenger), "%s_%s", Plain(first).c_str(), Plain(last).c_str());
     if (rng.Chance(20))
-        Set(c.SpouseName, rng.Pick(kFirstNames));
-    Set(c.UserDefined[0], rng.Pick(kRegions));
+        Set(c.Text(c.SpouseName), rng.Pick(kFirstNames));
+    Set(c.Text(c.UserDefined[0]), rng.Pick(kRegions));
     if (rng.Chance(60))
-        Format(c.UserDefined[1], "AC-%05u", rng.Below(100000));
+        Format(c.Text(c.UserDefined[1]), "AC-%05u", rng.Below(100000));
     if (rng.Chance(20))
-        Set(c.UserDefined[2], rng.Chance(50) ? "Newsletter: yes" : "Newsletter: no");
+        Set(c.Text(c.UserDefined[2]), rng.Chance(50) ? "Newsletter: yes" : "Newsletter: no");
     if (rng.Chance(30))
-        Set(c.LastResults, rng.Pick(kLastResults));
+        Set(c.Text(c.LastResults), rng.Pick(kLastResults));
     c.IsUser = rng.Chance(1);
     c.IsImported = rng.Chance(20);
     c.IsPrivate = rng.Chance(5);
@@ -527,18 +600,19 @@ void GenContact(Rng& rng, std::uint32_t original, ContactRecord& c)
     if (rng.Chance(10)) {
         const char* secondFirst = rng.Pick(kFirstNames);
         const char* secondLast = rng.Pick(kLastNames);
-        Set(c.SecondaryFirstName, secondFirst);
-        Set(c.SecondaryLastName, secondLast);
-        Format(c.SecondaryContact, "%s %s", secondFirst, secondLast);
-        Set(c.SecondaryCompany, c.Company);
-        Set(c.SecondaryTitle, rng.Pick(kTitles));
-        Phone(rng, c.SecondaryPhone, city.area);
-        Format(c.SecondaryEmail, "%s.%s@%s", Plain(secondFirst).c_str(), Plain(secondLast).c_str(), domain.c_str());
+        Set(c.Text(c.SecondaryFirstName), secondFirst);
+        Set(c.Text(c.SecondaryLastName), secondLast);
+        Format(c.Text(c.SecondaryContact), "%s %s", secondFirst, secondLast);
+        Set(c.Text(c.SecondaryCompany), c.Company);
+        Set(c.Text(c.SecondaryTitle), rng.Pick(kTitles));
+        Phone(rng, c.Text(c.SecondaryPhone), city.area);
+        Format(c.Text(c.SecondaryEmail), "%s.%s@%s", Plain(secondFirst).c_str(), Plain(secondLast).c_str(),
+               domain.c_str());
         c.SecondaryIsPrivate = rng.Chance(5);
     }
 }
 
-void VaryContact(Rng& rng, Variant variant, ContactRecord& c)
+void VaryContact(Rng& rng, Variant variant, Draft<ContactRecord>& c)
 {
     switch (variant) {
     case kOriginal:
@@ -547,13 +621,13 @@ void VaryContact(Rng& rng, Variant variant, ContactRecord& c)
     case kCase:
         switch (rng.Below(3)) {
         case 0:
-            ToUpper(c.LastName);
+            ToUpper(c.Text(c.LastName));
             break;
         case 1:
-            ToUpper(c.FullName);
+            ToUpper(c.Text(c.FullName));
             break;
         default:
-            ToUpper(c.BusinessEmail);
+            ToUpper(c.Text(c.BusinessEmail));
             break;
         }
         break;
@@ -562,31 +636,31 @@ void VaryContact(Rng& rng, Variant variant, ContactRecord& c)
         case 0: {
             const std::string old = c.BusinessPhone;
             while (old == c.BusinessPhone)
-                Phone(rng, c.BusinessPhone, 555);
+                Phone(rng, c.Text(c.BusinessPhone), 555);
             break;
         }
         case 1:
-            Replace(rng, c.Title, kTitles);
+            Replace(rng, c.Text(c.Title), kTitles);
             break;
         case 2:
-            Replace(rng, c.Department, kDepartments);
+            Replace(rng, c.Text(c.Department), kDepartments);
             break;
         default: {
             const std::string old = c.BusinessAddress1;
             while (old == c.BusinessAddress1)
-                Address(rng, c.BusinessAddress1);
+                Address(rng, c.Text(c.BusinessAddress1));
             break;
         }
         }
         c.EditDate += 1;
         break;
     case kNear:
-        AppendBlank(c.LastName);
+        AppendBlank(c.Text(c.LastName));
         break;
     }
 }
 
-void GenEvent(Rng& rng, std::uint32_t original, const SlotTimes& slots, CalendarRecord& e)
+void GenEvent(Rng& rng, std::uint32_t original, const SlotTimes& slots, Draft<CalendarRecord>& e)
 {
     const char* first = rng.Pick(kFirstNames);
     const char* last = rng.Pick(kLastNames);
@@ -595,22 +669,22 @@ void GenEvent(Rng& rng, std::uint32_t original, const SlotTimes& slots, Calendar
     e.IsTimeless = slots.SlotInDay(original) == 0;
     if (type < 40) {
         e.EventType = 1;
-        Format(e.Regarding, "%s with %s %s", rng.Pick(kMeetingTopics), first, last);
-        Set(e.Location, rng.Pick(kLocations));
+        Format(e.Text(e.Regarding), "%s with %s %s", rng.Pick(kMeetingTopics), first, last);
+        Set(e.Text(e.Location), rng.Pick(kLocations));
     } else if (type < 80) {
         e.EventType = 2;
-        Format(e.Regarding, "Call %s %s about %s", first, last, rng.Pick(kCallTopics));
+        Format(e.Text(e.Regarding), "Call %s %s about %s", first, last, rng.Pick(kCallTopics));
     } else if (type < 85) {
         e.EventType = 3;
-        Format(e.Regarding, "Send %s to %s %s", rng.Pick(kDocuments), first, last);
+        Format(e.Text(e.Regarding), "Send %s to %s %s", rng.Pick(kDocuments), first, last);
     } else {
         e.EventType = 0;
-        Set(e.Regarding, rng.Pick(kAppointments));
+        Set(e.Text(e.Regarding), rng.Pick(kAppointments));
         if (rng.Chance(50))
-            Set(e.Location, rng.Pick(kLocations));
+            Set(e.Text(e.Location), rng.Pick(kLocations));
     }
     if (rng.Chance(50))
-        AddLines(rng, e.Details, rng.Range(1, 4));
+        AddLines(rng, e.Text(e.Details), rng.Range(1, 4));
     if (e.IsTimeless) {
         e.StartTime = static_cast<double>(slots.Day(original));
         e.EndTime = e.StartTime;
@@ -638,22 +712,22 @@ void GenEvent(Rng& rng, std::uint32_t original, const SlotTimes& slots, Calendar
     e.IsPrivate = rng.Chance(5);
 }
 
-void VaryEvent(Rng& rng, Variant variant, CalendarRecord& e)
+void VaryEvent(Rng& rng, Variant variant, Draft<CalendarRecord>& e)
 {
     switch (variant) {
     case kOriginal:
     case kExact:
         break;
     case kCase:
-        ToUpper(e.Regarding);
+        ToUpper(e.Text(e.Regarding));
         break;
     case kIgnored:
         switch (rng.Below(3)) {
         case 0:
-            Replace(rng, e.Location, kLocations);
+            Replace(rng, e.Text(e.Location), kLocations);
             break;
         case 1:
-            AppendLine(e.Details, "Moved to the larger room.");
+            AppendLine(e.Text(e.Details), "Moved to the larger room.");
             break;
         default:
             e.IsPrivate = !e.IsPrivate;
@@ -661,12 +735,12 @@ void VaryEvent(Rng& rng, Variant variant, CalendarRecord& e)
         }
         break;
     case kNear:
-        AppendBlank(e.Regarding);
+        AppendBlank(e.Text(e.Regarding));
         break;
     }
 }
 
-const char* GenTask(Rng& rng, std::uint32_t original, const SlotTimes& slots, TaskRecord& t)
+const char* GenTask(Rng& rng, std::uint32_t original, const SlotTimes& slots, Draft<TaskRecord>& t)
 {
     const char* first = rng.Pick(kFirstNames);
     const char* last = rng.Pick(kLastNames);
@@ -676,34 +750,34 @@ const char* GenTask(Rng& rng, std::uint32_t original, const SlotTimes& slots, Ta
     if (kind < 75) {
         switch (rng.Below(5)) {
         case 0:
-            Format(t.Regarding, "Send %s to %s %s", rng.Pick(kDocuments), first, last);
+            Format(t.Text(t.Regarding), "Send %s to %s %s", rng.Pick(kDocuments), first, last);
             break;
         case 1:
-            Format(t.Regarding, "Follow up with %s %s", first, last);
+            Format(t.Text(t.Regarding), "Follow up with %s %s", first, last);
             break;
         case 2:
-            Format(t.Regarding, "Prepare %s for %s", rng.Pick(kDocuments), company.c_str());
+            Format(t.Text(t.Regarding), "Prepare %s for %s", rng.Pick(kDocuments), company.c_str());
             break;
         case 3:
-            Format(t.Regarding, "Call %s %s about %s", first, last, rng.Pick(kCallTopics));
+            Format(t.Text(t.Regarding), "Call %s %s about %s", first, last, rng.Pick(kCallTopics));
             break;
         default:
-            Format(t.Regarding, "E-mail %s %s about %s", first, last, rng.Pick(kCallTopics));
+            Format(t.Text(t.Regarding), "E-mail %s %s about %s", first, last, rng.Pick(kCallTopics));
             break;
         }
         if (rng.Chance(40))
-            AddLines(rng, t.Details, rng.Range(1, 3));
+            AddLines(rng, t.Text(t.Details), rng.Range(1, 3));
     } else if (kind < 90) {
         source = kSourceOpportunity;
-        Format(t.Regarding, "Opportunity: %s - %s", company.c_str(), rng.Pick(kProducts));
-        Set(t.ExtraText, rng.Pick(kStages));
+        Format(t.Text(t.Regarding), "Opportunity: %s - %s", company.c_str(), rng.Pick(kProducts));
+        Set(t.Text(t.ExtraText), rng.Pick(kStages));
         t.ExtraValues[0] = static_cast<std::int32_t>(rng.Range(1, 9) * 10);
         t.ExtraDouble = rng.Range(50, 2500) * 100.0;
-        AddLines(rng, t.Details, rng.Range(1, 2));
+        AddLines(rng, t.Text(t.Details), rng.Range(1, 2));
     } else {
         source = kSourceOpportunityNote;
-        Format(t.Regarding, "Opportunity note: %s", company.c_str());
-        AddLines(rng, t.Details, rng.Range(1, 4));
+        Format(t.Text(t.Regarding), "Opportunity note: %s", company.c_str());
+        AddLines(rng, t.Text(t.Details), rng.Range(1, 4));
     }
     const std::uint32_t priority = rng.Below(100);
     t.Priority = priority < 20 ? 0 : (priority < 70 ? 1 : 2);
@@ -715,19 +789,19 @@ const char* GenTask(Rng& rng, std::uint32_t original, const SlotTimes& slots, Ta
     return source;
 }
 
-void VaryTask(Rng& rng, Variant variant, TaskRecord& t)
+void VaryTask(Rng& rng, Variant variant, Draft<TaskRecord>& t)
 {
     switch (variant) {
     case kOriginal:
     case kExact:
         break;
     case kCase:
-        ToUpper(t.Regarding);
+        ToUpper(t.Text(t.Regarding));
         break;
     case kIgnored:
         switch (rng.Below(3)) {
         case 0:
-            AppendLine(t.Details, "Reminder set for the morning.");
+            AppendLine(t.Text(t.Details), "Reminder set for the morning.");
             break;
         case 1:
             t.IsCompleted = !t.IsCompleted;
@@ -738,41 +812,41 @@ void VaryTask(Rng& rng, Variant variant, TaskRecord& t)
         }
         break;
     case kNear:
-        AppendBlank(t.Regarding);
+        AppendBlank(t.Text(t.Regarding));
         break;
     }
 }
 
-void GenNote(Rng& rng, std::uint32_t original, const SlotTimes& slots, NoteRecord& n)
+void GenNote(Rng& rng, std::uint32_t original, const SlotTimes& slots, Draft<NoteRecord>& n)
 {
     const double when = slots.Time(original);
     const Civil day = CivilOfOle(when);
     const auto minutes = static_cast<unsigned>(std::lround((when - std::floor(when)) * 1440.0));
     // The time stamp in the first line keeps every original's text distinct.
-    Format(n.NoteText, "%s with %s %s - %02u/%02u/%04d %02u:%02u", rng.Pick(kNoteTopics), rng.Pick(kFirstNames),
+    Format(n.Text(n.NoteText), "%s with %s %s - %02u/%02u/%04d %02u:%02u", rng.Pick(kNoteTopics), rng.Pick(kFirstNames),
            rng.Pick(kLastNames), day.month, day.day, day.year, minutes / 60, minutes % 60);
-    AddLines(rng, n.NoteText, rng.Range(1, 4));
-    Set(n.CreateUserName, rng.Pick(kStaff));
-    Set(n.EditUserName, rng.Chance(70) ? n.CreateUserName : rng.Pick(kStaff));
-    Set(n.ManageUserName, rng.Pick(kStaff));
+    AddLines(rng, n.Text(n.NoteText), rng.Range(1, 4));
+    Set(n.Text(n.CreateUserName), rng.Pick(kStaff));
+    Set(n.Text(n.EditUserName), rng.Chance(70) ? n.CreateUserName : rng.Pick(kStaff));
+    Set(n.Text(n.ManageUserName), rng.Pick(kStaff));
     n.Private = rng.Chance(5);
     n.CreateTime = when;
     n.EditTime = when + rng.Below(3) + rng.Below(240) / 1440.0;
 }
 
-void VaryNote(Rng& rng, Variant variant, NoteRecord& n)
+void VaryNote(Rng& rng, Variant variant, Draft<NoteRecord>& n)
 {
     switch (variant) {
     case kOriginal:
     case kExact:
         break;
     case kCase:
-        ToUpper(n.NoteText);
+        ToUpper(n.Text(n.NoteText));
         break;
     case kIgnored:
         switch (rng.Below(3)) {
         case 0:
-            Replace(rng, n.EditUserName, kStaff);
+            Replace(rng, n.Text(n.EditUserName), kStaff);
             break;
         case 1:
             n.EditTime += 0.5;
@@ -783,7 +857,7 @@ void VaryNote(Rng& rng, Variant variant, NoteRecord& n)
         }
         break;
     case kNear:
-        AppendBlank(n.NoteText);
+        AppendBlank(n.Text(n.NoteText));
         break;
     }
 }
@@ -812,22 +886,22 @@ bool FillKind(Database& db, Kind kind, const DemoOptions& options, DemoSummary& 
         return false;
     }
     std::vector<std::uint32_t> rowOf(originals, 0);
-    auto record = std::make_unique<Record>();
-    char kept[sizeof(record->RecordID)];
+    auto record = std::make_unique<Draft<Record>>();
+    char kept[64];
     for (std::size_t n = 0; n < plan.size(); ++n) {
         const Slot& slot = plan[n];
-        *record = Record{};
+        record->Reset();
         Rng rng(Mix(options.seed, k + 16, slot.original));
         const char* source = gen(rng, slot.original, slots, *record);
         const auto row = static_cast<std::uint32_t>(n + 1);
-        Format(record->RecordID, "%c-%06u", kIdPrefix[k], row);
+        Format(record->Text(record->RecordID), "%c-%06u", kIdPrefix[k], row);
         if (slot.variant == kOriginal) {
             rowOf[slot.original] = row;
         } else {
             Rng variantRng(Mix(options.seed, k + 32, n));
             vary(variantRng, slot.variant, *record);
         }
-        const int bound = BindRecord(insert.get(), kind, record.get());
+        const int bound = BindRecord(insert.get(), kind, static_cast<Record*>(record.get()));
         if (kind == Kind::Tasks) {
             sqlite3_bind_text(insert.get(), bound + 1, source, -1, SQLITE_STATIC);
             summary.opportunities += std::strcmp(source, kSourceOpportunity) == 0 ? 1 : 0;
@@ -841,7 +915,7 @@ bool FillKind(Database& db, Kind kind, const DemoOptions& options, DemoSummary& 
         if (slot.variant == kNear)
             ++summary.nearCopies[k];
         if (slot.variant == kExact || slot.variant == kCase || slot.variant == kIgnored) {
-            Format(kept, "%c-%06u", kIdPrefix[k], rowOf[slot.original]);
+            Format({kept, sizeof kept}, "%c-%06u", kIdPrefix[k], rowOf[slot.original]);
             sqlite3_bind_text(expected.get(), 1, info.table, -1, SQLITE_STATIC);
             sqlite3_bind_text(expected.get(), 2, record->RecordID, -1, SQLITE_STATIC);
             sqlite3_bind_text(expected.get(), 3, kept, -1, SQLITE_STATIC);
@@ -1001,14 +1075,14 @@ bool CreateDemoDatabase(const DemoOptions& options, DemoSummary& summary, std::s
         const bool filled =
             FillKind<ContactRecord>(
                 db, Kind::Contacts, options, summary,
-                [](Rng& rng, std::uint32_t original, const SlotTimes&, ContactRecord& c) -> const char* {
+                [](Rng& rng, std::uint32_t original, const SlotTimes&, Draft<ContactRecord>& c) -> const char* {
                     GenContact(rng, original, c);
                     return nullptr;
                 },
                 VaryContact, fillError) &&
             FillKind<CalendarRecord>(
                 db, Kind::Calendar, options, summary,
-                [](Rng& rng, std::uint32_t original, const SlotTimes& slots, CalendarRecord& e) -> const char* {
+                [](Rng& rng, std::uint32_t original, const SlotTimes& slots, Draft<CalendarRecord>& e) -> const char* {
                     GenEvent(rng, original, slots, e);
                     return nullptr;
                 },
@@ -1016,7 +1090,7 @@ bool CreateDemoDatabase(const DemoOptions& options, DemoSummary& summary, std::s
             FillKind<TaskRecord>(db, Kind::Tasks, options, summary, GenTask, VaryTask, fillError) &&
             FillKind<NoteRecord>(
                 db, Kind::Notes, options, summary,
-                [](Rng& rng, std::uint32_t original, const SlotTimes& slots, NoteRecord& n) -> const char* {
+                [](Rng& rng, std::uint32_t original, const SlotTimes& slots, Draft<NoteRecord>& n) -> const char* {
                     GenNote(rng, original, slots, n);
                     return nullptr;
                 },

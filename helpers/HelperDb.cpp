@@ -70,7 +70,6 @@ bool IsStored(const FieldDesc& field)
 
 std::size_t RecordBytes(const FieldTable& table, const void* record)
 {
-    const auto* base = static_cast<const unsigned char*>(record);
     std::size_t bytes = 0;
     for (std::size_t i = 0; i < table.count; ++i) {
         const FieldDesc& f = table.fields[i];
@@ -83,7 +82,7 @@ std::size_t RecordBytes(const FieldTable& table, const void* record)
             bytes += 8;
             break;
         case FieldType::Text:
-            bytes += 4 + ::strnlen(reinterpret_cast<const char*>(base + f.offset), f.size);
+            bytes += 4 + std::strlen(RecordText(record, f));
             break;
         }
     }
@@ -259,8 +258,8 @@ int BindRecord(sqlite3_stmt* stmt, Kind kind, const void* record)
             sqlite3_bind_double(stmt, index, *static_cast<const double*>(source));
             break;
         case FieldType::Text: {
-            const char* text = static_cast<const char*>(source);
-            sqlite3_bind_text(stmt, index, text, static_cast<int>(::strnlen(text, f.size)), SQLITE_STATIC);
+            const char* text = RecordText(record, f);
+            sqlite3_bind_text(stmt, index, text, static_cast<int>(std::strlen(text)), SQLITE_STATIC);
             break;
         }
         }
@@ -268,12 +267,13 @@ int BindRecord(sqlite3_stmt* stmt, Kind kind, const void* record)
     return index;
 }
 
-void ReadRow(sqlite3_stmt* stmt, Kind kind, void* record)
+void ReadRow(sqlite3_stmt* stmt, Kind kind, void* record, CxTextArena& texts)
 {
     const KindInfo& info = InfoOf(kind);
     const FieldTable& table = info.fields();
+    ClearRecord(kind, record);
+    texts.Clear();
     auto* base = static_cast<unsigned char*>(record);
-    std::memset(record, 0, info.recordSize);
     int column = 0;
     for (std::size_t i = 0; i < table.count; ++i) {
         const FieldDesc& f = table.fields[i];
@@ -291,18 +291,26 @@ void ReadRow(sqlite3_stmt* stmt, Kind kind, void* record)
             *static_cast<double*>(target) = sqlite3_column_double(stmt, column);
             break;
         case FieldType::Text: {
-            char* text = static_cast<char*>(target);
-            const unsigned char* value = sqlite3_column_text(stmt, column);
+            const auto* value = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
             std::size_t length = value ? static_cast<std::size_t>(sqlite3_column_bytes(stmt, column)) : 0;
-            length = std::min(length, f.size - 1);
             // A text with an inner zero byte ends there, as it would in the file.
-            if (length)
-                std::memcpy(text, value, length);
+            length = value ? ::strnlen(value, std::min(length, f.size - 1)) : 0;
+            *static_cast<const char**>(target) = texts.Add(value, length);
             break;
         }
         }
         ++column;
     }
+}
+
+void ClearRecord(Kind kind, void* record)
+{
+    const KindInfo& info = InfoOf(kind);
+    const FieldTable& table = info.fields();
+    std::memset(record, 0, info.recordSize);
+    for (std::size_t i = 0; i < table.count; ++i)
+        if (table.fields[i].type == FieldType::Text)
+            *reinterpret_cast<const char**>(static_cast<unsigned char*>(record) + table.fields[i].offset) = "";
 }
 
 std::string FolderOf(const std::string& path)

@@ -6,6 +6,7 @@
 // order in which a load run delivers the records. The helpers and the demo tool share this code.
 
 #include "ACT/ACTRecords.h"
+#include "misc/CxTextArena.h"
 
 #include <sqlite3.h>
 
@@ -105,9 +106,12 @@ std::string DeleteByRecordIdSql(Kind kind);
 
 // Binds the stored fields of a record as parameters 1..n; returns n.
 int BindRecord(sqlite3_stmt* stmt, Kind kind, const void* record);
-// Fills a record from a row of SelectRecordsSql. The record is cleared first, so Action, HelperValue
-// and the in-memory fields are 0; a text longer than its field keeps what fits.
-void ReadRow(sqlite3_stmt* stmt, Kind kind, void* record);
+// Fills a record from a row of SelectRecordsSql, its texts in `texts`, which is cleared first. The record
+// is cleared first too, so Action, HelperValue and the in-memory fields are 0; a text longer than its
+// field keeps what fits.
+void ReadRow(sqlite3_stmt* stmt, Kind kind, void* record, CxTextArena& texts);
+// Every number of the record 0 and every text empty.
+void ClearRecord(Kind kind, void* record);
 
 // PAD file: an INI text, section Database, key File naming the SQLite file relative to the PAD
 // file's folder (an absolute path is taken as it is).

@@ -149,22 +149,30 @@ struct Run
     Progress& progress;
 };
 
-// A record of the kind, suitably aligned.
+// One record of the kind at a time, suitably aligned, with the texts of the record in hand.
 class RecordBuffer
 {
 public:
-    explicit RecordBuffer(std::size_t size)
-        : m_words((size + sizeof(std::max_align_t) - 1) / sizeof(std::max_align_t)),
-          m_data(new std::max_align_t[m_words]), m_size(size)
+    explicit RecordBuffer(Kind kind)
+        : m_kind(kind), m_words((InfoOf(kind).recordSize + sizeof(std::max_align_t) - 1) / sizeof(std::max_align_t)),
+          m_data(new std::max_align_t[m_words])
     {
+        Clear();
     }
     void* get() { return m_data.get(); }
-    void Clear() { std::memset(m_data.get(), 0, m_size); }
+    CxTextArena& texts() { return m_texts; }
+    // Every number 0 and every text empty.
+    void Clear()
+    {
+        ClearRecord(m_kind, m_data.get());
+        m_texts.Clear();
+    }
 
 private:
+    Kind m_kind;
     std::size_t m_words;
     std::unique_ptr<std::max_align_t[]> m_data;
-    std::size_t m_size;
+    CxTextArena m_texts;
 };
 
 const FieldDesc* FindField(const FieldTable& table, const char* name)
@@ -311,7 +319,7 @@ int Load(const Run& run)
     };
 
     const FieldTable& table = run.info.fields();
-    RecordBuffer record(run.info.recordSize);
+    RecordBuffer record(run.info.kind);
     const std::uint32_t step = Progress::StepFor(total);
     std::uint64_t expectedBytes = 4;
     std::uint32_t written = 0;
@@ -320,7 +328,7 @@ int Load(const Run& run)
     while (ok && (rc = select.Step()) == SQLITE_ROW) {
         if (written == total)
             return fail(readError + "the records changed while they were read", kExitFailed);
-        ReadRow(select.get(), run.info.kind, record.get());
+        ReadRow(select.get(), run.info.kind, record.get(), record.texts());
         ok = WriteFields(file, table, record.get());
         expectedBytes += RecordBytes(table, record.get());
         ++written;
@@ -369,8 +377,7 @@ int Submit(const Run& run)
         return kExitFailed;
     }
     const long long fileSize = CxFile::GetFileSize(dataPath.c_str());
-    RecordBuffer record(run.info.recordSize);
-    record.Clear();
+    RecordBuffer record(run.info.kind);
     const std::size_t smallest = RecordBytes(table, record.get());
     std::int32_t stored = 0;
     if (!file.ReadInt(&stored) || 4 + static_cast<unsigned long long>(static_cast<std::uint32_t>(stored)) * smallest >
@@ -387,7 +394,7 @@ int Submit(const Run& run)
     const std::uint32_t step = Progress::StepFor(total);
     for (std::uint32_t i = 0; i < total; ++i) {
         record.Clear();
-        if (!ReadFields(file, table, record.get())) {
+        if (!ReadFields(file, table, record.get(), record.texts())) {
             run.errors.Add(damaged);
             return kExitFailed;
         }
@@ -395,7 +402,7 @@ int Submit(const Run& run)
         const auto* base = static_cast<const unsigned char*>(record.get());
         std::int32_t act = 0;
         std::memcpy(&act, base + action->offset, sizeof(act));
-        const char* id = reinterpret_cast<const char*>(base + recordId->offset);
+        const char* id = RecordText(record.get(), *recordId);
         // An empty Record ID names no record.
         if (act == ACTION_DELETE && id[0])
             marked.emplace_back(id);

@@ -27,12 +27,6 @@ const FieldDesc* RecordIdField(const FieldTable& table)
     return nullptr;
 }
 
-std::string_view TextOf(const void* record, const FieldDesc& field)
-{
-    const char* text = static_cast<const char*>(record) + field.offset;
-    return {text, strnlen(text, field.size)};
-}
-
 // Most texts are plain ASCII, which is UTF-8 as it stands.
 std::string Utf8Of(std::string_view text)
 {
@@ -64,7 +58,7 @@ void AppendField(std::string& line, const void* record, const FieldDesc& field)
         return;
     }
     case FieldType::Text:
-        line += CsvField(Utf8Of(TextOf(record, field)));
+        line += CsvField(Utf8Of(RecordText(record, field)));
         return;
     }
 }
@@ -73,7 +67,7 @@ std::string RecordIdOf(const void* record, const FieldDesc* idField)
 {
     if (!record || !idField)
         return std::string();
-    return CsvField(Utf8Of(TextOf(record, *idField)));
+    return CsvField(Utf8Of(RecordText(record, *idField)));
 }
 
 bool Fail(std::string& error, const std::string& path)

@@ -125,7 +125,7 @@ bool fieldEqual(const RuleField& f, const void* a, const void* b)
 {
     switch (f.type) {
     case FieldType::Text:
-        return CompareText(&at<char>(a, f.offset), &at<char>(b, f.offset)) == 0;
+        return CompareText(at<const char*>(a, f.offset), at<const char*>(b, f.offset)) == 0;
     case FieldType::Int:
         return at<std::int32_t>(a, f.offset) == at<std::int32_t>(b, f.offset);
     case FieldType::Date:
@@ -230,7 +230,7 @@ bool HashRecord(const RuleTable& rules, const void* record, std::uint64_t* hash)
             const RuleField& f = group.fields[i];
             switch (f.type) {
             case FieldType::Text: {
-                h = mixText(h, reinterpret_cast<const unsigned char*>(&at<char>(record, f.offset)), fold);
+                h = mixText(h, reinterpret_cast<const unsigned char*>(at<const char*>(record, f.offset)), fold);
                 break;
             }
             case FieldType::Int:

@@ -1,25 +1,36 @@
-// Reading and writing the contact data file at loaded sizes: time, and peak memory against the bare
-// size of the records.
+// Reading and writing the data files at loaded sizes. First synthetic contacts, the same in every version of
+// this benchmark, for the read and write times; then each kind as a demo database holds it, delivered by the
+// kind's stand-in helper, for what the loaded records cost in memory against the size of their file.
+//
+// Counters: file_MiB, the data file; ms_per_MiB, the time per MiB of file; memory_per_record, the bytes the
+// utility holds per loaded record (records, texts and manager entries, as the allocator counts them);
+// memory_per_file, those bytes against the file's.
 
 #include "ACT/CxACTAddr.h"
+#include "ACT/CxACTDate.h"
+#include "ACT/CxACTNote.h"
+#include "ACT/CxACTTask.h"
 #include "misc/CxFile.h"
+#include "misc/CxTextArena.h"
 
 #include <benchmark/benchmark.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <map>
-#include <memory>
 #include <string>
-
-#include <sys/resource.h>
-#include <unistd.h>
+#include <type_traits>
 
 namespace {
 
-// A fresh folder for the exchange files, removed with them at the end.
+// A fresh folder for the exchange files and the demo databases, removed with them at the end.
 struct BenchFolder
 {
     BenchFolder()
@@ -43,36 +54,54 @@ const std::string& benchFolder()
     return folder.path;
 }
 
-double peakRssMiB()
+// The bytes of memory the process has in use now.
+double residentBytes()
 {
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+    long pages = 0;
+    long resident = 0;
+    if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(statm);
+    }
+    return static_cast<double>(resident) * static_cast<double>(::sysconf(_SC_PAGESIZE));
+}
+
+// A text of the record being made, kept in `texts` until the record is written.
+const char* text(CxTextArena& texts, const char* format, ...)
+{
+    char buffer[256];
+    va_list args;
+    va_start(args, format);
+    const int length = std::vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
+    return texts.Add(buffer, length < 0 ? 0 : std::strlen(buffer));
 }
 
 // A contact as a CRM holds it: names, a company, one address, phones and mail filled, the rest empty.
-void fillContact(ContactRecord& c, long i)
+void fillContact(ContactRecord& c, CxTextArena& texts, long i)
 {
-    std::memset(static_cast<void*>(&c), 0, sizeof c);
-    std::snprintf(c.RecordID, sizeof c.RecordID, "{%08lx-4a1c-4e0b-9d7e-%012lx}", i, i * 7919);
-    std::snprintf(c.FirstName, sizeof c.FirstName, "First%ld", i % 997);
-    std::snprintf(c.LastName, sizeof c.LastName, "Last%ld", i % 9973);
-    std::snprintf(c.FullName, sizeof c.FullName, "First%ld Last%ld", i % 997, i % 9973);
-    std::snprintf(c.Company, sizeof c.Company, "Company %ld Ltd", i % 5003);
-    std::snprintf(c.Title, sizeof c.Title, "Manager");
-    std::snprintf(c.BusinessAddress1, sizeof c.BusinessAddress1, "%ld Long Street", i % 300);
-    std::snprintf(c.BusinessCity, sizeof c.BusinessCity, "Springfield");
-    std::snprintf(c.BusinessPostal, sizeof c.BusinessPostal, "%05ld", i % 99999);
-    std::snprintf(c.BusinessPhone, sizeof c.BusinessPhone, "+1 555 %07ld", i);
-    std::snprintf(c.MobilePhone, sizeof c.MobilePhone, "+1 555 %07ld", i + 1);
-    std::snprintf(c.BusinessEmail, sizeof c.BusinessEmail, "first%ld.last%ld@example.com", i % 997, i % 9973);
-    std::snprintf(c.RecordCreator, sizeof c.RecordCreator, "Chris");
+    c = ContactRecord{};
+    texts.Clear();
+    c.RecordID = text(texts, "{%08lx-4a1c-4e0b-9d7e-%012lx}", i, i * 7919);
+    c.FirstName = text(texts, "First%ld", i % 997);
+    c.LastName = text(texts, "Last%ld", i % 9973);
+    c.FullName = text(texts, "First%ld Last%ld", i % 997, i % 9973);
+    c.Company = text(texts, "Company %ld Ltd", i % 5003);
+    c.Title = "Manager";
+    c.BusinessAddress1 = text(texts, "%ld Long Street", i % 300);
+    c.BusinessCity = "Springfield";
+    c.BusinessPostal = text(texts, "%05ld", i % 99999);
+    c.BusinessPhone = text(texts, "+1 555 %07ld", i);
+    c.MobilePhone = text(texts, "+1 555 %07ld", i + 1);
+    c.BusinessEmail = text(texts, "first%ld.last%ld@example.com", i % 997, i % 9973);
+    c.RecordCreator = "Chris";
     c.IsPrivate = (i % 3) == 0;
     c.CreateDate = 39814.5 + static_cast<double>(i % 4000);
     c.EditDate = c.CreateDate + 1;
 }
 
-// The data file of n contacts, written once per size.
+// The data file of n synthetic contacts, written once per size.
 const std::string& contactFile(long n)
 {
     static std::map<long, std::string> files;
@@ -84,23 +113,44 @@ const std::string& contactFile(long n)
     if (!file.Open((benchFolder() + name).c_str(), "wb"))
         std::abort();
     file.WriteInt(static_cast<std::int32_t>(n));
-    auto contact = std::make_unique<ContactRecord>();
+    ContactRecord contact;
+    CxTextArena texts;
     for (long i = 0; i < n; ++i) {
-        fillContact(*contact, i);
-        WriteFields(file, ContactFields(), contact.get());
+        fillContact(contact, texts, i);
+        WriteFields(file, ContactFields(), &contact);
     }
     file.Close();
     return files.emplace(n, name).first->second;
 }
 
-void setCounters(benchmark::State& state, long n, const std::string& name)
+long long fileBytes(const std::string& name)
 {
-    const long long bytes = CxFile::GetFileSize((benchFolder() + name).c_str());
-    state.SetItemsProcessed(state.iterations() * n);
+    return CxFile::GetFileSize((benchFolder() + name).c_str());
+}
+
+// Reads the file into an emptied utility: the read's time, and the bytes the utility holds afterwards.
+template <class Util> bool timedRead(Util& util, const std::string& name, double& seconds, double& bytes)
+{
+    util.Clear();
+    const double before = residentBytes();
+    const auto start = std::chrono::steady_clock::now();
+    const bool read = util.ReadDataFile(name.c_str());
+    seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    bytes = residentBytes() - before;
+    return read;
+}
+
+void setCounters(benchmark::State& state, long long records, long long bytes, double secondsPerIteration, double memory)
+{
+    const double mib = static_cast<double>(bytes) / (1024.0 * 1024.0);
+    state.SetItemsProcessed(state.iterations() * records);
     state.SetBytesProcessed(state.iterations() * bytes);
-    state.counters["file_MiB"] = static_cast<double>(bytes) / (1024.0 * 1024.0);
-    state.counters["peak_rss_MiB"] = peakRssMiB();
-    state.counters["records_MiB"] = static_cast<double>(sizeof(ContactRecord)) * n / (1024.0 * 1024.0);
+    state.counters["file_MiB"] = mib;
+    state.counters["ms_per_MiB"] = secondsPerIteration * 1000.0 / mib;
+    if (memory > 0) {
+        state.counters["memory_per_record"] = memory / static_cast<double>(records);
+        state.counters["memory_per_file"] = memory / static_cast<double>(bytes);
+    }
 }
 
 void BM_ReadContacts(benchmark::State& state)
@@ -109,14 +159,16 @@ void BM_ReadContacts(benchmark::State& state)
     const std::string& name = contactFile(n);
     CxACTAddrUtil util;
     util.SetWorkFolder(benchFolder().c_str());
+    double total = 0;
+    double memory = 0;
     for (auto _ : state) {
-        if (!util.ReadDataFile(name.c_str()) || util.GetRecordCount() != static_cast<std::uint32_t>(n))
+        double seconds = 0;
+        if (!timedRead(util, name, seconds, memory) || util.GetRecordCount() != static_cast<std::uint32_t>(n))
             state.SkipWithError("read failed");
-        state.PauseTiming();
-        util.Clear();
-        state.ResumeTiming();
+        state.SetIterationTime(seconds);
+        total += seconds;
     }
-    setCounters(state, n, name);
+    setCounters(state, n, fileBytes(name), total / static_cast<double>(state.iterations()), memory);
 }
 
 void BM_WriteContacts(benchmark::State& state)
@@ -127,17 +179,98 @@ void BM_WriteContacts(benchmark::State& state)
     util.SetWorkFolder(benchFolder().c_str());
     if (!util.ReadDataFile(name.c_str()))
         state.SkipWithError("read failed");
+    const auto start = std::chrono::steady_clock::now();
     for (auto _ : state) {
         if (!util.WriteDataFile("written.dat"))
             state.SkipWithError("write failed");
     }
-    setCounters(state, n, name);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    setCounters(state, n, fileBytes(name), seconds / static_cast<double>(state.iterations()), 0);
 }
 
-BENCHMARK(BM_ReadContacts)->Arg(100000)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadContacts)->Arg(100000)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WriteContacts)->Arg(100000)->Iterations(3)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ReadContacts)->Arg(1000000)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadContacts)->Arg(1000000)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WriteContacts)->Arg(1000000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// The kinds in the order of the demo tool's options.
+const char* const kKindOptions[] = {"--contacts", "--events", "--tasks", "--notes"};
+
+// A demo database with n records of one kind (0 contacts, 1 calendar, 2 tasks, 3 notes) and nothing else,
+// made once per kind and size; its PAD file.
+std::string demoDatabase(int kind, long n)
+{
+    const std::string pad = benchFolder() + "demo-" + std::to_string(kind) + "-" + std::to_string(n) + "/Bench.pad";
+    if (std::filesystem::exists(pad))
+        return pad;
+    std::string command = std::string("\"") + VELLORAN_DEMO_DB_TOOL + "\" --pad \"" + pad + "\"";
+    for (int k = 0; k < 4; ++k)
+        command += std::string(" ") + kKindOptions[k] + " " + (k == kind ? std::to_string(n) : "0");
+    command += " > /dev/null";
+    const int status = std::system(command.c_str());
+    if (status == -1 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "the demo database tool failed\n");
+        std::abort();
+    }
+    return pad;
+}
+
+// Each kind as the program loads it: the helper delivers the data file, which is then read again and
+// again. Tasks include the opportunities and their notes, as the settings have it by default.
+template <class Util> void readKind(benchmark::State& state, int kind)
+{
+    const long n = state.range(0);
+    Util util;
+    const std::string work = benchFolder() + "work-" + std::to_string(kind) + "/";
+    std::filesystem::create_directories(work);
+    util.SetWorkFolder(work.c_str());
+    util.SetPadName(demoDatabase(kind, n).c_str());
+    util.SetUserName("Demo");
+    util.SetPassword("demo");
+    if constexpr (std::is_same_v<Util, CxACTTaskUtil>) {
+        util.SetOpp(true);
+        util.SetOppNotes(true);
+    }
+    if (!util.Load()) {
+        state.SkipWithError(util.GetFailureText().c_str());
+        return;
+    }
+    const std::string name = util.GetDataFileName();
+    const long long records = util.GetRecordCount();
+    double total = 0;
+    double memory = 0;
+    for (auto _ : state) {
+        double seconds = 0;
+        if (!timedRead(util, name, seconds, memory))
+            state.SkipWithError("read failed");
+        state.SetIterationTime(seconds);
+        total += seconds;
+    }
+    setCounters(state, records, CxFile::GetFileSize((work + name).c_str()),
+                total / static_cast<double>(state.iterations()), memory);
+}
+
+void BM_DemoContacts(benchmark::State& state)
+{
+    readKind<CxACTAddrUtil>(state, 0);
+}
+void BM_DemoCalendar(benchmark::State& state)
+{
+    readKind<CxACTDateUtil>(state, 1);
+}
+void BM_DemoTasks(benchmark::State& state)
+{
+    readKind<CxACTTaskUtil>(state, 2);
+}
+void BM_DemoNotes(benchmark::State& state)
+{
+    readKind<CxACTNoteUtil>(state, 3);
+}
+
+BENCHMARK(BM_DemoContacts)->Arg(200000)->Arg(1000000)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DemoCalendar)->Arg(200000)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DemoTasks)->Arg(200000)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DemoNotes)->Arg(200000)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 } // namespace
 

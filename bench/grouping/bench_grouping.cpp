@@ -7,9 +7,12 @@
 #include "ACT/CommMgr.h"
 #include "core/DeletionBackup.h"
 #include "core/DupGroup.h"
+#include "misc/CxChunkStore.h"
+#include "misc/CxTextArena.h"
 
 #include <benchmark/benchmark.h>
 
+#include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -42,7 +45,8 @@ const char* const kFirst[] = {"Ada", "Grace", "Alan", "Edsger", "Barbara", "Dona
 const char* const kLast[] = {"Lovelace", "Hopper", "Turing", "Dijkstra", "Liskov", "Knuth", "Allen", "Thompson",
                              "Wirth", "Hamilton", "Backus", "Perlman", "Berners-Lee", "Wilson", "Torvalds", "Lamarr"};
 
-// Records of a kind held as the data utilities hold them: one block per record, an entry per record.
+// Records of a kind held as the data utilities hold them: in chunks, their texts in an arena, an entry per
+// record.
 template <class Record>
 struct Kind
 {
@@ -52,23 +56,27 @@ struct Kind
     {
         records.reserve(n);
         for (std::size_t i = 0; i < n; ++i) {
-            // Zeroed by hand, as the loader clears every record before reading it, so that no page is
-            // first touched inside the measured pass.
-            auto* r = static_cast<Record*>(std::malloc(sizeof(Record)));
-            std::memset(static_cast<void*>(r), 0, sizeof(Record));
+            Record* r = store.Add();
             CommEntry<Record> entry{r, 0};
             r->pEntry = manager.AddEntry(&entry);
             records.push_back(r);
         }
     }
-    ~Kind()
+
+    // A text of a record, kept with the kind's texts.
+    const char* text(const char* format, ...)
     {
-        manager.RemoveAllEntries();
-        for (Record* r : records)
-            std::free(r);
+        char buffer[1024];
+        va_list args;
+        va_start(args, format);
+        std::vsnprintf(buffer, sizeof buffer, format, args);
+        va_end(args);
+        return texts.Add(buffer, std::strlen(buffer));
     }
 
     Manager manager;
+    CxChunkStore<Record> store;
+    CxTextArena texts;
     std::vector<Record*> records;
 };
 
@@ -81,21 +89,25 @@ void fillContacts(Kind<ContactRecord>& kind)
         ContactRecord* c = kind.records[i];
         if (i > 10 && next(rng) % 10 == 0) {
             const ContactRecord* original = kind.records[next(rng) % i];
-            std::memcpy(c->FullName, original->FullName, sizeof c->FullName);
-            std::memcpy(c->FirstName, original->FirstName, sizeof c->FirstName);
-            std::memcpy(c->LastName, original->LastName, sizeof c->LastName);
-            std::memcpy(c->BusinessEmail, original->BusinessEmail, sizeof c->BusinessEmail);
-            if (next(rng) % 2)
-                for (char* p = c->FullName; *p; ++p)
-                    *p = static_cast<char>(*p >= 'a' && *p <= 'z' ? *p - 32 : *p);
+            // Copies, as a loaded file holds them.
+            c->FullName = kind.text("%s", original->FullName);
+            c->FirstName = kind.text("%s", original->FirstName);
+            c->LastName = kind.text("%s", original->LastName);
+            c->BusinessEmail = kind.text("%s", original->BusinessEmail);
+            if (next(rng) % 2) {
+                std::string upper = c->FullName;
+                for (char& ch : upper)
+                    ch = static_cast<char>(ch >= 'a' && ch <= 'z' ? ch - 32 : ch);
+                c->FullName = kind.texts.Add(upper.data(), upper.size());
+            }
             continue;
         }
         const char* first = kFirst[next(rng) % std::size(kFirst)];
         const char* last = kLast[next(rng) % std::size(kLast)];
-        std::snprintf(c->FirstName, sizeof c->FirstName, "%s", first);
-        std::snprintf(c->LastName, sizeof c->LastName, "%s", last);
-        std::snprintf(c->FullName, sizeof c->FullName, "%s %s", first, last);
-        std::snprintf(c->BusinessEmail, sizeof c->BusinessEmail, "%s.%s.%zu@example.com", first, last, i);
+        c->FirstName = kind.text("%s", first);
+        c->LastName = kind.text("%s", last);
+        c->FullName = kind.text("%s %s", first, last);
+        c->BusinessEmail = kind.text("%s.%s.%zu@example.com", first, last, i);
     }
 }
 
@@ -107,11 +119,11 @@ void fillNotes(Kind<NoteRecord>& kind)
     for (std::size_t i = 0; i < n; ++i) {
         NoteRecord* note = kind.records[i];
         if (i > 10 && next(rng) % 10 == 0) {
-            std::memcpy(note->NoteText, kind.records[next(rng) % i]->NoteText, 512);
+            note->NoteText = kind.text("%s", kind.records[next(rng) % i]->NoteText);
             continue;
         }
-        std::snprintf(note->NoteText, 512,
-                      "Called %s %s about the renewal of the service contract.\r\nThey asked for a quote on the "
+        note->NoteText =
+            kind.text("Called %s %s about the renewal of the service contract.\r\nThey asked for a quote on the "
                       "extended support plan and a visit next month. Follow up with the account manager before "
                       "the end of the quarter; reference %zu.\r\nSent the brochure by e-mail.",
                       kFirst[next(rng) % std::size(kFirst)], kLast[next(rng) % std::size(kLast)], i);

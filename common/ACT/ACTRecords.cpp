@@ -1,14 +1,15 @@
 #include "ACT/ACTRecords.h"
 
 #include "misc/CxFile.h"
+#include "misc/CxTextArena.h"
 
 #include <cstring>
 #include <iterator>
 
 namespace {
 
-#define TEXT(R, f) {#f, FieldType::Text, offsetof(R, f), sizeof(R::f)}
-#define TEXT_AT(R, f, i) {#f #i, FieldType::Text, offsetof(R, f) + (i - 1) * sizeof(R::f[0]), sizeof(R::f[0])}
+#define TEXT(R, f, capacity) {#f, FieldType::Text, offsetof(R, f), capacity}
+#define TEXT_AT(R, f, i, capacity) {#f #i, FieldType::Text, offsetof(R, f) + (i - 1) * sizeof(R::f[0]), capacity}
 #define INT(R, f) {#f, FieldType::Int, offsetof(R, f), sizeof(std::int32_t)}
 #define INT_AT(R, f, i) {#f #i, FieldType::Int, offsetof(R, f) + (i - 1) * sizeof(std::int32_t), sizeof(std::int32_t)}
 #define BOOL(R, f) {#f, FieldType::Bool, offsetof(R, f), sizeof(bool)}
@@ -17,64 +18,64 @@ namespace {
 const FieldDesc kContactFields[] = {
     INT(ContactRecord, Action),
     INT(ContactRecord, HelperValue),
-    TEXT(ContactRecord, RecordID),
-    TEXT(ContactRecord, RecordCreator),
-    TEXT(ContactRecord, LastEditedBy),
-    TEXT(ContactRecord, RecordManager),
-    TEXT(ContactRecord, Category),
-    TEXT(ContactRecord, NamePrefix),
-    TEXT(ContactRecord, NameSuffix),
-    TEXT(ContactRecord, FirstName),
-    TEXT(ContactRecord, MiddleName),
-    TEXT(ContactRecord, LastName),
-    TEXT(ContactRecord, FullName),
-    TEXT(ContactRecord, Salutation),
-    TEXT(ContactRecord, ReferredBy),
-    TEXT(ContactRecord, Company),
-    TEXT(ContactRecord, Department),
-    TEXT(ContactRecord, Title),
-    TEXT(ContactRecord, BusinessCountry),
-    TEXT(ContactRecord, BusinessState),
-    TEXT(ContactRecord, BusinessCity),
-    TEXT(ContactRecord, BusinessAddress1),
-    TEXT(ContactRecord, BusinessAddress2),
-    TEXT(ContactRecord, BusinessAddress3),
-    TEXT(ContactRecord, BusinessPostal),
-    TEXT(ContactRecord, HomeCountry),
-    TEXT(ContactRecord, HomeState),
-    TEXT(ContactRecord, HomeCity),
-    TEXT(ContactRecord, HomeAddress1),
-    TEXT(ContactRecord, HomeAddress2),
-    TEXT(ContactRecord, HomeAddress3),
-    TEXT(ContactRecord, HomePostal),
-    TEXT(ContactRecord, BusinessPhone),
-    TEXT(ContactRecord, HomePhone),
-    TEXT(ContactRecord, MobilePhone),
-    TEXT(ContactRecord, Pager),
-    TEXT(ContactRecord, Fax),
-    TEXT(ContactRecord, AlternatePhone),
-    TEXT(ContactRecord, FaxExtension),
-    TEXT(ContactRecord, PagerExtension),
-    TEXT(ContactRecord, BusinessPhoneExtension),
-    TEXT(ContactRecord, HomePhoneExtension),
-    TEXT(ContactRecord, MobilePhoneExtension),
-    TEXT(ContactRecord, AlternatePhoneExtension),
-    TEXT(ContactRecord, BusinessEmail),
-    TEXT(ContactRecord, PersonalEmail),
-    TEXT(ContactRecord, Website),
-    TEXT(ContactRecord, InstantMessenger),
-    TEXT(ContactRecord, SpouseName),
-    TEXT_AT(ContactRecord, UserDefined, 1),
-    TEXT_AT(ContactRecord, UserDefined, 2),
-    TEXT_AT(ContactRecord, UserDefined, 3),
-    TEXT_AT(ContactRecord, UserDefined, 4),
-    TEXT_AT(ContactRecord, UserDefined, 5),
-    TEXT_AT(ContactRecord, UserDefined, 6),
-    TEXT_AT(ContactRecord, UserDefined, 7),
-    TEXT_AT(ContactRecord, UserDefined, 8),
-    TEXT_AT(ContactRecord, UserDefined, 9),
-    TEXT_AT(ContactRecord, UserDefined, 10),
-    TEXT(ContactRecord, LastResults),
+    TEXT(ContactRecord, RecordID, 64),
+    TEXT(ContactRecord, RecordCreator, 32),
+    TEXT(ContactRecord, LastEditedBy, 32),
+    TEXT(ContactRecord, RecordManager, 32),
+    TEXT(ContactRecord, Category, 256),
+    TEXT(ContactRecord, NamePrefix, 32),
+    TEXT(ContactRecord, NameSuffix, 32),
+    TEXT(ContactRecord, FirstName, 32),
+    TEXT(ContactRecord, MiddleName, 32),
+    TEXT(ContactRecord, LastName, 32),
+    TEXT(ContactRecord, FullName, 32),
+    TEXT(ContactRecord, Salutation, 32),
+    TEXT(ContactRecord, ReferredBy, 32),
+    TEXT(ContactRecord, Company, 64),
+    TEXT(ContactRecord, Department, 32),
+    TEXT(ContactRecord, Title, 32),
+    TEXT(ContactRecord, BusinessCountry, 32),
+    TEXT(ContactRecord, BusinessState, 32),
+    TEXT(ContactRecord, BusinessCity, 32),
+    TEXT(ContactRecord, BusinessAddress1, 256),
+    TEXT(ContactRecord, BusinessAddress2, 256),
+    TEXT(ContactRecord, BusinessAddress3, 256),
+    TEXT(ContactRecord, BusinessPostal, 16),
+    TEXT(ContactRecord, HomeCountry, 32),
+    TEXT(ContactRecord, HomeState, 32),
+    TEXT(ContactRecord, HomeCity, 32),
+    TEXT(ContactRecord, HomeAddress1, 256),
+    TEXT(ContactRecord, HomeAddress2, 256),
+    TEXT(ContactRecord, HomeAddress3, 256),
+    TEXT(ContactRecord, HomePostal, 16),
+    TEXT(ContactRecord, BusinessPhone, 24),
+    TEXT(ContactRecord, HomePhone, 24),
+    TEXT(ContactRecord, MobilePhone, 24),
+    TEXT(ContactRecord, Pager, 24),
+    TEXT(ContactRecord, Fax, 24),
+    TEXT(ContactRecord, AlternatePhone, 24),
+    TEXT(ContactRecord, FaxExtension, 24),
+    TEXT(ContactRecord, PagerExtension, 24),
+    TEXT(ContactRecord, BusinessPhoneExtension, 24),
+    TEXT(ContactRecord, HomePhoneExtension, 24),
+    TEXT(ContactRecord, MobilePhoneExtension, 24),
+    TEXT(ContactRecord, AlternatePhoneExtension, 24),
+    TEXT(ContactRecord, BusinessEmail, 64),
+    TEXT(ContactRecord, PersonalEmail, 64),
+    TEXT(ContactRecord, Website, 256),
+    TEXT(ContactRecord, InstantMessenger, 64),
+    TEXT(ContactRecord, SpouseName, 32),
+    TEXT_AT(ContactRecord, UserDefined, 1, 64),
+    TEXT_AT(ContactRecord, UserDefined, 2, 64),
+    TEXT_AT(ContactRecord, UserDefined, 3, 64),
+    TEXT_AT(ContactRecord, UserDefined, 4, 64),
+    TEXT_AT(ContactRecord, UserDefined, 5, 64),
+    TEXT_AT(ContactRecord, UserDefined, 6, 64),
+    TEXT_AT(ContactRecord, UserDefined, 7, 64),
+    TEXT_AT(ContactRecord, UserDefined, 8, 64),
+    TEXT_AT(ContactRecord, UserDefined, 9, 64),
+    TEXT_AT(ContactRecord, UserDefined, 10, 64),
+    TEXT(ContactRecord, LastResults, 64),
     BOOL(ContactRecord, IsUser),
     BOOL(ContactRecord, IsImported),
     BOOL(ContactRecord, IsPrivate),
@@ -86,25 +87,25 @@ const FieldDesc kContactFields[] = {
     DATE(ContactRecord, LastMeeting),
     DATE(ContactRecord, LastReach),
     DATE(ContactRecord, LastLetter),
-    TEXT(ContactRecord, SecondaryFirstName),
-    TEXT(ContactRecord, SecondaryLastName),
-    TEXT(ContactRecord, SecondaryContact),
-    TEXT(ContactRecord, SecondaryCompany),
-    TEXT(ContactRecord, SecondaryTitle),
-    TEXT(ContactRecord, SecondaryCountry),
-    TEXT(ContactRecord, SecondaryState),
-    TEXT(ContactRecord, SecondaryCity),
-    TEXT(ContactRecord, SecondaryAddress1),
-    TEXT(ContactRecord, SecondaryAddress2),
-    TEXT(ContactRecord, SecondaryAddress3),
-    TEXT(ContactRecord, SecondaryPostal),
-    TEXT(ContactRecord, SecondaryPhone),
-    TEXT(ContactRecord, SecondaryMobilePhone),
-    TEXT(ContactRecord, SecondaryFax),
-    TEXT(ContactRecord, SecondaryPhoneExtension),
-    TEXT(ContactRecord, SecondaryEmail),
-    TEXT(ContactRecord, SecondaryWebsite),
-    TEXT(ContactRecord, SecondaryCategory),
+    TEXT(ContactRecord, SecondaryFirstName, 32),
+    TEXT(ContactRecord, SecondaryLastName, 32),
+    TEXT(ContactRecord, SecondaryContact, 32),
+    TEXT(ContactRecord, SecondaryCompany, 64),
+    TEXT(ContactRecord, SecondaryTitle, 32),
+    TEXT(ContactRecord, SecondaryCountry, 32),
+    TEXT(ContactRecord, SecondaryState, 32),
+    TEXT(ContactRecord, SecondaryCity, 32),
+    TEXT(ContactRecord, SecondaryAddress1, 256),
+    TEXT(ContactRecord, SecondaryAddress2, 256),
+    TEXT(ContactRecord, SecondaryAddress3, 256),
+    TEXT(ContactRecord, SecondaryPostal, 16),
+    TEXT(ContactRecord, SecondaryPhone, 24),
+    TEXT(ContactRecord, SecondaryMobilePhone, 24),
+    TEXT(ContactRecord, SecondaryFax, 24),
+    TEXT(ContactRecord, SecondaryPhoneExtension, 24),
+    TEXT(ContactRecord, SecondaryEmail, 64),
+    TEXT(ContactRecord, SecondaryWebsite, 256),
+    TEXT(ContactRecord, SecondaryCategory, 256),
     BOOL(ContactRecord, SecondaryIsPrivate),
 };
 static_assert(std::size(kContactFields) == 2 + 89);
@@ -112,10 +113,10 @@ static_assert(std::size(kContactFields) == 2 + 89);
 const FieldDesc kCalendarFields[] = {
     INT(CalendarRecord, Action),
     INT(CalendarRecord, HelperValue),
-    TEXT(CalendarRecord, RecordID),
-    TEXT(CalendarRecord, Regarding),
-    TEXT(CalendarRecord, Location),
-    TEXT(CalendarRecord, Details),
+    TEXT(CalendarRecord, RecordID, 64),
+    TEXT(CalendarRecord, Regarding, 256),
+    TEXT(CalendarRecord, Location, 256),
+    TEXT(CalendarRecord, Details, 8192),
     INT(CalendarRecord, EventType),
     DATE(CalendarRecord, StartTime),
     DATE(CalendarRecord, EndTime),
@@ -138,10 +139,10 @@ const FieldDesc kCalendarFields[] = {
 const FieldDesc kTaskFields[] = {
     INT(TaskRecord, Action),
     INT(TaskRecord, HelperValue),
-    TEXT(TaskRecord, RecordID),
-    TEXT(TaskRecord, Regarding),
-    TEXT(TaskRecord, ExtraText),
-    TEXT(TaskRecord, Details),
+    TEXT(TaskRecord, RecordID, 64),
+    TEXT(TaskRecord, Regarding, 256),
+    TEXT(TaskRecord, ExtraText, 256),
+    TEXT(TaskRecord, Details, 8192),
     DATE(TaskRecord, CreateTime),
     DATE(TaskRecord, EditDate),
     INT(TaskRecord, Priority),
@@ -160,11 +161,11 @@ const FieldDesc kTaskFields[] = {
 const FieldDesc kNoteFields[] = {
     INT(NoteRecord, Action),
     INT(NoteRecord, HelperValue),
-    TEXT(NoteRecord, RecordID),
-    TEXT(NoteRecord, CreateUserName),
-    TEXT(NoteRecord, EditUserName),
-    TEXT(NoteRecord, ManageUserName),
-    TEXT(NoteRecord, NoteText),
+    TEXT(NoteRecord, RecordID, 64),
+    TEXT(NoteRecord, CreateUserName, 64),
+    TEXT(NoteRecord, EditUserName, 64),
+    TEXT(NoteRecord, ManageUserName, 64),
+    TEXT(NoteRecord, NoteText, 8192),
     BOOL(NoteRecord, Private),
     DATE(NoteRecord, CreateTime),
     DATE(NoteRecord, EditTime),
@@ -214,7 +215,37 @@ const FieldTable& NoteFields()
     return table;
 }
 
-bool ReadFields(CxFile& file, const FieldTable& table, void* record)
+namespace {
+
+const char*& TextField(void* record, const FieldDesc& field)
+{
+    return *reinterpret_cast<const char**>(static_cast<unsigned char*>(record) + field.offset);
+}
+
+// The text is read straight into the arena; what lies beyond the field's capacity is skipped.
+bool ReadText(CxFile& file, std::size_t capacity, CxTextArena& texts, const char*& text)
+{
+    std::int32_t stored = 0;
+    if (!file.ReadInt(&stored))
+        return false;
+    if (stored <= 0) {
+        text = "";
+        return true;
+    }
+    const auto length = static_cast<std::size_t>(stored);
+    const std::size_t kept = length < capacity - 1 ? length : capacity - 1;
+    char* at = texts.Reserve(kept + 1);
+    if (!file.ReadBytes(at, kept) || !file.Skip(length - kept))
+        return false;
+    at[kept] = '\0';
+    texts.Commit(kept + 1);
+    text = at;
+    return true;
+}
+
+} // namespace
+
+bool ReadFields(CxFile& file, const FieldTable& table, void* record, CxTextArena& texts)
 {
     if (!record || !file.IsOpen())
         return false;
@@ -228,7 +259,7 @@ bool ReadFields(CxFile& file, const FieldTable& table, void* record)
             ok = file.ReadInt(static_cast<std::int32_t*>(target));
             break;
         case FieldType::Text:
-            ok = file.ReadString(static_cast<char*>(target), f.size);
+            ok = ReadText(file, f.size, texts, TextField(record, f));
             break;
         case FieldType::Bool:
             ok = file.ReadBool(static_cast<bool*>(target));
@@ -257,7 +288,7 @@ bool WriteFields(CxFile& file, const FieldTable& table, const void* record)
             ok = file.WriteInt(*static_cast<const std::int32_t*>(source));
             break;
         case FieldType::Text:
-            ok = file.WriteString(static_cast<const char*>(source));
+            ok = file.WriteString(RecordText(record, f));
             break;
         case FieldType::Bool:
             ok = file.WriteBool(*static_cast<const bool*>(source));
@@ -270,4 +301,15 @@ bool WriteFields(CxFile& file, const FieldTable& table, const void* record)
             return false;
     }
     return true;
+}
+
+void StoreTexts(const FieldTable& table, void* record, CxTextArena& texts)
+{
+    for (std::size_t i = 0; i < table.count; ++i) {
+        const FieldDesc& f = table.fields[i];
+        if (f.type != FieldType::Text)
+            continue;
+        const char*& text = TextField(record, f);
+        text = text ? texts.Add(text, ::strnlen(text, f.size - 1)) : "";
+    }
 }

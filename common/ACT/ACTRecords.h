@@ -1,9 +1,15 @@
 #pragma once
 
-// The records of the four kinds as the data files carry them: fixed-capacity texts (terminator
-// included in the capacity), one-byte booleans, OLE Automation dates as doubles (0 meaning none).
-// Each kind also has a table of its fields in file order, from which its data file is read and
-// written, and from which the stand-in helpers build their database tables.
+// The records of the four kinds as the data files carry them. A record is a small fixed part: numbers,
+// one-byte booleans, OLE Automation dates as doubles (0 meaning none), and for each text a pointer to its
+// characters. The texts live at their real length, terminated, in the text arena of the data utility that
+// read them (or wherever the code that built a record by hand keeps them); a text is never null, empty by
+// default, and holds at most its field's capacity - 1 characters. Records are never changed in place
+// apart from their Action word and the in-memory fields.
+//
+// Each kind also has a table of its fields in file order, with the capacity of every text: the one
+// description of the kind, from which its data file is read and written, its backup is written, and the
+// stand-in helpers build their database tables.
 
 #include "ACT/CommMgr.h"
 
@@ -11,6 +17,7 @@
 #include <cstdint>
 
 class CxFile;
+class CxTextArena;
 
 // Action value that asks the helper to delete the record in a submit run.
 constexpr std::int32_t ACTION_DELETE = 3;
@@ -23,55 +30,55 @@ struct ContactRecord
 {
     std::int32_t Action;
     std::int32_t HelperValue;
-    char RecordID[64];
-    char RecordCreator[32];
-    char LastEditedBy[32];
-    char RecordManager[32];
-    char Category[256];
-    char NamePrefix[32];
-    char NameSuffix[32];
-    char FirstName[32];
-    char MiddleName[32];
-    char LastName[32];
-    char FullName[32];
-    char Salutation[32];
-    char ReferredBy[32];
-    char Company[64];
-    char Department[32];
-    char Title[32];
-    char BusinessCountry[32];
-    char BusinessState[32];
-    char BusinessCity[32];
-    char BusinessAddress1[256];
-    char BusinessAddress2[256];
-    char BusinessAddress3[256];
-    char BusinessPostal[16];
-    char HomeCountry[32];
-    char HomeState[32];
-    char HomeCity[32];
-    char HomeAddress1[256];
-    char HomeAddress2[256];
-    char HomeAddress3[256];
-    char HomePostal[16];
-    char BusinessPhone[24];
-    char HomePhone[24];
-    char MobilePhone[24];
-    char Pager[24];
-    char Fax[24];
-    char AlternatePhone[24];
-    char FaxExtension[24];
-    char PagerExtension[24];
-    char BusinessPhoneExtension[24];
-    char HomePhoneExtension[24];
-    char MobilePhoneExtension[24];
-    char AlternatePhoneExtension[24];
-    char BusinessEmail[64];
-    char PersonalEmail[64];
-    char Website[256];
-    char InstantMessenger[64];
-    char SpouseName[32];
-    char UserDefined[10][64];
-    char LastResults[64];
+    const char* RecordID = "";
+    const char* RecordCreator = "";
+    const char* LastEditedBy = "";
+    const char* RecordManager = "";
+    const char* Category = "";
+    const char* NamePrefix = "";
+    const char* NameSuffix = "";
+    const char* FirstName = "";
+    const char* MiddleName = "";
+    const char* LastName = "";
+    const char* FullName = "";
+    const char* Salutation = "";
+    const char* ReferredBy = "";
+    const char* Company = "";
+    const char* Department = "";
+    const char* Title = "";
+    const char* BusinessCountry = "";
+    const char* BusinessState = "";
+    const char* BusinessCity = "";
+    const char* BusinessAddress1 = "";
+    const char* BusinessAddress2 = "";
+    const char* BusinessAddress3 = "";
+    const char* BusinessPostal = "";
+    const char* HomeCountry = "";
+    const char* HomeState = "";
+    const char* HomeCity = "";
+    const char* HomeAddress1 = "";
+    const char* HomeAddress2 = "";
+    const char* HomeAddress3 = "";
+    const char* HomePostal = "";
+    const char* BusinessPhone = "";
+    const char* HomePhone = "";
+    const char* MobilePhone = "";
+    const char* Pager = "";
+    const char* Fax = "";
+    const char* AlternatePhone = "";
+    const char* FaxExtension = "";
+    const char* PagerExtension = "";
+    const char* BusinessPhoneExtension = "";
+    const char* HomePhoneExtension = "";
+    const char* MobilePhoneExtension = "";
+    const char* AlternatePhoneExtension = "";
+    const char* BusinessEmail = "";
+    const char* PersonalEmail = "";
+    const char* Website = "";
+    const char* InstantMessenger = "";
+    const char* SpouseName = "";
+    const char* UserDefined[10] = {"", "", "", "", "", "", "", "", "", ""};
+    const char* LastResults = "";
     bool IsUser;
     bool IsImported;
     bool IsPrivate;
@@ -83,29 +90,29 @@ struct ContactRecord
     double LastMeeting;
     double LastReach;
     double LastLetter;
-    char SecondaryFirstName[32];
-    char SecondaryLastName[32];
-    char SecondaryContact[32];
-    char SecondaryCompany[64];
-    char SecondaryTitle[32];
-    char SecondaryCountry[32];
-    char SecondaryState[32];
-    char SecondaryCity[32];
-    char SecondaryAddress1[256];
-    char SecondaryAddress2[256];
-    char SecondaryAddress3[256];
-    char SecondaryPostal[16];
-    char SecondaryPhone[24];
-    char SecondaryMobilePhone[24];
-    char SecondaryFax[24];
-    char SecondaryPhoneExtension[24];
-    char SecondaryEmail[64];
-    char SecondaryWebsite[256];
-    char SecondaryCategory[256];
+    const char* SecondaryFirstName = "";
+    const char* SecondaryLastName = "";
+    const char* SecondaryContact = "";
+    const char* SecondaryCompany = "";
+    const char* SecondaryTitle = "";
+    const char* SecondaryCountry = "";
+    const char* SecondaryState = "";
+    const char* SecondaryCity = "";
+    const char* SecondaryAddress1 = "";
+    const char* SecondaryAddress2 = "";
+    const char* SecondaryAddress3 = "";
+    const char* SecondaryPostal = "";
+    const char* SecondaryPhone = "";
+    const char* SecondaryMobilePhone = "";
+    const char* SecondaryFax = "";
+    const char* SecondaryPhoneExtension = "";
+    const char* SecondaryEmail = "";
+    const char* SecondaryWebsite = "";
+    const char* SecondaryCategory = "";
     bool SecondaryIsPrivate;
     // In memory only.
-    CommAddr* pEntry;
     std::uint32_t DupFlags;
+    CommAddr* pEntry;
     CommAddr* pCursorEntry;
 };
 
@@ -113,10 +120,10 @@ struct CalendarRecord
 {
     std::int32_t Action;
     std::int32_t HelperValue;
-    char RecordID[64];
-    char Regarding[256];
-    char Location[256];
-    char Details[8192];
+    const char* RecordID = "";
+    const char* Regarding = "";
+    const char* Location = "";
+    const char* Details = "";
     std::int32_t EventType;
     double StartTime;
     double EndTime;
@@ -133,8 +140,8 @@ struct CalendarRecord
     bool IsPrivate;
     bool IsTimeless;
     // In memory only.
-    CommDate* pEntry;
     std::uint32_t DupFlags;
+    CommDate* pEntry;
     CommDate* pCursorEntry;
 };
 
@@ -142,10 +149,10 @@ struct TaskRecord
 {
     std::int32_t Action;
     std::int32_t HelperValue;
-    char RecordID[64];
-    char Regarding[256];
-    char ExtraText[256];
-    char Details[8192];
+    const char* RecordID = "";
+    const char* Regarding = "";
+    const char* ExtraText = "";
+    const char* Details = "";
     std::int32_t Priority;
     bool IsCompleted;
     bool IsPrivate;
@@ -155,8 +162,8 @@ struct TaskRecord
     double CreateTime;
     double EditDate;
     // In memory only.
-    CommTask* pEntry;
     std::uint32_t DupFlags;
+    CommTask* pEntry;
     CommTask* pCursorEntry;
 };
 
@@ -164,24 +171,25 @@ struct NoteRecord
 {
     std::int32_t Action;
     std::int32_t HelperValue;
-    char RecordID[64];
-    char CreateUserName[64];
-    char EditUserName[64];
-    char ManageUserName[64];
-    char NoteText[8192];
+    const char* RecordID = "";
+    const char* CreateUserName = "";
+    const char* EditUserName = "";
+    const char* ManageUserName = "";
+    const char* NoteText = "";
     bool Private;
     double CreateTime;
     double EditTime;
     // In memory only.
-    CommNote* pEntry;
     std::uint32_t DupFlags;
+    CommNote* pEntry;
     CommNote* pCursorEntry;
 };
 
 enum class FieldType
 {
     Int,  // 32-bit signed integer
-    Text, // 32-bit length and bytes; `size` is the capacity, terminator included
+    Text, // 32-bit length and bytes in the file, a pointer in the record; `size` is the capacity, terminator
+          // included
     Bool, // 4 bytes in the file, 1 in memory
     Date, // 8-byte double
 };
@@ -209,11 +217,20 @@ const FieldTable& CalendarFields();
 const FieldTable& TaskFields();
 const FieldTable& NoteFields();
 
-// Reads or writes one record field by field in the table's order. A read fails when the file ends
-// inside the record; a stored text longer than its field keeps what fits. False also for a missing
-// record or a file that is not open.
-bool ReadFields(CxFile& file, const FieldTable& table, void* record);
+// The text of a text field of a record.
+inline const char* RecordText(const void* record, const FieldDesc& field)
+{
+    return *reinterpret_cast<const char* const*>(static_cast<const unsigned char*>(record) + field.offset);
+}
+
+// Reads or writes one record field by field in the table's order; the texts read go into `texts`. A read
+// fails when the file ends inside the record; a stored text longer than its field keeps its first
+// capacity - 1 bytes. False also for a missing record or a file that is not open.
+bool ReadFields(CxFile& file, const FieldTable& table, void* record, CxTextArena& texts);
 bool WriteFields(CxFile& file, const FieldTable& table, const void* record);
+
+// Points every text of the record at a copy in `texts`, cut to its field's capacity - 1.
+void StoreTexts(const FieldTable& table, void* record, CxTextArena& texts);
 
 // The record type of each kind, for code written once for all kinds.
 template <class Record>

@@ -1,17 +1,19 @@
 #pragma once
 
-#include "misc/CxList.h"
+#include "misc/CxChunkStore.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 struct ContactRecord;
 struct CalendarRecord;
 struct TaskRecord;
 struct NoteRecord;
 
-// One entry per loaded record, in load order. An entry is a plain block (malloc/free); it owns its
-// payload only when nPayloadSize is not 0. The loaders link records that their data utility owns, so
-// no manager of this program ever releases a record.
+// One entry per loaded record, in load order. An entry owns its payload only when nPayloadSize is not
+// 0 (a copy made with malloc and released with free). The loaders link records that their data utility
+// owns, so no manager of this program ever releases a record.
 template <class Record>
 struct CommEntry
 {
@@ -24,7 +26,8 @@ using CommDate = CommEntry<CalendarRecord>;
 using CommTask = CommEntry<TaskRecord>;
 using CommNote = CommEntry<NoteRecord>;
 
-// The ordered collection of a kind's entries. Its cursor is the list's cursor, shared by every walk.
+// The ordered collection of a kind's entries, with one cursor shared by every walk. The entries are
+// allocated in chunks: adding a loaded record's entry allocates nothing of its own.
 template <class Entry>
 class CommEntryMgr
 {
@@ -36,18 +39,27 @@ public:
 
     // Stores a copy (and a copy of an owned payload); the copy becomes current. Null when out of memory.
     Entry* AddEntry(const Entry* pEntry);
+    // Takes the entry out of the walk; the cursor moves to the entry that followed it.
     bool RemoveEntry(Entry* pEntry);
     void RemoveAllEntries();
 
-    Entry* GetFirstEntry() { return static_cast<Entry*>(m_list.GetFirst()); }
-    Entry* GetNextEntry() { return static_cast<Entry*>(m_list.GetNext()); }
-    std::uint32_t GetEntryCount() const { return m_list.GetCount(); }
-    bool SetCurrentEntry(Entry* pEntry) { return m_list.SetCurrent(pEntry); }
+    Entry* GetFirstEntry();
+    // Null at the end, where the cursor stays on the last entry.
+    Entry* GetNextEntry();
+    std::uint32_t GetEntryCount() const { return static_cast<std::uint32_t>(m_order.size()); }
+    // False, with the cursor where it was, for an entry the manager does not hold.
+    bool SetCurrentEntry(Entry* pEntry);
 
 private:
-    static void ReleaseEntry(Entry* pEntry);
+    static void ReleasePayload(Entry* pEntry);
+    // The position of an entry in the walk, or the entry count when it is not held.
+    std::size_t IndexOf(const Entry* pEntry) const;
 
-    CxList m_list;
+    // Storage of every entry added since the last RemoveAllEntries, removed ones included.
+    CxChunkStore<Entry> m_entries;
+    // The entries held, in order.
+    std::vector<Entry*> m_order;
+    std::size_t m_current = 0;
 };
 
 using CommAddrMgr = CommEntryMgr<CommAddr>;

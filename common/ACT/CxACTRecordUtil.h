@@ -1,10 +1,11 @@
 #pragma once
 
 #include "ACT/ACTRecords.h"
-#include "ACT/CxACTBaseUtil.h"
 #include "ACT/CommMgr.h"
+#include "ACT/CxACTBaseUtil.h"
+#include "misc/CxChunkStore.h"
 #include "misc/CxFile.h"
-#include "misc/CxList.h"
+#include "misc/CxTextArena.h"
 
 #include <cstdint>
 #include <string>
@@ -31,7 +32,9 @@ enum class ACTLogEvent
     WriteFailed, // text: full path
 };
 
-// The data utility of one record kind: its records, their grouping manager and its data file.
+// The data utility of one record kind: its records, their grouping manager and its data file. The records
+// are stored in chunks and their texts in the utility's text arena, so that reading a data file allocates
+// a block now and then instead of once per record.
 //
 // Kind supplies: Record (the record type), kInfo (ACTKindInfo), kLogBeforeClear (Load logs its start
 // before clearing), kWriteCountBeforeLog (WriteDataFile writes the count before logging it) and
@@ -63,12 +66,13 @@ public:
     // One record in the file's layout; false for a missing record, no open file or a short read or write.
     bool ReadRecord(Record* record);
     bool WriteRecord(const Record* record);
-    // Stores a copy at the end of the record list and returns it; null when out of memory.
+    // Stores a copy, with copies of its texts, at the end of the record list and returns it; null when out
+    // of memory.
     Record* AppendRecord(const Record* record);
     // Asks the helper to delete the entry's record at the next submit. False for a missing entry.
     bool MarkForDeletion(Entry* entry);
 
-    std::uint32_t GetRecordCount() const { return m_records.GetCount(); }
+    std::uint32_t GetRecordCount() const { return static_cast<std::uint32_t>(m_records.Count()); }
 
 protected:
     CxACTRecordUtil();
@@ -79,5 +83,6 @@ private:
 
     Manager m_manager;
     CxFile m_file;
-    CxList m_records; // records allocated with calloc, released with free
+    CxChunkStore<Record> m_records;
+    CxTextArena m_texts;
 };

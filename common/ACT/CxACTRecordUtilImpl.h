@@ -10,8 +10,7 @@
 #include "platform/Platform.h"
 
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
+#include <new>
 #include <string>
 
 template <class Kind> CxACTRecordUtil<Kind>::CxACTRecordUtil() : CxACTBaseUtil(Kind::kInfo) {}
@@ -89,19 +88,24 @@ template <class Kind> bool CxACTRecordUtil<Kind>::ReadDataFile(const char* fileN
 
     const auto count = static_cast<std::uint32_t>(storedCount);
     for (std::uint32_t i = 0; i < count; ++i) {
-        // Read in place into zeroed memory: no copy of each (up to 8 KB) record.
-        auto* record = static_cast<Record*>(std::calloc(1, sizeof(Record)));
-        const bool read = record && ReadRecord(record);
-        if (!read) {
-            std::free(record);
+        const char* problem = nullptr;
+        try {
+            // Read in place: the fixed part into its chunk, the texts into the arena.
+            Record* record = m_records.Add();
+            if (ReadRecord(record)) {
+                const Entry entry{record, 0};
+                record->pEntry = m_manager.AddEntry(&entry);
+            } else {
+                problem = "the file ends before the record is complete";
+            }
+        } catch (const std::bad_alloc&) {
+            problem = "out of memory";
+        }
+        if (problem) {
             char why[128];
-            std::snprintf(why, sizeof(why), "record %u of %u: %s", i + 1, count,
-                          record ? "the file ends before the record is complete" : "out of memory");
+            std::snprintf(why, sizeof(why), "record %u of %u: %s", i + 1, count, problem);
             return FailRead(path, why);
         }
-        const Entry entry{record, 0};
-        record->pEntry = m_manager.AddEntry(&entry);
-        m_records.Add(record);
     }
     m_file.Close();
     Kind::Log(ACTLogEvent::ReadDone);
@@ -126,7 +130,7 @@ template <class Kind> bool CxACTRecordUtil<Kind>::WriteDataFile(const char* file
         Kind::Log(ACTLogEvent::WriteOpenFailed, path.c_str());
         return false;
     }
-    const std::uint32_t count = m_records.GetCount();
+    const auto count = static_cast<std::uint32_t>(m_records.Count());
     bool written = true;
     if (Kind::kWriteCountBeforeLog) {
         written = m_file.WriteInt(static_cast<std::int32_t>(count));
@@ -135,8 +139,7 @@ template <class Kind> bool CxACTRecordUtil<Kind>::WriteDataFile(const char* file
         Kind::Log(ACTLogEvent::WriteCount, nullptr, static_cast<int>(count));
         written = m_file.WriteInt(static_cast<std::int32_t>(count));
     }
-    for (void* p = m_records.GetFirst(); p && written; p = m_records.GetNext())
-        written = WriteRecord(static_cast<const Record*>(p));
+    written = written && m_records.ForEach([this](const Record& record) { return WriteRecord(&record); });
     // A file the helper would read only in part must not go on to a submit.
     written = m_file.Close() && written;
     if (!written) {
@@ -149,7 +152,7 @@ template <class Kind> bool CxACTRecordUtil<Kind>::WriteDataFile(const char* file
 
 template <class Kind> bool CxACTRecordUtil<Kind>::ReadRecord(Record* record)
 {
-    return record && m_file.IsOpen() && ReadFields(m_file, FieldsOf<Record>(), record);
+    return record && m_file.IsOpen() && ReadFields(m_file, FieldsOf<Record>(), record, m_texts);
 }
 
 template <class Kind> bool CxACTRecordUtil<Kind>::WriteRecord(const Record* record)
@@ -161,12 +164,14 @@ template <class Kind> typename CxACTRecordUtil<Kind>::Record* CxACTRecordUtil<Ki
 {
     if (!record)
         return nullptr;
-    auto* copy = static_cast<Record*>(std::malloc(sizeof(Record)));
-    if (!copy)
+    try {
+        Record* copy = m_records.Add();
+        *copy = *record;
+        StoreTexts(FieldsOf<Record>(), copy, m_texts);
+        return copy;
+    } catch (const std::bad_alloc&) {
         return nullptr;
-    std::memcpy(copy, record, sizeof(Record));
-    m_records.Add(copy);
-    return copy;
+    }
 }
 
 template <class Kind> bool CxACTRecordUtil<Kind>::MarkForDeletion(Entry* entry)
@@ -183,5 +188,6 @@ template <class Kind> bool CxACTRecordUtil<Kind>::MarkForDeletion(Entry* entry)
 template <class Kind> void CxACTRecordUtil<Kind>::ReleaseRecords()
 {
     m_manager.RemoveAllEntries();
-    m_records.RemoveAll(true);
+    m_records.Clear();
+    m_texts.Clear();
 }

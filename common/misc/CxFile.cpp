@@ -83,6 +83,9 @@ bool CxFile::Open(const char* path, const char* mode)
 
 bool CxFile::Close()
 {
+    m_readBuffer.reset();
+    m_readPos = 0;
+    m_readEnd = 0;
     if (!m_pFile)
         return true;
     // Buffered bytes reach the disk only here, so a full disk shows up as a failed close.
@@ -91,13 +94,58 @@ bool CxFile::Close()
     return closed;
 }
 
-bool CxFile::readBytes(void* target, std::size_t count)
+bool CxFile::fillReadBuffer()
 {
-    return readStream(target, count, m_pFile) == count;
+    if (!m_readBuffer)
+        m_readBuffer = std::make_unique_for_overwrite<unsigned char[]>(kBufferSize);
+    m_readPos = 0;
+    m_readEnd = readStream(m_readBuffer.get(), kBufferSize, m_pFile);
+    return m_readEnd > 0;
+}
+
+void CxFile::dropReadAhead()
+{
+    if (m_readPos < m_readEnd)
+        std::fseek(m_pFile, -static_cast<long>(m_readEnd - m_readPos), SEEK_CUR);
+    m_readPos = 0;
+    m_readEnd = 0;
+}
+
+bool CxFile::readBytesRefilling(void* target, std::size_t count)
+{
+    if (!m_pFile || !target)
+        return false;
+    auto* out = static_cast<unsigned char*>(target);
+    while (count > 0) {
+        if (m_readPos == m_readEnd && !fillReadBuffer())
+            return false;
+        const std::size_t chunk = count < m_readEnd - m_readPos ? count : m_readEnd - m_readPos;
+        std::memcpy(out, m_readBuffer.get() + m_readPos, chunk);
+        m_readPos += chunk;
+        out += chunk;
+        count -= chunk;
+    }
+    return true;
+}
+
+bool CxFile::Skip(std::size_t count)
+{
+    if (!m_pFile)
+        return false;
+    while (count > 0) {
+        if (m_readPos == m_readEnd && !fillReadBuffer())
+            return false;
+        const std::size_t chunk = count < m_readEnd - m_readPos ? count : m_readEnd - m_readPos;
+        m_readPos += chunk;
+        count -= chunk;
+    }
+    return true;
 }
 
 bool CxFile::writeBytes(const void* source, std::size_t count)
 {
+    if (m_readEnd > 0)
+        dropReadAhead();
     return writeStream(source, count, m_pFile) == count;
 }
 
@@ -106,7 +154,7 @@ bool CxFile::ReadString(char* buffer, std::size_t capacity, std::int32_t* length
     if (!m_pFile || !buffer || capacity == 0)
         return false;
     unsigned char raw[4];
-    if (!readBytes(raw, sizeof raw))
+    if (!ReadBytes(raw, sizeof raw))
         return false;
     const auto stored = static_cast<std::int32_t>(decode32(raw));
     if (length)
@@ -127,16 +175,10 @@ bool CxFile::ReadString(char* buffer, std::size_t capacity, std::int32_t* length
             return false;
         text = heap.get();
     }
-    if (kept > 0 && !readBytes(text, kept))
+    if (kept > 0 && !ReadBytes(text, kept))
         return false;
-    std::size_t skipped = total - kept;
-    char discard[512];
-    while (skipped > 0) {
-        const std::size_t chunk = skipped < sizeof discard ? skipped : sizeof discard;
-        if (!readBytes(discard, chunk))
-            return false;
-        skipped -= chunk;
-    }
+    if (!Skip(total - kept))
+        return false;
     std::memcpy(buffer, text, kept);
     buffer[kept] = '\0';
     return true;
@@ -145,7 +187,7 @@ bool CxFile::ReadString(char* buffer, std::size_t capacity, std::int32_t* length
 bool CxFile::ReadInt(std::int32_t* target)
 {
     unsigned char raw[4];
-    if (!m_pFile || !target || !readBytes(raw, sizeof raw))
+    if (!m_pFile || !target || !ReadBytes(raw, sizeof raw))
         return false;
     *target = static_cast<std::int32_t>(decode32(raw));
     return true;
@@ -154,7 +196,7 @@ bool CxFile::ReadInt(std::int32_t* target)
 bool CxFile::ReadDouble(double* target)
 {
     unsigned char raw[8];
-    if (!m_pFile || !target || !readBytes(raw, sizeof raw))
+    if (!m_pFile || !target || !ReadBytes(raw, sizeof raw))
         return false;
     *target = std::bit_cast<double>(decode64(raw));
     return true;
@@ -163,7 +205,7 @@ bool CxFile::ReadDouble(double* target)
 bool CxFile::ReadBool(bool* target)
 {
     unsigned char raw[4];
-    if (!m_pFile || !target || !readBytes(raw, sizeof raw))
+    if (!m_pFile || !target || !ReadBytes(raw, sizeof raw))
         return false;
     *target = raw[0] != 0;
     return true;

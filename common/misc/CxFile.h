@@ -3,13 +3,18 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 // The one binary file object of the exchange files. Every value is little-endian on every host:
 // a 32-bit integer; an 8-byte IEEE double; a boolean as a 32-bit 0 or 1; a text as a 32-bit length
 // followed by that many bytes, without terminator.
 //
 // A read that the file cannot supply (it ends first) fails: the reads return false and leave their
-// target as it was, so a caller never sees stale bytes as a value.
+// target as it was, so a caller never sees stale bytes as a value (ReadBytes excepted).
+//
+// Reads go through a buffer of the object's own: the data files are read a few bytes at a time, and a
+// call into the C runtime for each value would cost more than the parsing.
 class CxFile
 {
 public:
@@ -34,6 +39,18 @@ public:
     bool ReadDouble(double* target);
     // Reads 4 bytes; the target is true when the first (low) byte is nonzero.
     bool ReadBool(bool* target);
+    // The next `count` bytes as they are. When the file ends first, the target may hold part of them.
+    bool ReadBytes(void* target, std::size_t count)
+    {
+        if (target && count > 0 && count <= m_readEnd - m_readPos) {
+            std::memcpy(target, m_readBuffer.get() + m_readPos, count);
+            m_readPos += count;
+            return true;
+        }
+        return readBytesRefilling(target, count);
+    }
+    // Passes over the next `count` bytes; false when the file ends first.
+    bool Skip(std::size_t count);
 
     // A missing or empty text is written as the length 0 alone.
     bool WriteString(const char* text);
@@ -47,8 +64,14 @@ public:
     static long long GetFileSize(const char* path);
 
 private:
-    bool readBytes(void* target, std::size_t count);
+    bool readBytesRefilling(void* target, std::size_t count);
     bool writeBytes(const void* source, std::size_t count);
+    bool fillReadBuffer();
+    // Before a write: the stream goes back to where the reader stands.
+    void dropReadAhead();
 
     std::FILE* m_pFile = nullptr;
+    std::unique_ptr<unsigned char[]> m_readBuffer;
+    std::size_t m_readPos = 0;
+    std::size_t m_readEnd = 0;
 };

@@ -4,11 +4,13 @@
 #include <QString>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <filesystem>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -122,6 +124,41 @@ bool copyFile(const std::string& from, const std::string& to)
 bool removeFile(const std::string& path)
 {
     return ::unlink(path.c_str()) == 0;
+}
+
+void* allocateBulk(std::size_t size)
+{
+#ifdef MADV_HUGEPAGE
+    if (size > 0 && size % kBulkPageSize == 0) {
+        // Large pages need blocks aligned to their size: one page more than asked for, then the ends go.
+        void* mapped =
+            ::mmap(nullptr, size + kBulkPageSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (mapped == MAP_FAILED)
+            return nullptr;
+        const auto start = reinterpret_cast<std::uintptr_t>(mapped);
+        const std::uintptr_t end = start + size + kBulkPageSize;
+        const std::uintptr_t aligned = (start + kBulkPageSize - 1) & ~(std::uintptr_t{kBulkPageSize} - 1);
+        if (aligned > start)
+            ::munmap(mapped, aligned - start);
+        if (end > aligned + size)
+            ::munmap(reinterpret_cast<void*>(aligned + size), end - (aligned + size));
+        // Only a hint: where the system has no large page at hand, the block works with small ones.
+        ::madvise(reinterpret_cast<void*>(aligned), size, MADV_HUGEPAGE);
+        return reinterpret_cast<void*>(aligned);
+    }
+#endif
+    return std::malloc(size);
+}
+
+void releaseBulk(void* block, std::size_t size)
+{
+#ifdef MADV_HUGEPAGE
+    if (block && size > 0 && size % kBulkPageSize == 0) {
+        ::munmap(block, size);
+        return;
+    }
+#endif
+    std::free(block);
 }
 
 unsigned long currentThreadId()

@@ -10,6 +10,7 @@
 
 #include <shlobj.h>
 
+#include <cstdlib>
 #include <random>
 #include <string>
 #include <vector>
@@ -178,6 +179,17 @@ bool copyFile(const std::string& from, const std::string& to)
 bool removeFile(const std::string& path)
 {
     return ::DeleteFileA(path.c_str()) != FALSE;
+}
+
+// Large pages on Windows need a privilege that users do not have; its page faults are cheap enough.
+void* allocateBulk(std::size_t size)
+{
+    return std::malloc(size);
+}
+
+void releaseBulk(void* block, std::size_t)
+{
+    std::free(block);
 }
 
 unsigned long currentThreadId()

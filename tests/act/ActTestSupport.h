@@ -174,10 +174,10 @@ inline void fillRecord(const FieldTable& table, void* record, int seed, bool fli
             break;
         }
         case FieldType::Text: {
-            auto* s = static_cast<char*>(target);
-            for (std::size_t j = 0; j + 1 < f.size; ++j)
-                s[j] = static_cast<char>('!' + (i * 7 + j + seed) % 94);
-            s[f.size - 1] = '\0';
+            std::string text(f.size - 1, ' ');
+            for (std::size_t j = 0; j < text.size(); ++j)
+                text[j] = static_cast<char>('!' + (i * 7 + j + seed) % 94);
+            *static_cast<const char**>(target) = testutil::keep(text);
             break;
         }
         case FieldType::Bool:
@@ -192,14 +192,16 @@ inline void fillRecord(const FieldTable& table, void* record, int seed, bool fli
     }
 }
 
-// The first field whose file bytes differ between two records, or "" when none.
+// The first field whose values differ between two records, or "" when none.
 inline std::string firstDifference(const FieldTable& table, const void* a, const void* b)
 {
     const auto* pa = static_cast<const unsigned char*>(a);
     const auto* pb = static_cast<const unsigned char*>(b);
     for (std::size_t i = 0; i < table.count; ++i) {
         const FieldDesc& f = table.fields[i];
-        if (std::memcmp(pa + f.offset, pb + f.offset, f.size) != 0)
+        const bool same = f.type == FieldType::Text ? std::strcmp(RecordText(a, f), RecordText(b, f)) == 0
+                                                    : std::memcmp(pa + f.offset, pb + f.offset, f.size) == 0;
+        if (!same)
             return f.name;
     }
     return "";

@@ -69,7 +69,8 @@ std::string twoContacts()
     fillRecord(ContactFields(), contact.get(), 0, false);
     contact->HelperValue = 41;
     source.AppendRecord(contact.get());
-    std::memcpy(contact->RecordID, "second", 6); // same length: both records take the same room
+    // The same length: both records take the same room.
+    contact->RecordID = testutil::keep("second" + std::string(contact->RecordID).substr(6));
     source.AppendRecord(contact.get());
     source.WriteDataFile(nullptr);
     return testutil::readFile(dir.file("ACTAddr.dat"));

@@ -41,8 +41,8 @@ TEST(ContactFile, OneContactIsByteExact)
 {
     DataFile<CxACTAddrUtil> f;
     auto contact = blankRecord<ContactRecord>();
-    std::strcpy(contact->RecordID, "R1");
-    std::strcpy(contact->LastName, "Smith");
+    contact->RecordID = "R1";
+    contact->LastName = "Smith";
     f.util.AppendRecord(contact.get());
     ASSERT_TRUE(f.util.WriteDataFile("one.dat"));
 
@@ -74,8 +74,8 @@ TEST(NoteFile, OneNoteIsByteExact)
 {
     DataFile<CxACTNoteUtil> f;
     auto note = blankRecord<NoteRecord>();
-    std::strcpy(note->RecordID, "N7");
-    std::strcpy(note->NoteText, "Call back");
+    note->RecordID = "N7";
+    note->NoteText = "Call back";
     f.util.AppendRecord(note.get());
     ASSERT_TRUE(f.util.WriteDataFile(nullptr));
     const std::string expected =

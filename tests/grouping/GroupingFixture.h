@@ -1,10 +1,12 @@
 #pragma once
 
-#include "ACT/ACTRecords.h"
-#include "core/Apputil.h"
-#include "ACT/CommMgr.h"
+#include "TestUtil.h"
 
-#include <cstring>
+#include "ACT/ACTRecords.h"
+#include "ACT/CommMgr.h"
+#include "core/Apputil.h"
+#include "misc/CxList.h"
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,11 +27,9 @@ inline void useDefaultRules()
     s.TaskNote = false;
 }
 
-template <std::size_t N>
-void setText(char (&field)[N], const std::string& text)
+inline void setText(const char*& field, const std::string& text)
 {
-    std::memset(field, 0, N);
-    std::strncpy(field, text.c_str(), N - 1);
+    field = testutil::keep(text);
 }
 
 // Records of one kind registered with a manager in load order, as a data utility holds them.
@@ -44,7 +44,6 @@ public:
     {
         m_records.push_back(std::make_unique<Record>());
         Record* r = m_records.back().get();
-        std::memset(static_cast<void*>(r), 0, sizeof(Record));
         Entry entry{r, 0};
         r->pEntry = manager.AddEntry(&entry);
         return r;

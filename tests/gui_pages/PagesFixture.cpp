@@ -35,16 +35,14 @@ TempHome::TempHome()
 
 namespace {
 
-template <std::size_t N> void Set(char (&field)[N], const char* text)
+void Set(const char*& field, const char* text)
 {
-    std::snprintf(field, N, "%s", text);
+    field = testutil::keep(text);
 }
 
 template <class Record> Record Blank()
 {
-    Record record;
-    std::memset(static_cast<void*>(&record), 0, sizeof record);
-    return record;
+    return Record{};
 }
 
 template <class Record> bool InsertAll(helper::Database& db, helper::Kind kind, const std::vector<Record>& records)

@@ -179,8 +179,8 @@ TEST_F(CleanPage, LogsEveryKindFieldByFieldMovesTheBarAndDeletesInTheDatabase)
 {
     TestData data;
     ContactRecord contact = Contact("c2", "Ann Lee", "ann@example.com");
-    std::snprintf(contact.Title, sizeof contact.Title, "Buyer");
-    std::snprintf(contact.BusinessPhone, sizeof contact.BusinessPhone, "555-0100");
+    contact.Title = "Buyer";
+    contact.BusinessPhone = "555-0100";
     data.contacts = {Contact("c1", "Ann Lee", "ann@example.com", "Acme"), contact};
     const double start = Ole(2008, 3, 5, 14, 7, 9);
     const double end = Ole(2008, 3, 5, 16, 30, 0);
@@ -472,11 +472,11 @@ TEST_F(CleanPage, TheBackupHoldsExactlyTheDeletedRecordsAndTheRecordThatStays)
     rich.Birthday = Ole(1970, 5, 17);
     rich.CreateDate = Ole(2008, 3, 5, 14, 7, 9);
     rich.IsPrivate = true;
-    std::snprintf(rich.FirstName, sizeof rich.FirstName, "Ann");
+    rich.FirstName = "Ann";
     ContactRecord copy = rich;
-    std::snprintf(copy.RecordID, sizeof copy.RecordID, "c2");
+    copy.RecordID = "c2";
     ContactRecord third = rich;
-    std::snprintf(third.RecordID, sizeof third.RecordID, "c3");
+    third.RecordID = "c3";
     TestData data;
     data.contacts = {rich, copy, third, Contact("c4", "Bob Ray", "bob@example.com")};
     data.notes = {Note("n1", "same"), Note("n2", "same")};

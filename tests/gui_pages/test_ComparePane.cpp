@@ -40,16 +40,14 @@ std::string Text(const QAbstractItemModel* model, int row, int column, int role 
     return model->data(model->index(row, column), role).toString().toStdString();
 }
 
-template <std::size_t N> void Set(char (&field)[N], const char* text)
+void Set(const char*& field, const char* text)
 {
-    std::snprintf(field, N, "%s", text);
+    field = testutil::keep(text);
 }
 
 template <class Record> Record Blank()
 {
-    Record record;
-    std::memset(static_cast<void*>(&record), 0, sizeof record);
-    return record;
+    return Record{};
 }
 
 // Every field of the record holds something: each text its own field name, so that every row the
@@ -66,7 +64,7 @@ template <class Record> Record Filled()
         void* at = bytes + field.offset;
         switch (field.type) {
         case FieldType::Text:
-            std::snprintf(static_cast<char*>(at), field.size, "%s", field.name);
+            *static_cast<const char**>(at) = field.name;
             break;
         case FieldType::Int: {
             const std::int32_t one = 1;
@@ -397,7 +395,8 @@ TEST_F(ComparePaneTest, LongNoteIsDrawnOnOneLineAndWholeInItsTooltip)
 {
     auto note = Blank<NoteRecord>();
     std::string text;
-    while (text.size() + 12 < sizeof note.NoteText)
+    // Nearly as long as a note's text may be (8191 characters).
+    while (text.size() + 12 < 8192)
         text += "line\r\nline\n";
     Set(note.NoteText, text.c_str());
     pane.ShowRecords(3, &note, nullptr);

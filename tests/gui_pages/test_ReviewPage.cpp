@@ -180,9 +180,9 @@ TEST_F(ReviewPage, ColumnsShowTheRecordFields)
 {
     TestData data;
     ContactRecord contact = Contact("c1", "Ann Lee", "ann@example.com", "Acme");
-    std::snprintf(contact.BusinessPhone, sizeof contact.BusinessPhone, "555-0100");
-    std::snprintf(contact.BusinessPhoneExtension, sizeof contact.BusinessPhoneExtension, "42");
-    std::snprintf(contact.Title, sizeof contact.Title, "Buyer");
+    contact.BusinessPhone = "555-0100";
+    contact.BusinessPhoneExtension = "42";
+    contact.Title = "Buyer";
     data.contacts = {contact};
     data.events = {Event("e1", "Board", Ole(2008, 3, 5, 14, 7, 9), Ole(2008, 3, 5, 16, 30, 0), true, "Room 1"),
                    Event("e2", "Empty", 0, 0.0005)};

@@ -120,7 +120,7 @@ void FillContact(ContactRecord& r)
     Put(r.InstantMessenger, "mwhitfield.northbridge");
     Put(r.SpouseName, "Jonathan Whitfield");
     for (int i = 0; i < 10; ++i)
-        std::snprintf(r.UserDefined[i], sizeof r.UserDefined[i], "Custom value number %d of the contact", i + 1);
+        Put(r.UserDefined[i], "Custom value number " + std::to_string(i + 1) + " of the contact");
     Put(r.LastResults, "Sent the revised quotation; call back after the budget meeting");
     r.IsUser = false;
     r.IsImported = true;

@@ -1,20 +1,21 @@
 #pragma once
 
+#include "TestUtil.h"
+
 #include "ACT/ACTRecords.h"
 
 #include <QString>
 
-#include <cstddef>
-#include <cstdio>
 #include <ostream>
+#include <string_view>
 
 class QWidget;
 
 namespace viewertest {
 
-template <std::size_t N> void Put(char (&field)[N], const char* text)
+inline void Put(const char*& field, std::string_view text)
 {
-    std::snprintf(field, N, "%s", text);
+    field = testutil::keep(text);
 }
 
 // The OLE Automation date of a local calendar time.

@@ -85,11 +85,10 @@ void Shoot(const QString& prefix, const Record& record, const char* onlyPage = n
     SaveEveryPage(&viewer, prefix, onlyPage);
 }
 
-// Every text as long as its field holds.
-template <std::size_t N> void Fill(char (&field)[N], char letter)
+// A text as long as its field holds.
+void Fill(const char*& field, std::size_t capacity, char letter)
 {
-    std::memset(field, letter, N - 1);
-    field[N - 1] = '\0';
+    viewertest::Put(field, std::string(capacity - 1, letter));
 }
 
 } // namespace
@@ -106,11 +105,11 @@ int main(int argc, char** argv)
     viewertest::FillContact(*contact);
     Shoot<TfmACTAddrDetail, ContactRecord, CxACTAddrUtil>("contact", *contact);
     auto longest = std::make_unique<ContactRecord>(*contact);
-    Fill(longest->FullName, 'W');
-    Fill(longest->Company, 'W');
-    Fill(longest->Title, 'W');
-    Fill(longest->BusinessPhone, '8');
-    Fill(longest->BusinessPhoneExtension, '9');
+    Fill(longest->FullName, 32, 'W');
+    Fill(longest->Company, 64, 'W');
+    Fill(longest->Title, 32, 'W');
+    Fill(longest->BusinessPhone, 24, '8');
+    Fill(longest->BusinessPhoneExtension, 24, '9');
     Shoot<TfmACTAddrDetail, ContactRecord, CxACTAddrUtil>("contact-longest", *longest, "tPhone");
 
     auto event = std::make_unique<CalendarRecord>();

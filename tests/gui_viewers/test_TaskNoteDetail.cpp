@@ -135,13 +135,15 @@ TEST(NoteDetail, ControlsOfEachRecord)
 TEST(NoteDetail, FullLengthNoteTextIsShownWhole)
 {
     auto record = std::make_unique<NoteRecord>();
-    std::memset(record->NoteText, 'n', sizeof record->NoteText);
+    // A note's text holds at most 8191 characters.
+    const std::string longest(8191, 'n');
+    record->NoteText = longest.c_str();
     CommNote entry{record.get(), 0};
     CxACTNoteUtil utility;
     TfmACTNoteDetail viewer(nullptr);
     viewer.SetUtility(&utility);
     viewer.SetEntry(&entry);
-    EXPECT_EQ(Shown(&viewer, "memNotes"), QString(sizeof record->NoteText - 1, 'n'));
+    EXPECT_EQ(Shown(&viewer, "memNotes"), QString::fromStdString(longest));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "TestUtil.h"
 #include "misc/CxFile.h"
 #include "misc/CxIniUtil.h"
+#include "misc/CxTextArena.h"
 
 #include <sqlite3.h>
 
@@ -198,7 +199,7 @@ std::size_t RecordBytes(const KindCase& kind, const std::vector<unsigned char>& 
         if (f.type == FieldType::Date)
             bytes += 8;
         else if (f.type == FieldType::Text)
-            bytes += 4 + ::strnlen(reinterpret_cast<const char*>(record.data() + f.offset), f.size);
+            bytes += 4 + std::strlen(RecordText(record.data(), f));
         else
             bytes += 4;
     }
@@ -219,7 +220,9 @@ bool ReadDataFile(const std::string& path, const KindCase& kind, std::vector<std
     std::size_t bytes = 4;
     for (std::int32_t i = 0; i < count; ++i) {
         std::vector<unsigned char> record(kind.recordSize, 0);
-        if (!ReadFields(file, kind.fields(), record.data()))
+        // The texts of the records stay for the rest of the test program.
+        static CxTextArena texts;
+        if (!ReadFields(file, kind.fields(), record.data(), texts))
             return false;
         bytes += RecordBytes(kind, record);
         records.push_back(std::move(record));
@@ -252,9 +255,7 @@ const FieldDesc* Field(const KindCase& kind, const char* name)
 
 std::string FieldText(const KindCase& kind, const std::vector<unsigned char>& record, const char* name)
 {
-    const FieldDesc* f = Field(kind, name);
-    return std::string(reinterpret_cast<const char*>(record.data() + f->offset),
-                       ::strnlen(reinterpret_cast<const char*>(record.data() + f->offset), f->size));
+    return RecordText(record.data(), *Field(kind, name));
 }
 
 std::int32_t FieldInt(const KindCase& kind, const std::vector<unsigned char>& record, const char* name)
@@ -272,9 +273,8 @@ void SetFieldInt(const KindCase& kind, std::vector<unsigned char>& record, const
 void SetFieldText(const KindCase& kind, std::vector<unsigned char>& record, const char* name, const std::string& text)
 {
     const FieldDesc* f = Field(kind, name);
-    char* target = reinterpret_cast<char*>(record.data() + f->offset);
-    std::memset(target, 0, f->size);
-    std::memcpy(target, text.data(), std::min(text.size(), f->size - 1));
+    const char* kept = testutil::keep(text.substr(0, f->size - 1));
+    std::memcpy(record.data() + f->offset, &kept, sizeof kept);
 }
 
 namespace {

@@ -42,7 +42,7 @@ std::string typedValue(const FieldDesc& f, const void* record)
     const auto* at = static_cast<const unsigned char*>(record) + f.offset;
     switch (f.type) {
     case FieldType::Text:
-        return "t:" + std::string(reinterpret_cast<const char*>(at));
+        return "t:" + std::string(RecordText(record, f));
     case FieldType::Int:
         return "i:" + std::to_string(*reinterpret_cast<const std::int32_t*>(at));
     case FieldType::Bool:

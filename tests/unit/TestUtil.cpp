@@ -2,9 +2,11 @@
 
 #include "platform/Platform.h"
 
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 #include <sstream>
 #include <stdexcept>
 
@@ -26,6 +28,15 @@
 #endif
 
 namespace testutil {
+
+const char* keep(std::string_view text)
+{
+    // A deque never moves what it holds; the lock serves the tests that build records on two threads.
+    static std::mutex lock;
+    static std::deque<std::string> texts;
+    const std::lock_guard<std::mutex> guard(lock);
+    return texts.emplace_back(text).c_str();
+}
 
 TempDir::TempDir()
 {

@@ -1,9 +1,14 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace testutil {
+
+// A terminated copy of the text that lives as long as the test program: the texts of records built by
+// hand point at such copies.
+const char* keep(std::string_view text);
 
 // A fresh folder for one test, removed with everything in it when the object goes.
 class TempDir

@@ -79,18 +79,6 @@ std::function<void(CxACTBaseUtil&)>& BeforeSubmitHook()
     return hook;
 }
 
-// A text field copied with its terminator, even when the field has none of its own.
-template <std::size_t N> struct FieldCopy
-{
-    explicit FieldCopy(const char (&field)[N])
-    {
-        const std::size_t length = strnlen(field, N);
-        std::memcpy(text, field, length);
-        text[length] = '\0';
-    }
-    char text[N + 1];
-};
-
 } // namespace
 
 void TfmACTClean::SetBeforeSubmitHook(std::function<void(CxACTBaseUtil&)> hook)
@@ -483,18 +471,18 @@ void TfmACTClean::DeleteNote(NoteRecord* record)
 void TfmACTClean::LogContact(const ContactRecord* record)
 {
     AddLogLine("Deleting contact item ...");
-    FieldLine("Display Name", FieldCopy(record->FullName).text);
-    FieldLine("Company", FieldCopy(record->Company).text);
-    FieldLine("Title", FieldCopy(record->Title).text);
-    FieldLine("Email", FieldCopy(record->BusinessEmail).text);
-    FieldLine("Phone", FieldCopy(record->BusinessPhone).text);
+    FieldLine("Display Name", record->FullName);
+    FieldLine("Company", record->Company);
+    FieldLine("Title", record->Title);
+    FieldLine("Email", record->BusinessEmail);
+    FieldLine("Phone", record->BusinessPhone);
 }
 
 void TfmACTClean::LogEvent(const CalendarRecord* record)
 {
     AddLogLine("Deleting calendar item ...");
-    FieldLine("Subject", FieldCopy(record->Regarding).text);
-    FieldLine("Location", FieldCopy(record->Location).text);
+    FieldLine("Subject", record->Regarding);
+    FieldLine("Location", record->Location);
     char time[32] = "";
     FormatVariantTime(record->StartTime, time, sizeof time);
     FieldLine("Start Time", time);
@@ -506,7 +494,7 @@ void TfmACTClean::LogEvent(const CalendarRecord* record)
 void TfmACTClean::LogTask(const TaskRecord* record)
 {
     AddLogLine("Deleting todo or opportunity item ...");
-    FieldLine("Subject", FieldCopy(record->Regarding).text);
+    FieldLine("Subject", record->Regarding);
     FieldLine("Priority", pagetext::Priority(record->Priority));
     char date[32] = "";
     FormatVariantDate(record->DueDate, date, sizeof date);
@@ -517,8 +505,7 @@ void TfmACTClean::LogNote(const NoteRecord* record)
 {
     AddLogLine("Deleting note item ...");
     char text[64];
-    std::snprintf(text, sizeof text, "%.*s", static_cast<int>(strnlen(record->NoteText, sizeof record->NoteText)),
-                  record->NoteText);
+    std::snprintf(text, sizeof text, "%s", record->NoteText);
     FieldLine("Note Text", text);
 }
 

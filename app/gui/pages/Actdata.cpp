@@ -69,9 +69,9 @@ QString DateText(double value)
     return QString::fromLatin1(text);
 }
 
-template <std::size_t N> std::string_view Bytes(const char (&field)[N])
+std::string_view Bytes(const char* field)
 {
-    return {field, strnlen(field, N)};
+    return field;
 }
 
 std::string_view TimeBytes(double value, char* scratch)

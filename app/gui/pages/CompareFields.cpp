@@ -43,18 +43,18 @@ QString DateIfPositive(double date, QString (*format)(double))
 }
 
 // A number alone gives its row; an extension without its number gives none.
-template <std::size_t N, std::size_t M> QString Phone(const char (&number)[N], const char (&extension)[M])
+QString Phone(const char* number, const char* extension)
 {
     return IsEmpty(number) ? QString() : FormatPhone(number, extension);
 }
 
 // The street box: the lines that are not empty, one under the other.
-template <std::size_t N> QString Street(const char (&line1)[N], const char (&line2)[N], const char (&line3)[N])
+QString Street(const char* line1, const char* line2, const char* line3)
 {
     QStringList lines;
     for (const char* line : {line1, line2, line3}) {
         if (!IsEmpty(line))
-            lines << FieldText(line, N);
+            lines << FieldText(line);
     }
     return lines.join(QLatin1Char('\n'));
 }

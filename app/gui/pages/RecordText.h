@@ -4,16 +4,14 @@
 
 #include <QString>
 
-#include <cstddef>
 #include <cstdint>
-#include <cstring>
 
 namespace pagetext {
 
-// A fixed-capacity text field, read no further than its capacity even without a terminator.
-template <std::size_t N> QString Field(const char (&field)[N])
+// A record's text field, in the system's single-byte encoding.
+inline QString Field(const char* field)
 {
-    return QString::fromLocal8Bit(field, static_cast<qsizetype>(strnlen(field, N)));
+    return QString::fromLocal8Bit(field);
 }
 
 inline const char* YesNo(bool value)

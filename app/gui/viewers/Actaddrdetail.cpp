@@ -21,8 +21,8 @@ namespace {
 struct PhoneRow
 {
     const char* label;
-    char (ContactRecord::*number)[24];
-    char (ContactRecord::*extension)[24];
+    const char* ContactRecord::*number;
+    const char* ContactRecord::*extension;
 };
 
 constexpr PhoneRow kPhones[] = {
@@ -41,12 +41,12 @@ void AddDate(ListRows& rows, const char* label, double date, QString (*format)(d
         rows.push_back({QString::fromLatin1(label), format(date)});
 }
 
-template <std::size_t N> QString StreetLines(const char (&line1)[N], const char (&line2)[N], const char (&line3)[N])
+QString StreetLines(const char* line1, const char* line2, const char* line3)
 {
     QStringList lines;
     for (const char* line : {line1, line2, line3}) {
         if (!IsEmpty(line))
-            lines << FieldText(line, N);
+            lines << FieldText(line);
     }
     return lines.join(QLatin1Char('\n'));
 }
@@ -191,7 +191,7 @@ void TfmACTAddrDetail::FillCustom()
 {
     ListRows rows;
     int number = 0;
-    for (const auto& field : m_record->UserDefined) {
+    for (const char* field : m_record->UserDefined) {
         ++number;
         // Empty fields keep their numbers: the rows show which field each text came from.
         if (!IsEmpty(field))

@@ -57,12 +57,9 @@ protected:
 
 } // namespace
 
-QString FieldText(const char* field, std::size_t capacity)
+QString FieldText(const char* field)
 {
-    if (!field || capacity == 0)
-        return QString();
-    const std::size_t length = strnlen(field, capacity - 1);
-    return QString::fromLocal8Bit(field, static_cast<qsizetype>(length));
+    return field ? QString::fromLocal8Bit(field) : QString();
 }
 
 QString FormatDate(double date)

@@ -26,13 +26,8 @@ class QVBoxLayout;
 
 namespace viewers {
 
-// A record's text field. A field without its terminator is cut to its capacity minus one, like every
-// other text of the program, instead of running into the next field.
-QString FieldText(const char* field, std::size_t capacity);
-template <std::size_t N> QString FieldText(const char (&field)[N])
-{
-    return FieldText(field, N);
-}
+// A record's text field, in the system's single-byte encoding.
+QString FieldText(const char* field);
 
 // Empty when its first character is the terminator.
 inline bool IsEmpty(const char* field)
@@ -41,7 +36,7 @@ inline bool IsEmpty(const char* field)
 }
 
 // The number, and " * " with the extension when there is one.
-template <std::size_t N, std::size_t M> QString FormatPhone(const char (&number)[N], const char (&extension)[M])
+inline QString FormatPhone(const char* number, const char* extension)
 {
     return IsEmpty(extension) ? FieldText(number) : FieldText(number) + QStringLiteral(" * ") + FieldText(extension);
 }
@@ -62,7 +57,7 @@ struct ListRow
 using ListRows = std::vector<ListRow>;
 
 // A row only when the field is not empty.
-template <std::size_t N> void AddTextRow(ListRows& rows, const char* label, const char (&field)[N])
+inline void AddTextRow(ListRows& rows, const char* label, const char* field)
 {
     if (!IsEmpty(field))
         rows.push_back({QString::fromLatin1(label), FieldText(field)});
