@@ -32,14 +32,15 @@ Record* reach(CommEntry<Record>* entry)
 constexpr std::uint32_t kNone = 0xFFFFFFFFu;
 
 // Hash of a group's first record -> that group, chained through Group::sameHash. Open addressing with
-// linear probing; sized for at most one group per record.
+// linear probing; sized for at most one group per record and then at most two thirds full, which probes
+// as fast as a table twice the size and takes half the memory beside the records.
 class GroupIndex
 {
 public:
     explicit GroupIndex(std::size_t expected)
     {
         std::size_t capacity = 16;
-        while (capacity < expected * 2)
+        while (capacity < expected + expected / 2)
             capacity <<= 1;
         m_keys.resize(capacity);
         m_values.assign(capacity, kNone);

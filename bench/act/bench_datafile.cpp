@@ -2,9 +2,9 @@
 // this benchmark, for the read and write times; then each kind as a demo database holds it, delivered by the
 // kind's stand-in helper, for what the loaded records cost in memory against the size of their file.
 //
-// Counters: file_MiB, the data file; ms_per_MiB, the time per MiB of file; memory_per_record, the bytes the
-// utility holds per loaded record (records, texts and manager entries, as the allocator counts them);
-// memory_per_file, those bytes against the file's.
+// Counters: file_MiB, the data file; ms_per_MiB, the time per MiB of file; memory_per_record, the memory a
+// read adds to the process per record (records, texts and manager entries, as pages in use);
+// memory_per_file, that memory against the file's size.
 
 #include "ACT/CxACTAddr.h"
 #include "ACT/CxACTDate.h"

@@ -235,7 +235,7 @@ bool ReadText(CxFile& file, std::size_t capacity, CxTextArena& texts, const char
     const auto length = static_cast<std::size_t>(stored);
     const std::size_t kept = length < capacity - 1 ? length : capacity - 1;
     char* at = texts.Reserve(kept + 1);
-    if (!file.ReadBytes(at, kept) || !file.Skip(length - kept))
+    if (!file.ReadBytes(at, kept) || (length > kept && !file.Skip(length - kept)))
         return false;
     at[kept] = '\0';
     texts.Commit(kept + 1);

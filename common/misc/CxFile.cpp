@@ -16,26 +16,10 @@ void encode32(std::uint32_t value, unsigned char* out)
         out[i] = static_cast<unsigned char>(value >> (8 * i));
 }
 
-std::uint32_t decode32(const unsigned char* in)
-{
-    std::uint32_t value = 0;
-    for (int i = 0; i < 4; ++i)
-        value |= static_cast<std::uint32_t>(in[i]) << (8 * i);
-    return value;
-}
-
 void encode64(std::uint64_t value, unsigned char* out)
 {
     for (int i = 0; i < 8; ++i)
         out[i] = static_cast<unsigned char>(value >> (8 * i));
-}
-
-std::uint64_t decode64(const unsigned char* in)
-{
-    std::uint64_t value = 0;
-    for (int i = 0; i < 8; ++i)
-        value |= static_cast<std::uint64_t>(in[i]) << (8 * i);
-    return value;
 }
 
 // An object is used by one thread at a time, so the stream needs no lock of its own per value; the data
@@ -181,33 +165,6 @@ bool CxFile::ReadString(char* buffer, std::size_t capacity, std::int32_t* length
         return false;
     std::memcpy(buffer, text, kept);
     buffer[kept] = '\0';
-    return true;
-}
-
-bool CxFile::ReadInt(std::int32_t* target)
-{
-    unsigned char raw[4];
-    if (!m_pFile || !target || !ReadBytes(raw, sizeof raw))
-        return false;
-    *target = static_cast<std::int32_t>(decode32(raw));
-    return true;
-}
-
-bool CxFile::ReadDouble(double* target)
-{
-    unsigned char raw[8];
-    if (!m_pFile || !target || !ReadBytes(raw, sizeof raw))
-        return false;
-    *target = std::bit_cast<double>(decode64(raw));
-    return true;
-}
-
-bool CxFile::ReadBool(bool* target)
-{
-    unsigned char raw[4];
-    if (!m_pFile || !target || !ReadBytes(raw, sizeof raw))
-        return false;
-    *target = raw[0] != 0;
     return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -35,10 +36,31 @@ public:
     // length goes to `length` when given. False when no stream is open, the buffer is missing, the
     // capacity is 0, or the file ends inside the length or the text.
     bool ReadString(char* buffer, std::size_t capacity, std::int32_t* length = nullptr);
-    bool ReadInt(std::int32_t* target);
-    bool ReadDouble(double* target);
+    bool ReadInt(std::int32_t* target)
+    {
+        unsigned char raw[4];
+        if (!target || !ReadBytes(raw, sizeof raw))
+            return false;
+        *target = static_cast<std::int32_t>(decode32(raw));
+        return true;
+    }
+    bool ReadDouble(double* target)
+    {
+        unsigned char raw[8];
+        if (!target || !ReadBytes(raw, sizeof raw))
+            return false;
+        *target = std::bit_cast<double>(decode64(raw));
+        return true;
+    }
     // Reads 4 bytes; the target is true when the first (low) byte is nonzero.
-    bool ReadBool(bool* target);
+    bool ReadBool(bool* target)
+    {
+        unsigned char raw[4];
+        if (!target || !ReadBytes(raw, sizeof raw))
+            return false;
+        *target = raw[0] != 0;
+        return true;
+    }
     // The next `count` bytes as they are. When the file ends first, the target may hold part of them.
     bool ReadBytes(void* target, std::size_t count)
     {
@@ -64,6 +86,21 @@ public:
     static long long GetFileSize(const char* path);
 
 private:
+    static std::uint32_t decode32(const unsigned char* in)
+    {
+        std::uint32_t value = 0;
+        for (int i = 0; i < 4; ++i)
+            value |= static_cast<std::uint32_t>(in[i]) << (8 * i);
+        return value;
+    }
+    static std::uint64_t decode64(const unsigned char* in)
+    {
+        std::uint64_t value = 0;
+        for (int i = 0; i < 8; ++i)
+            value |= static_cast<std::uint64_t>(in[i]) << (8 * i);
+        return value;
+    }
+
     bool readBytesRefilling(void* target, std::size_t count);
     bool writeBytes(const void* source, std::size_t count);
     bool fillReadBuffer();

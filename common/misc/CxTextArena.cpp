@@ -29,10 +29,8 @@ const char* CxTextArena::Add(const char* text, std::size_t length)
     return at;
 }
 
-char* CxTextArena::Reserve(std::size_t size)
+char* CxTextArena::AddBlock(std::size_t size)
 {
-    if (static_cast<std::size_t>(m_end - m_next) >= size)
-        return m_next;
     std::size_t blockSize = m_blocks.empty() ? kFirstBlockSize : m_blocks.back().size * 2;
     if (blockSize > platform::kBulkPageSize)
         blockSize = platform::kBulkPageSize;

@@ -20,7 +20,10 @@ public:
     const char* Add(const char* text, std::size_t length);
     // Room for `size` bytes to be filled in place. Commit keeps the first `used` of them; room that is not
     // committed is handed out again. Throws std::bad_alloc when out of memory.
-    char* Reserve(std::size_t size);
+    char* Reserve(std::size_t size)
+    {
+        return static_cast<std::size_t>(m_end - m_next) >= size ? m_next : AddBlock(size);
+    }
     void Commit(std::size_t used) { m_next += used; }
     // Every text goes. The first block stays for the texts to come; the others are released.
     void Clear();
@@ -34,6 +37,7 @@ private:
         std::size_t size;
     };
 
+    char* AddBlock(std::size_t size);
     void Release(std::size_t from);
 
     std::vector<Block> m_blocks;
