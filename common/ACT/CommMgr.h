@@ -49,6 +49,8 @@ public:
     std::uint32_t GetEntryCount() const { return static_cast<std::uint32_t>(m_order.size()); }
     // False, with the cursor where it was, for an entry the manager does not hold.
     bool SetCurrentEntry(Entry* pEntry);
+    // Once no entry is to come for a while: memory kept for entries to come goes back to the system.
+    void ReleaseUnused() { m_entries.ReleaseUnused(); }
 
 private:
     static void ReleasePayload(Entry* pEntry);

@@ -108,6 +108,9 @@ template <class Kind> bool CxACTRecordUtil<Kind>::ReadDataFile(const char* fileN
         }
     }
     m_file.Close();
+    m_records.ReleaseUnused();
+    m_texts.ReleaseUnused();
+    m_manager.ReleaseUnused();
     Kind::Log(ACTLogEvent::ReadDone);
     return true;
 }

@@ -44,6 +44,15 @@ public:
         return true;
     }
 
+    // Once no object is to come for a while: the room after the last object goes back to the system.
+    void ReleaseUnused()
+    {
+        if (!m_chunks.empty()) {
+            const Chunk& last = m_chunks.back();
+            platform::releaseUnusedBulk(last.objects, last.bytes, last.used * sizeof(T));
+        }
+    }
+
     void Clear()
     {
         for (const Chunk& chunk : m_chunks)

@@ -51,6 +51,14 @@ char* CxTextArena::AddBlock(std::size_t size)
     return m_next;
 }
 
+void CxTextArena::ReleaseUnused()
+{
+    if (!m_blocks.empty()) {
+        const Block& last = m_blocks.back();
+        platform::releaseUnusedBulk(last.bytes, last.size, static_cast<std::size_t>(m_next - last.bytes));
+    }
+}
+
 void CxTextArena::Clear()
 {
     Release(1);

@@ -25,6 +25,8 @@ public:
         return static_cast<std::size_t>(m_end - m_next) >= size ? m_next : AddBlock(size);
     }
     void Commit(std::size_t used) { m_next += used; }
+    // Once no text is to come for a while: the room after the last text goes back to the system.
+    void ReleaseUnused();
     // Every text goes. The first block stays for the texts to come; the others are released.
     void Clear();
     // The bytes of the blocks held, used or not.

@@ -80,6 +80,9 @@ std::string localTextToUtf8(std::string_view text);
 constexpr std::size_t kBulkPageSize = 2 * 1024 * 1024;
 void* allocateBulk(std::size_t size);
 void releaseBulk(void* block, std::size_t size);
+// Gives the memory of a bulk block beyond its first `used` bytes back to the system: a large page is in
+// memory whole once touched, however little of it is used. Those bytes read as zeros when touched again.
+void releaseUnusedBulk(void* block, std::size_t size, std::size_t used);
 
 // Profile strings with the behaviour of GetPrivateProfileStringA: section and key match without regard
 // to case; blanks around names and values are dropped, and a value wrapped in double or in single quotes

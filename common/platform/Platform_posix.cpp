@@ -161,6 +161,23 @@ void releaseBulk(void* block, std::size_t size)
     std::free(block);
 }
 
+void releaseUnusedBulk(void* block, std::size_t size, std::size_t used)
+{
+#ifdef MADV_HUGEPAGE
+    // Blocks from malloc keep untouched pages out of memory anyway.
+    if (!block || size == 0 || size % kBulkPageSize != 0)
+        return;
+    const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    const std::size_t keep = (used + page - 1) / page * page;
+    if (keep < size)
+        ::madvise(static_cast<char*>(block) + keep, size - keep, MADV_DONTNEED);
+#else
+    (void)block;
+    (void)size;
+    (void)used;
+#endif
+}
+
 unsigned long currentThreadId()
 {
     return static_cast<unsigned long>(::syscall(SYS_gettid));

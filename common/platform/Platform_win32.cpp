@@ -192,6 +192,9 @@ void releaseBulk(void* block, std::size_t)
     std::free(block);
 }
 
+// Without large pages, untouched pages of a block take no memory.
+void releaseUnusedBulk(void*, std::size_t, std::size_t) {}
+
 unsigned long currentThreadId()
 {
     return ::GetCurrentThreadId();
