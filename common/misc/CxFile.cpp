@@ -89,8 +89,8 @@ bool CxFile::fillReadBuffer()
 
 void CxFile::dropReadAhead()
 {
-    if (m_readPos < m_readEnd)
-        std::fseek(m_pFile, -static_cast<long>(m_readEnd - m_readPos), SEEK_CUR);
+    // Also when nothing is left unread: a stream needs a seek between a read and a write.
+    std::fseek(m_pFile, -static_cast<long>(m_readEnd - m_readPos), SEEK_CUR);
     m_readPos = 0;
     m_readEnd = 0;
 }

@@ -176,6 +176,27 @@ TYPED_TEST(RoundTrip, EveryFieldAtFullCapacitySurvives)
     EXPECT_EQ(testutil::readFile(reader.path("again.dat")), written);
 }
 
+// A record handed over keeps nothing of its giver's: its texts are copied, cut to their fields.
+TEST(ContactFile, AppendedRecordKeepsCopiesOfItsTexts)
+{
+    DataFile<CxACTAddrUtil> f;
+    auto contact = blankRecord<ContactRecord>();
+    std::string id = "R1";
+    std::string company(100, 'C');
+    contact->RecordID = id.c_str();
+    contact->Company = company.c_str();
+    const ContactRecord* stored = f.util.AppendRecord(contact.get());
+    ASSERT_NE(stored, nullptr);
+    id = "gone";
+    company.assign(100, 'x');
+    EXPECT_STREQ(stored->RecordID, "R1");
+    EXPECT_EQ(std::string(stored->Company), std::string(63, 'C'));
+    ASSERT_TRUE(f.util.WriteDataFile(nullptr));
+    const std::string bytes = testutil::readFile(f.path("ACTAddr.dat"));
+    EXPECT_EQ(bytes.substr(12, 6), le32(2) + "R1");
+    EXPECT_NE(bytes.find(le32(63) + std::string(63, 'C')), std::string::npos);
+}
+
 TEST(ContactFile, CountZeroLoadsNothing)
 {
     DataFile<CxACTAddrUtil> f;

@@ -241,6 +241,64 @@ TEST(CxFile, TruncatedFileFailsAndLeavesTargetUnchanged)
     }
 }
 
+// The reads go through a buffer of 64 KB: values and texts that straddle its refills, skips past several
+// of them, and a write after reads (which lands where the reads stopped, not where the buffer did).
+TEST(CxFile, ReadsAcrossTheReadBufferComeBackWhole)
+{
+    TempDir dir;
+    const std::string path = dir.file("long.dat");
+    const std::string text(70000, 't');
+    constexpr int kNumbers = 50000;
+    {
+        CxFile out;
+        ASSERT_TRUE(out.Open(path.c_str(), "wb"));
+        EXPECT_TRUE(out.WriteString("start"));
+        for (int i = 0; i < kNumbers; ++i)
+            EXPECT_TRUE(out.WriteInt(i * 7919));
+        EXPECT_TRUE(out.WriteDouble(39814.75));
+        EXPECT_TRUE(out.WriteString(text.c_str()));
+        EXPECT_TRUE(out.WriteString(text.c_str()));
+        EXPECT_TRUE(out.WriteInt(-5));
+    }
+    CxFile in;
+    ASSERT_TRUE(in.Open(path.c_str(), "rb"));
+    char start[8] = {};
+    EXPECT_TRUE(in.ReadString(start, sizeof start));
+    EXPECT_STREQ(start, "start");
+    bool numbersRight = true;
+    for (int i = 0; i < kNumbers; ++i) {
+        std::int32_t number = 0;
+        numbersRight = in.ReadInt(&number) && number == i * 7919 && numbersRight;
+    }
+    EXPECT_TRUE(numbersRight);
+    double value = 0;
+    EXPECT_TRUE(in.ReadDouble(&value));
+    EXPECT_EQ(value, 39814.75);
+    std::int32_t length = 0;
+    EXPECT_TRUE(in.ReadInt(&length));
+    std::string read(static_cast<std::size_t>(length), '\0');
+    EXPECT_TRUE(in.ReadBytes(read.data(), read.size()));
+    EXPECT_EQ(read, text);
+    EXPECT_TRUE(in.ReadInt(&length));
+    EXPECT_TRUE(in.Skip(static_cast<std::size_t>(length)));
+    std::int32_t last = 0;
+    EXPECT_TRUE(in.ReadInt(&last));
+    EXPECT_EQ(last, -5);
+    EXPECT_FALSE(in.ReadBytes(&last, 1));
+    EXPECT_FALSE(in.Skip(1));
+    EXPECT_TRUE(in.Close());
+
+    // A file opened for update: a write after a read lands right behind what was read.
+    testutil::writeFile(path, std::string(100000, 'a'));
+    CxFile update;
+    ASSERT_TRUE(update.Open(path.c_str(), "r+b"));
+    char first[3];
+    EXPECT_TRUE(update.ReadBytes(first, sizeof first));
+    EXPECT_TRUE(update.WriteInt(0x62626262));
+    EXPECT_TRUE(update.Close());
+    EXPECT_EQ(testutil::readFile(path).substr(0, 9), "aaabbbbaa");
+}
+
 TEST(CxFile, RefusesWithoutStreamOrTarget)
 {
     CxFile file;
