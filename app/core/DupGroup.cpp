@@ -155,7 +155,7 @@ bool FindDuplicates(CommEntryMgr<CommEntry<Record>>* manager, CxList* dupList, s
     std::vector<std::uint32_t> nextDup(records.size(), kNone);
     GroupIndex index(records.size());
 
-    // The records lie far apart in memory: fetch the compared fields of records a little ahead.
+    // The compared fields of a record lie in cache lines of their own: fetch those of records a little ahead.
     std::vector<std::size_t> hotOffsets;
     for (std::size_t g = 0; g < rules.count; ++g) {
         const RuleGroup& group = rules.groups[g];

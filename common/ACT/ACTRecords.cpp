@@ -184,6 +184,32 @@ constexpr FieldTable tableOf(const FieldDesc (&fields)[N])
     return FieldTable{fields, N};
 }
 
+const char*& TextField(void* record, const FieldDesc& field)
+{
+    return *reinterpret_cast<const char**>(static_cast<unsigned char*>(record) + field.offset);
+}
+
+// The text is read straight into the arena; what lies beyond the field's capacity is skipped.
+bool ReadText(CxFile& file, std::size_t capacity, CxTextArena& texts, const char*& text)
+{
+    std::int32_t stored = 0;
+    if (!file.ReadInt(&stored))
+        return false;
+    if (stored <= 0) {
+        text = "";
+        return true;
+    }
+    const auto length = static_cast<std::size_t>(stored);
+    const std::size_t kept = length < capacity - 1 ? length : capacity - 1;
+    char* at = texts.Reserve(kept + 1);
+    if (!file.ReadBytes(at, kept) || (length > kept && !file.Skip(length - kept)))
+        return false;
+    at[kept] = '\0';
+    texts.Commit(kept + 1);
+    text = at;
+    return true;
+}
+
 } // namespace
 
 bool IsHeaderWord(const FieldDesc& field)
@@ -214,36 +240,6 @@ const FieldTable& NoteFields()
     static const FieldTable table = tableOf(kNoteFields);
     return table;
 }
-
-namespace {
-
-const char*& TextField(void* record, const FieldDesc& field)
-{
-    return *reinterpret_cast<const char**>(static_cast<unsigned char*>(record) + field.offset);
-}
-
-// The text is read straight into the arena; what lies beyond the field's capacity is skipped.
-bool ReadText(CxFile& file, std::size_t capacity, CxTextArena& texts, const char*& text)
-{
-    std::int32_t stored = 0;
-    if (!file.ReadInt(&stored))
-        return false;
-    if (stored <= 0) {
-        text = "";
-        return true;
-    }
-    const auto length = static_cast<std::size_t>(stored);
-    const std::size_t kept = length < capacity - 1 ? length : capacity - 1;
-    char* at = texts.Reserve(kept + 1);
-    if (!file.ReadBytes(at, kept) || (length > kept && !file.Skip(length - kept)))
-        return false;
-    at[kept] = '\0';
-    texts.Commit(kept + 1);
-    text = at;
-    return true;
-}
-
-} // namespace
 
 bool ReadFields(CxFile& file, const FieldTable& table, void* record, CxTextArena& texts)
 {
