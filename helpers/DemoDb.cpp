@@ -289,7 +289,8 @@ public:
         const FieldTable& table = FieldsOf<Record>();
         for (std::size_t i = 0; i < table.count; ++i)
             if (table.fields[i].type == FieldType::Text)
-                TextAt(table.fields[i].offset) = m_buffers.data() + Layout().start[table.fields[i].offset];
+                SetRecordText(static_cast<Record*>(this), table.fields[i],
+                              m_buffers.data() + Layout().start[table.fields[i].offset]);
     }
 
     // The buffer of one of this draft's texts.
@@ -326,11 +327,6 @@ private:
             return made;
         }();
         return layout;
-    }
-
-    const char*& TextAt(std::size_t offset)
-    {
-        return *reinterpret_cast<const char**>(reinterpret_cast<unsigned char*>(static_cast<Record*>(this)) + offset);
     }
 
     std::vector<char> m_buffers;

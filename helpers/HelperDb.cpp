@@ -295,7 +295,7 @@ void ReadRow(sqlite3_stmt* stmt, Kind kind, void* record, CxTextArena& texts)
             std::size_t length = value ? static_cast<std::size_t>(sqlite3_column_bytes(stmt, column)) : 0;
             // A text with an inner zero byte ends there, as it would in the file.
             length = value ? ::strnlen(value, std::min(length, f.size - 1)) : 0;
-            *static_cast<const char**>(target) = texts.Add(value, length);
+            SetRecordText(record, f, texts.Add(value, length));
             break;
         }
         }
@@ -310,7 +310,7 @@ void ClearRecord(Kind kind, void* record)
     std::memset(record, 0, info.recordSize);
     for (std::size_t i = 0; i < table.count; ++i)
         if (table.fields[i].type == FieldType::Text)
-            *reinterpret_cast<const char**>(static_cast<unsigned char*>(record) + table.fields[i].offset) = "";
+            SetRecordText(record, table.fields[i], "");
 }
 
 std::string FolderOf(const std::string& path)

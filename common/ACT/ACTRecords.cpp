@@ -184,19 +184,14 @@ constexpr FieldTable tableOf(const FieldDesc (&fields)[N])
     return FieldTable{fields, N};
 }
 
-const char*& TextField(void* record, const FieldDesc& field)
-{
-    return *reinterpret_cast<const char**>(static_cast<unsigned char*>(record) + field.offset);
-}
-
 // The text is read straight into the arena; what lies beyond the field's capacity is skipped.
-bool ReadText(CxFile& file, std::size_t capacity, CxTextArena& texts, const char*& text)
+bool ReadText(CxFile& file, std::size_t capacity, CxTextArena& texts, const char** text)
 {
     std::int32_t stored = 0;
     if (!file.ReadInt(&stored))
         return false;
     if (stored <= 0) {
-        text = "";
+        *text = "";
         return true;
     }
     const auto length = static_cast<std::size_t>(stored);
@@ -206,7 +201,7 @@ bool ReadText(CxFile& file, std::size_t capacity, CxTextArena& texts, const char
         return false;
     at[kept] = '\0';
     texts.Commit(kept + 1);
-    text = at;
+    *text = at;
     return true;
 }
 
@@ -255,7 +250,7 @@ bool ReadFields(CxFile& file, const FieldTable& table, void* record, CxTextArena
             ok = file.ReadInt(static_cast<std::int32_t*>(target));
             break;
         case FieldType::Text:
-            ok = ReadText(file, f.size, texts, TextField(record, f));
+            ok = ReadText(file, f.size, texts, static_cast<const char**>(target));
             break;
         case FieldType::Bool:
             ok = file.ReadBool(static_cast<bool*>(target));
@@ -305,7 +300,7 @@ void StoreTexts(const FieldTable& table, void* record, CxTextArena& texts)
         const FieldDesc& f = table.fields[i];
         if (f.type != FieldType::Text)
             continue;
-        const char*& text = TextField(record, f);
-        text = text ? texts.Add(text, ::strnlen(text, f.size - 1)) : "";
+        const char* text = RecordText(record, f);
+        SetRecordText(record, f, text ? texts.Add(text, ::strnlen(text, f.size - 1)) : "");
     }
 }

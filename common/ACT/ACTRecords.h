@@ -217,10 +217,15 @@ const FieldTable& CalendarFields();
 const FieldTable& TaskFields();
 const FieldTable& NoteFields();
 
-// The text of a text field of a record.
+// The text of a text field of a record, and pointing the field at another text (which must outlive the
+// record or its next change).
 inline const char* RecordText(const void* record, const FieldDesc& field)
 {
     return *reinterpret_cast<const char* const*>(static_cast<const unsigned char*>(record) + field.offset);
+}
+inline void SetRecordText(void* record, const FieldDesc& field, const char* text)
+{
+    *reinterpret_cast<const char**>(static_cast<unsigned char*>(record) + field.offset) = text;
 }
 
 // Reads or writes one record field by field in the table's order; the texts read go into `texts`. A read

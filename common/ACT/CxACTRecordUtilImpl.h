@@ -168,10 +168,12 @@ template <class Kind> typename CxACTRecordUtil<Kind>::Record* CxACTRecordUtil<Ki
     if (!record)
         return nullptr;
     try {
-        Record* copy = m_records.Add();
-        *copy = *record;
-        StoreTexts(FieldsOf<Record>(), copy, m_texts);
-        return copy;
+        // The texts first: a record whose texts could not be copied must not be listed with its giver's.
+        Record copy = *record;
+        StoreTexts(FieldsOf<Record>(), &copy, m_texts);
+        Record* stored = m_records.Add();
+        *stored = copy;
+        return stored;
     } catch (const std::bad_alloc&) {
         return nullptr;
     }

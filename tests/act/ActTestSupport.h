@@ -177,7 +177,7 @@ inline void fillRecord(const FieldTable& table, void* record, int seed, bool fli
             std::string text(f.size - 1, ' ');
             for (std::size_t j = 0; j < text.size(); ++j)
                 text[j] = static_cast<char>('!' + (i * 7 + j + seed) % 94);
-            *static_cast<const char**>(target) = testutil::keep(text);
+            SetRecordText(record, f, testutil::keep(text));
             break;
         }
         case FieldType::Bool:

@@ -64,7 +64,7 @@ template <class Record> Record Filled()
         void* at = bytes + field.offset;
         switch (field.type) {
         case FieldType::Text:
-            *static_cast<const char**>(at) = field.name;
+            SetRecordText(&record, field, field.name);
             break;
         case FieldType::Int: {
             const std::int32_t one = 1;

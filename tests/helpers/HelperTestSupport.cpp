@@ -273,8 +273,7 @@ void SetFieldInt(const KindCase& kind, std::vector<unsigned char>& record, const
 void SetFieldText(const KindCase& kind, std::vector<unsigned char>& record, const char* name, const std::string& text)
 {
     const FieldDesc* f = Field(kind, name);
-    const char* kept = testutil::keep(text.substr(0, f->size - 1));
-    std::memcpy(record.data() + f->offset, &kept, sizeof kept);
+    SetRecordText(record.data(), *f, testutil::keep(text.substr(0, f->size - 1)));
 }
 
 namespace {
