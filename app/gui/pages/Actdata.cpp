@@ -743,10 +743,10 @@ void TfmACTData::ApplyFilter(DataKind kind, const QString& text)
     DupListModel* model = m_kinds[kind].model;
     if (model->Filter() == text)
         return;
-    void* current = CurrentRecord(kind);
+    const int current = model->IndexAt(m_kinds[kind].list->currentIndex().row());
     model->SetFilter(text);
     // The current record stays current when it is still shown.
-    const int row = current ? model->RowOf(current) : -1;
+    const int row = model->RowOfIndex(current);
     if (row >= 0)
         m_kinds[kind].list->setCurrentIndex(model->index(row, 0));
     else
