@@ -35,17 +35,6 @@ TempHome::TempHome()
 
 namespace {
 
-template <std::size_t N> void Set(char (&field)[N], const char* text)
-{
-    std::snprintf(field, N, "%s", text);
-}
-
-template <class Record> Record Blank()
-{
-    Record record;
-    std::memset(static_cast<void*>(&record), 0, sizeof record);
-    return record;
-}
 
 template <class Record> bool InsertAll(helper::Database& db, helper::Kind kind, const std::vector<Record>& records)
 {

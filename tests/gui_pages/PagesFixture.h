@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -37,6 +39,19 @@ private:
 
 constexpr const char* kUser = "Demo";
 constexpr const char* kPassword = "demo";
+
+template <std::size_t N> void Set(char (&field)[N], const char* text)
+{
+    std::snprintf(field, N, "%s", text);
+}
+
+// A record with every field zero or empty.
+template <class Record> Record Blank()
+{
+    Record record;
+    std::memset(static_cast<void*>(&record), 0, sizeof record);
+    return record;
+}
 
 // The OLE Automation date of a local calendar moment.
 double Ole(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);

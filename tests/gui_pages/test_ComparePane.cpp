@@ -21,7 +21,9 @@
 
 namespace {
 
+using pagetest::Blank;
 using pagetest::Ole;
+using pagetest::Set;
 
 // One row of the pane as the user sees it.
 struct Shown
@@ -40,17 +42,6 @@ std::string Text(const QAbstractItemModel* model, int row, int column, int role 
     return model->data(model->index(row, column), role).toString().toStdString();
 }
 
-template <std::size_t N> void Set(char (&field)[N], const char* text)
-{
-    std::snprintf(field, N, "%s", text);
-}
-
-template <class Record> Record Blank()
-{
-    Record record;
-    std::memset(static_cast<void*>(&record), 0, sizeof record);
-    return record;
-}
 
 // Every field of the record holds something: each text its own field name, so that every row the
 // viewer can show has a value.
