@@ -82,9 +82,10 @@ grep -q Corvane.ACTNoteUtil "$work/err" || fail "a scan without the note helper 
 
 # Manual pages. Every option that the scan command's usage names is explained in its manual and in the
 # help page.
+for command in velloran velloran-scan velloran-demo-db; do
+    [ -f "$root/share/man/man1/$command.1.gz" ] || fail "no manual page $command.1.gz"
+done
 manual=$root/share/man/man1/velloran-scan.1.gz
-[ -f "$manual" ] || fail "no manual page velloran-scan.1.gz"
-[ -f "$root/share/man/man1/velloran.1.gz" ] || fail "no manual page velloran.1.gz"
 status=0
 run "$root/bin/velloran-scan" 2>"$work/usage" || status=$?
 [ "$status" -eq 2 ] || fail "velloran-scan without options ends with $status, not 2"
