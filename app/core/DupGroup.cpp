@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -235,13 +236,23 @@ DupGroups::DupGroups(CxList* dupList, const std::vector<const void*>& kept)
         if (i == 0 || first != kept[i - 1]) {
             m_starts.push_back(static_cast<std::uint32_t>(m_members.size()));
             m_members.push_back(first);
-            m_groupOf.emplace(first, static_cast<std::uint32_t>(m_starts.size() - 1));
+            m_groupOf.emplace_back(first, static_cast<std::uint32_t>(m_starts.size() - 1));
         }
         m_members.push_back(record);
-        m_groupOf.emplace(record, static_cast<std::uint32_t>(m_starts.size() - 1));
+        m_groupOf.emplace_back(record, static_cast<std::uint32_t>(m_starts.size() - 1));
     }
     if (!m_starts.empty())
         m_starts.push_back(static_cast<std::uint32_t>(m_members.size()));
+    std::sort(m_groupOf.begin(), m_groupOf.end(),
+              [](const auto& a, const auto& b) { return std::less<const void*>()(a.first, b.first); });
+}
+
+const std::uint32_t* DupGroups::FindGroup(const void* record) const
+{
+    const auto at = std::lower_bound(
+        m_groupOf.begin(), m_groupOf.end(), record,
+        [](const std::pair<const void*, std::uint32_t>& entry, const void* r) { return std::less<const void*>()(entry.first, r); });
+    return at != m_groupOf.end() && at->first == record ? &at->second : nullptr;
 }
 
 std::span<const void* const> DupGroups::Group(std::size_t index) const
@@ -253,8 +264,8 @@ std::span<const void* const> DupGroups::Group(std::size_t index) const
 
 std::span<const void* const> DupGroups::GroupOf(const void* record) const
 {
-    const auto at = m_groupOf.find(record);
-    return at == m_groupOf.end() ? std::span<const void* const>() : Group(at->second);
+    const std::uint32_t* group = FindGroup(record);
+    return group ? Group(*group) : std::span<const void* const>();
 }
 
 const void* DupGroups::KeptOf(const void* record) const
@@ -265,11 +276,11 @@ const void* DupGroups::KeptOf(const void* record) const
 
 const void* DupGroups::KeepInstead(const void* record)
 {
-    const auto at = m_groupOf.find(record);
-    if (at == m_groupOf.end())
+    const std::uint32_t* group = FindGroup(record);
+    if (!group)
         return nullptr;
-    const void** first = m_members.data() + m_starts[at->second];
-    const void** end = m_members.data() + m_starts[at->second + 1];
+    const void** first = m_members.data() + m_starts[*group];
+    const void** end = m_members.data() + m_starts[*group + 1];
     if (*first == record)
         return nullptr;
     const void* previous = *first;

@@ -79,6 +79,16 @@ TfmMain* WizardWith(int contacts)
     return main;
 }
 
+// The wizard with the benchmark's number of contacts loaded; null, with the benchmark skipped, when the
+// load failed.
+TfmMain* WizardOrSkip(benchmark::State& state)
+{
+    TfmMain* main = WizardWith(static_cast<int>(state.range(0)));
+    if (!main)
+        state.SkipWithError("no loaded wizard");
+    return main;
+}
+
 // Lets the list lay out and paint what the user would see.
 void Settle()
 {
@@ -93,11 +103,9 @@ void Counters(benchmark::State& state, TfmMain* main)
 
 void BM_ReviewPageEntry(benchmark::State& state)
 {
-    TfmMain* main = WizardWith(static_cast<int>(state.range(0)));
-    if (!main) {
-        state.SkipWithError("no loaded wizard");
+    TfmMain* main = WizardOrSkip(state);
+    if (!main)
         return;
-    }
     TfmACTData* page = main->GetDataPage();
     for (auto _ : state) {
         page->Exchange(false);
@@ -109,11 +117,9 @@ void BM_ReviewPageEntry(benchmark::State& state)
 // The two halves of the entry, to see where its time goes.
 void BM_EntryGroupingOnly(benchmark::State& state)
 {
-    TfmMain* main = WizardWith(static_cast<int>(state.range(0)));
-    if (!main) {
-        state.SkipWithError("no loaded wizard");
+    TfmMain* main = WizardOrSkip(state);
+    if (!main)
         return;
-    }
     for (auto _ : state)
         main->GetDataPage()->RefreshGroups();
     Counters(state, main);
@@ -121,11 +127,9 @@ void BM_EntryGroupingOnly(benchmark::State& state)
 
 void BM_EntryFillOnly(benchmark::State& state)
 {
-    TfmMain* main = WizardWith(static_cast<int>(state.range(0)));
-    if (!main) {
-        state.SkipWithError("no loaded wizard");
+    TfmMain* main = WizardOrSkip(state);
+    if (!main)
         return;
-    }
     for (auto _ : state) {
         main->GetDataPage()->FillLists(true);
         Settle();
@@ -135,11 +139,9 @@ void BM_EntryFillOnly(benchmark::State& state)
 
 void BM_SwitchToFullView(benchmark::State& state)
 {
-    TfmMain* main = WizardWith(static_cast<int>(state.range(0)));
-    if (!main) {
-        state.SkipWithError("no loaded wizard");
+    TfmMain* main = WizardOrSkip(state);
+    if (!main)
         return;
-    }
     TfmACTData* page = main->GetDataPage();
     page->Exchange(false);
     auto* allBox = page->findChild<QCheckBox*>(QStringLiteral("cbAddrAll"));
@@ -157,11 +159,9 @@ void BM_SwitchToFullView(benchmark::State& state)
 // The worst case: every record ticked in the full view, so nearly all of them are appended to the list.
 void BM_CommitAfterSelectAllInFullView(benchmark::State& state)
 {
-    TfmMain* main = WizardWith(static_cast<int>(state.range(0)));
-    if (!main) {
-        state.SkipWithError("no loaded wizard");
+    TfmMain* main = WizardOrSkip(state);
+    if (!main)
         return;
-    }
     TfmACTData* page = main->GetDataPage();
     page->Exchange(false);
     page->findChild<QCheckBox*>(QStringLiteral("cbAddrAll"))->click();
@@ -182,11 +182,9 @@ void BM_CommitAfterSelectAllInFullView(benchmark::State& state)
 // typed after it only at the rows the text before it left.
 void BM_FindKeystroke(benchmark::State& state)
 {
-    TfmMain* main = WizardWith(static_cast<int>(state.range(0)));
-    if (!main) {
-        state.SkipWithError("no loaded wizard");
+    TfmMain* main = WizardOrSkip(state);
+    if (!main)
         return;
-    }
     TfmACTData* page = main->GetDataPage();
     page->Exchange(false);
     page->findChild<QCheckBox*>(QStringLiteral("cbAddrAll"))->click();
@@ -209,11 +207,9 @@ void BM_FindKeystroke(benchmark::State& state)
 // with the comparison pane following.
 void BM_KeepThisOneTwice(benchmark::State& state)
 {
-    TfmMain* main = WizardWith(static_cast<int>(state.range(0)));
-    if (!main) {
-        state.SkipWithError("no loaded wizard");
+    TfmMain* main = WizardOrSkip(state);
+    if (!main)
         return;
-    }
     TfmACTData* page = main->GetDataPage();
     page->Exchange(false);
     for (auto _ : state) {
@@ -226,11 +222,9 @@ void BM_KeepThisOneTwice(benchmark::State& state)
 
 void BM_MoveCurrentRow(benchmark::State& state)
 {
-    TfmMain* main = WizardWith(static_cast<int>(state.range(0)));
-    if (!main) {
-        state.SkipWithError("no loaded wizard");
+    TfmMain* main = WizardOrSkip(state);
+    if (!main)
         return;
-    }
     TfmACTData* page = main->GetDataPage();
     page->Exchange(false);
     auto* list = page->findChild<QTreeView*>(QStringLiteral("lvAddr"));

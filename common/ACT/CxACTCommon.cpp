@@ -3,6 +3,7 @@
 #include "misc/CxDebugUtil.h"
 #include "platform/Platform.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -70,6 +71,15 @@ int CxACTDataReader::Run()
 
 namespace {
 
+// The system's text for an error, to end a sentence of ours: without the full stop some systems add.
+std::string ReasonOf(int error)
+{
+    std::string text = platform::systemErrorText(error);
+    while (!text.empty() && (text.back() == '.' || std::isspace(static_cast<unsigned char>(text.back()))))
+        text.pop_back();
+    return text;
+}
+
 // "30 minutes" for the program's own time-out, seconds for the short ones of tests.
 std::string DurationText(std::uint32_t milliseconds)
 {
@@ -102,9 +112,8 @@ int CxACTDataReader::Execute()
                                ? ENOENT
                                : platform::startProcess(programFolder + ProgramName, args, programFolder, m_process);
     if (startError != 0) {
-        const std::string reason = platform::systemErrorText(startError);
-        DEBUG_LOG(0, "CreateProcess Error: %s", reason.c_str());
-        m_runFailure = std::string("The helper ") + ProgramName + " cannot be started: " + reason + ".";
+        DEBUG_LOG(0, "CreateProcess Error: %s", platform::systemErrorText(startError).c_str());
+        m_runFailure = std::string("The helper ") + ProgramName + " cannot be started: " + ReasonOf(startError) + ".";
         return 0;
     }
 
@@ -122,7 +131,7 @@ int CxACTDataReader::Execute()
     case platform::WaitResult::Failed:
         DEBUG_LOG(0, "Got unexpected error, return code=%d", waitError);
         m_runFailure = std::string("Waiting for the helper ") + ProgramName +
-                       " failed: " + platform::systemErrorText(waitError) + ".";
+                       " failed: " + ReasonOf(waitError) + ".";
         break;
     }
     ReleaseHandles();

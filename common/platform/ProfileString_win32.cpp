@@ -1,13 +1,7 @@
 #include "platform/Platform.h"
 #include "platform/ProfileStringRules.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "platform/WindowsApi.h"
 
 #include <algorithm>
 #include <atomic>
@@ -74,19 +68,6 @@ bool writeWholeFile(const std::string& path, const std::string& content)
     return ::CloseHandle(file) && ok;
 }
 
-// A reader (a helper, a virus scanner) may hold the file open for a moment.
-bool replaceFile(const std::string& from, const std::string& to)
-{
-    for (int attempt = 0;; ++attempt) {
-        if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            return true;
-        const DWORD error = ::GetLastError();
-        if (attempt == 20 || (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED))
-            return false;
-        ::Sleep(10);
-    }
-}
-
 } // namespace
 
 std::size_t readProfileString(const char* section, const char* key, const char* defaultValue, char* buffer,
@@ -138,7 +119,7 @@ bool writeProfileString(const char* section, const char* key, const char* value,
     bool ok = writeWholeFile(temp, content) &&
               ::WritePrivateProfileStringA(sectionName.c_str(), key ? keyName.c_str() : nullptr, value, temp.c_str());
     forgetCached(temp.c_str());
-    ok = ok && replaceFile(temp, target);
+    ok = ok && replaceFileWithRetry(temp, target);
     if (!ok)
         ::DeleteFileA(temp.c_str());
     return ok;

@@ -33,6 +33,8 @@ public:
 private:
     bool Flush();
     void Discard();
+    // The system's write of all the bytes to the open temporary file.
+    bool WriteBytes(const char* data, std::size_t size);
 
     std::string m_target;
     std::string m_tempPath;

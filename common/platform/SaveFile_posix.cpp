@@ -8,8 +8,6 @@ namespace platform {
 
 namespace {
 
-constexpr std::size_t kBufferSize = 1 << 16;
-
 std::string FolderOf(const std::string& path)
 {
     const std::size_t slash = path.rfind('/');
@@ -43,13 +41,6 @@ void SyncFolder(const std::string& folder)
 
 } // namespace
 
-SaveFile::SaveFile(std::string target) : m_target(std::move(target)) {}
-
-SaveFile::~SaveFile()
-{
-    Discard();
-}
-
 bool SaveFile::Open()
 {
     Discard();
@@ -65,30 +56,12 @@ bool SaveFile::Open()
         return false;
     }
     m_handle = fd;
-    m_buffer.reserve(kBufferSize);
     return true;
 }
 
-bool SaveFile::Write(std::string_view bytes)
+bool SaveFile::WriteBytes(const char* data, std::size_t size)
 {
-    if (m_handle < 0 || m_failed)
-        return false;
-    if (m_buffer.size() + bytes.size() > kBufferSize && !Flush())
-        return false;
-    if (bytes.size() >= kBufferSize) {
-        m_failed = !WriteAll(static_cast<int>(m_handle), bytes.data(), bytes.size());
-        return !m_failed;
-    }
-    m_buffer.append(bytes);
-    return true;
-}
-
-bool SaveFile::Flush()
-{
-    if (!m_buffer.empty() && !WriteAll(static_cast<int>(m_handle), m_buffer.data(), m_buffer.size()))
-        m_failed = true;
-    m_buffer.clear();
-    return !m_failed;
+    return WriteAll(static_cast<int>(m_handle), data, size);
 }
 
 bool SaveFile::Commit()
@@ -122,12 +95,6 @@ void SaveFile::Discard()
         ::unlink(m_tempPath.c_str());
     m_tempPath.clear();
     m_buffer.clear();
-}
-
-bool SaveWholeFile(const std::string& target, std::string_view content)
-{
-    SaveFile file(target);
-    return file.Open() && file.Write(content) && file.Commit();
 }
 
 } // namespace platform

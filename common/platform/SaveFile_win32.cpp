@@ -2,13 +2,7 @@
 
 #include "platform/Platform.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "platform/WindowsApi.h"
 
 #include <algorithm>
 #include <atomic>
@@ -16,8 +10,6 @@
 namespace platform {
 
 namespace {
-
-constexpr std::size_t kBufferSize = 1 << 16;
 
 HANDLE HandleOf(std::intptr_t handle)
 {
@@ -43,8 +35,9 @@ bool WriteAll(HANDLE file, const char* data, std::size_t size)
     return true;
 }
 
-// A reader (a virus scanner, the helper) may hold the target open for a moment.
-bool ReplaceTarget(const std::string& from, const std::string& to)
+} // namespace
+
+bool replaceFileWithRetry(const std::string& from, const std::string& to)
 {
     for (int attempt = 0;; ++attempt) {
         if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
@@ -54,15 +47,6 @@ bool ReplaceTarget(const std::string& from, const std::string& to)
             return false;
         ::Sleep(10);
     }
-}
-
-} // namespace
-
-SaveFile::SaveFile(std::string target) : m_target(std::move(target)) {}
-
-SaveFile::~SaveFile()
-{
-    Discard();
 }
 
 bool SaveFile::Open()
@@ -87,30 +71,12 @@ bool SaveFile::Open()
         return false;
     }
     m_handle = reinterpret_cast<std::intptr_t>(file);
-    m_buffer.reserve(kBufferSize);
     return true;
 }
 
-bool SaveFile::Write(std::string_view bytes)
+bool SaveFile::WriteBytes(const char* data, std::size_t size)
 {
-    if (m_handle == -1 || m_failed)
-        return false;
-    if (m_buffer.size() + bytes.size() > kBufferSize && !Flush())
-        return false;
-    if (bytes.size() >= kBufferSize) {
-        m_failed = !WriteAll(HandleOf(m_handle), bytes.data(), bytes.size());
-        return !m_failed;
-    }
-    m_buffer.append(bytes);
-    return true;
-}
-
-bool SaveFile::Flush()
-{
-    if (!m_buffer.empty() && !WriteAll(HandleOf(m_handle), m_buffer.data(), m_buffer.size()))
-        m_failed = true;
-    m_buffer.clear();
-    return !m_failed;
+    return WriteAll(HandleOf(m_handle), data, size);
 }
 
 bool SaveFile::Commit()
@@ -122,7 +88,7 @@ bool SaveFile::Commit()
     m_handle = -1;
     if (!::CloseHandle(file))
         ok = false;
-    if (ok && !ReplaceTarget(m_tempPath, m_target))
+    if (ok && !replaceFileWithRetry(m_tempPath, m_target))
         ok = false;
     if (!ok) {
         ::DeleteFileA(m_tempPath.c_str());
@@ -143,12 +109,6 @@ void SaveFile::Discard()
         ::DeleteFileA(m_tempPath.c_str());
     m_tempPath.clear();
     m_buffer.clear();
-}
-
-bool SaveWholeFile(const std::string& target, std::string_view content)
-{
-    SaveFile file(target);
-    return file.Open() && file.Write(content) && file.Commit();
 }
 
 } // namespace platform

@@ -264,7 +264,7 @@ TEST(FailureText, SaysWhyALoadOrASubmitFailed)
         {"load: a cut data file", false,
          [&full](FakeHelper& f) { f.deliver(full.substr(0, full.size() - 3)); }, "The data file "},
         {"load: no helper", false, [](FakeHelper& f) { f.util->SetHelperName("velloran-no-such-helper"); },
-         "The helper velloran-no-such-helper cannot be started: "},
+         "The helper velloran-no-such-helper"},
         {"load: fine", false, [&full](FakeHelper& f) { f.deliver(full); }, ""},
         {"submit: the helper's error", true,
          [](FakeHelper& f) {
@@ -273,7 +273,7 @@ TEST(FailureText, SaysWhyALoadOrASubmitFailed)
          },
          "Access denied"},
         {"submit: no helper", true, [](FakeHelper& f) { f.util->SetHelperName("velloran-no-such-helper"); },
-         "The helper velloran-no-such-helper cannot be started: "},
+         "The helper velloran-no-such-helper"},
         {"submit: no data file to hand over", true,
          [](FakeHelper& f) { f.util->SetWorkFolder(f.path("missing/").c_str()); }, "The data file "},
         {"submit: fine", true, [](FakeHelper& f) { f.control("marker\n"); }, ""},

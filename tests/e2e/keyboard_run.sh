@@ -58,6 +58,14 @@ key() { xdotool key --delay 50 "$@"; }
 ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}strict_string_checks=0" "$bin/velloran" &
 app=$!
 wait_for 20 "the main window" xdotool search --name "^Velloran - Remove Duplicates"
+# On X11 the desktop matches the window to its menu entry by the window's class.
+window_class=$(xprop -id "$(xdotool search --name "^Velloran - Remove Duplicates" | head -n 1)" WM_CLASS |
+    sed -n 's/^WM_CLASS(STRING) = "[^"]*", "\(.*\)"$/\1/p')
+entry_class=$(sed -n 's/^StartupWMClass=//p' "$(dirname "$0")/../../packaging/velloran.desktop")
+if [ "$window_class" != "$entry_class" ]; then
+    echo "the window's class \"$window_class\" is not the desktop entry's \"$entry_class\"" >&2
+    exit 1
+fi
 focus "^Velloran - Remove Duplicates"
 sleep 0.5
 

@@ -35,15 +35,6 @@ TempHome::TempHome()
 
 namespace {
 
-void Set(const char*& field, const char* text)
-{
-    field = testutil::keep(text);
-}
-
-template <class Record> Record Blank()
-{
-    return Record{};
-}
 
 template <class Record> bool InsertAll(helper::Database& db, helper::Kind kind, const std::vector<Record>& records)
 {

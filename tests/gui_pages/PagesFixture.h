@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -37,6 +39,18 @@ private:
 
 constexpr const char* kUser = "Demo";
 constexpr const char* kPassword = "demo";
+
+// Gives a record's text field a copy of `text` that lives as long as the test.
+inline void Set(const char*& field, const char* text)
+{
+    field = testutil::keep(text);
+}
+
+// A record with every field zero or empty.
+template <class Record> Record Blank()
+{
+    return Record{};
+}
 
 // The OLE Automation date of a local calendar moment.
 double Ole(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);

@@ -21,7 +21,9 @@
 
 namespace {
 
+using pagetest::Blank;
 using pagetest::Ole;
+using pagetest::Set;
 
 // One row of the pane as the user sees it.
 struct Shown
@@ -40,15 +42,6 @@ std::string Text(const QAbstractItemModel* model, int row, int column, int role 
     return model->data(model->index(row, column), role).toString().toStdString();
 }
 
-void Set(const char*& field, const char* text)
-{
-    field = testutil::keep(text);
-}
-
-template <class Record> Record Blank()
-{
-    return Record{};
-}
 
 // Every field of the record holds something: each text its own field name, so that every row the
 // viewer can show has a value.

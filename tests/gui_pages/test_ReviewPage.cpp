@@ -610,6 +610,25 @@ TEST_F(KeepTest, TheChoiceReachesTheDatabaseAndTheBackup)
               "kind,record_id,kept_record_id\nnotes,n2,n3\nnotes,n4,n3\nnotes,n6,n5\nnotes,n1,n3\n");
 }
 
+// The choice survives a look at the full list and back: the duplicate view shows the copies as they are
+// now, and Next deletes the record that stayed before, not the one chosen.
+TEST_F(KeepTest, TheChoiceSurvivesSwitchingViews)
+{
+    ASSERT_TRUE(Load(TwoNoteGroups(), KIND_NOTE));
+    KeepRow(1);
+    ClickBox("cbNoteAll");
+    ClickBox("cbNoteAll");
+    EXPECT_EQ(RowIds(TfmACTData::kNote, true), (Ids{"n2", "n1", "n4", "n6"}));
+    EXPECT_EQ(KeptOf("n1"), "n3");
+
+    Click("btnNext");
+    ASSERT_EQ(main->GetCurrentPage(), 2);
+    QTRY_VERIFY_WITH_TIMEOUT(!Clean()->IsRunning(), 30000);
+    const TableRows after = ReadAllRows(pad);
+    EXPECT_EQ(after.at("notes").count("n3"), 1u);
+    EXPECT_EQ(after.at("notes").count("n1"), 0u);
+}
+
 TEST_F(KeepTest, InTheFullViewTheTickMovesAndCanMoveAgain)
 {
     ASSERT_TRUE(Load(TwoNoteGroups(), KIND_NOTE));

@@ -496,8 +496,20 @@ void TfmACTData::FillKindList(DataKind kind, Util* util, CxList* dupList, bool d
     std::vector<void*> records;
     if (dupsOnly) {
         records.reserve(dupList->GetCount());
-        for (void* record = dupList->GetFirst(); record; record = dupList->GetNext())
-            records.push_back(record);
+        // The copies as the groups hold them now: a record made the one that stays has left them, and the
+        // one that stayed before has taken its place. The list itself changes only when the ticks are
+        // committed.
+        const DupGroups& groups = m_pData->Groups(kind);
+        for (std::size_t g = 0; g < groups.GroupCount(); ++g) {
+            const auto group = groups.Group(g);
+            for (std::size_t m = 1; m < group.size(); ++m)
+                records.push_back(const_cast<void*>(group[m]));
+        }
+        // Anything listed beyond the grouped copies (ticked in the full view and committed) too.
+        std::size_t index = 0;
+        for (void* record = dupList->GetFirst(); record; record = dupList->GetNext(), ++index)
+            if (index >= records.size())
+                records.push_back(record);
     } else {
         records.reserve(manager ? manager->GetEntryCount() : 0);
         for (Record* record = FirstRecord<Record>(manager); record; record = NextRecord<Record>(manager))
@@ -743,10 +755,10 @@ void TfmACTData::ApplyFilter(DataKind kind, const QString& text)
     DupListModel* model = m_kinds[kind].model;
     if (model->Filter() == text)
         return;
-    void* current = CurrentRecord(kind);
+    const int current = model->IndexAt(m_kinds[kind].list->currentIndex().row());
     model->SetFilter(text);
     // The current record stays current when it is still shown.
-    const int row = current ? model->RowOf(current) : -1;
+    const int row = model->RowOfIndex(current);
     if (row >= 0)
         m_kinds[kind].list->setCurrentIndex(model->index(row, 0));
     else

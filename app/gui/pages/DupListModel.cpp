@@ -157,8 +157,14 @@ int DupListModel::IndexOf(const void* record) const
 
 int DupListModel::RowOf(const void* record) const
 {
-    const int index = IndexOf(record);
-    if (index < 0 || !m_filtered)
+    return RowOfIndex(IndexOf(record));
+}
+
+int DupListModel::RowOfIndex(int index) const
+{
+    if (index < 0 || static_cast<std::size_t>(index) >= m_records.size())
+        return -1;
+    if (!m_filtered)
         return index;
     const auto row = std::lower_bound(m_rows.begin(), m_rows.end(), static_cast<std::uint32_t>(index));
     return row != m_rows.end() && *row == static_cast<std::uint32_t>(index) ? static_cast<int>(row - m_rows.begin())

@@ -55,6 +55,9 @@ public:
     void* RecordAt(int row) const;
     // The row that shows the record; -1 when it is not listed or the filter hides it.
     int RowOf(const void* record) const;
+    // Between rows and the records' own places in the list (which a filter does not change).
+    int IndexAt(int row) const { return row >= 0 && row < rowCount() ? static_cast<int>(RecordIndex(row)) : -1; }
+    int RowOfIndex(int index) const;
 
     int RecordCount() const { return static_cast<int>(m_records.size()); }
     void* Record(int index) const { return m_records[static_cast<std::size_t>(index)]; }

@@ -63,6 +63,8 @@ int RunVelloran(int& argc, char** argv)
 {
     VelloranApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(kApplicationTitle));
+    // The desktop matches the window to its menu entry, velloran.desktop, by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("velloran"));
     ApplyVelloranStyle();
 
     QPointer<TfmMain> mainWindow;
