@@ -16,9 +16,8 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <random>
 #include <string>
-
-#include <stdlib.h>
 
 namespace {
 
@@ -53,9 +52,13 @@ protected:
     // folder there, so the disk's speed decides nothing.
     void SetUp() override
     {
-        std::string pattern = "/dev/shm/velloran-disk-XXXXXX";
-        if (std::filesystem::is_directory("/dev/shm") && ::mkdtemp(pattern.data()))
-            m_memoryFolder = pattern;
+        std::error_code ec;
+        if (std::filesystem::is_directory("/dev/shm", ec)) {
+            std::random_device random;
+            const std::string folder = "/dev/shm/velloran-disk-" + std::to_string(random()) + std::to_string(random());
+            if (std::filesystem::create_directory(folder, ec))
+                m_memoryFolder = folder;
+        }
         m_folder = (m_memoryFolder.empty() ? m_dir.path() : m_memoryFolder) + "/files";
     }
     void TearDown() override
