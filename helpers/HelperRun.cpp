@@ -5,6 +5,7 @@
 #include "misc/CxFile.h"
 #include "misc/CxIniUtil.h"
 #include "platform/Platform.h"
+#include "platform/SaveFile.h"
 
 #include <algorithm>
 #include <chrono>
@@ -40,13 +41,6 @@ std::string OneLine(std::string text)
     return text;
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to)
-{
-    std::error_code ec;
-    std::filesystem::rename(from, to, ec);
-    return !ec;
-}
-
 class ErrorReport
 {
 public:
@@ -78,7 +72,9 @@ private:
     std::vector<std::string> m_errors;
 };
 
-// Section Status of ACT<kind>.ini: Running while the run lasts, Stop when the program wants it to end.
+// Section Status of ACT<kind>.ini: Running holds the process number of the run while it lasts, Stop is
+// set when the program wants it to end. A run that timed out may still be going when the next one starts:
+// a Stop then in the file may be meant for it and is left for both to see.
 class RunState
 {
 public:
@@ -92,14 +88,19 @@ public:
 
     void Begin()
     {
-        // Stop first: a stop asked for once Running is set must not be wiped out.
-        m_ini.WriteInt("Status", "Stop", 0);
-        m_ini.WriteInt("Status", "Running", 1);
+        m_id = static_cast<std::int32_t>(platform::currentProcessId());
+        // A Stop outliving the run it was meant for would stop every later run; with no other run going it
+        // is stale. (1 is no run's number: the program itself, or an older helper, wrote that.)
+        const std::int32_t other = m_ini.ReadInt("Status", "Running", 0);
+        if (other <= 1 || other == m_id || !platform::processExists(static_cast<unsigned long>(other)))
+            m_ini.WriteInt("Status", "Stop", 0);
+        m_ini.WriteInt("Status", "Running", m_id);
         m_running = true;
     }
     void End()
     {
-        if (m_running)
+        // A later run that has started meanwhile keeps its mark.
+        if (m_running && m_ini.ReadInt("Status", "Running", 0) == m_id)
             m_ini.WriteInt("Status", "Running", 0);
         m_running = false;
     }
@@ -107,10 +108,12 @@ public:
 
 private:
     CxIniUtil m_ini;
+    std::int32_t m_id = 0;
     bool m_running = false;
 };
 
-// The one-line progress file. Replaced whole each time, so a reader never sees half a line.
+// The one-line progress file. Replaced whole each time, so a reader never sees half a line, and two runs
+// never share a temporary file. It matters only while the run lasts: not synced to the disk.
 class Progress
 {
 public:
@@ -119,15 +122,8 @@ public:
     void Show(const char* verb, const char* noun, std::uint32_t done, std::uint32_t total)
     {
         char line[160];
-        std::snprintf(line, sizeof(line), "%s %s: %u of %u", verb, noun, done, total);
-        const std::string tmp = m_path + ".tmp";
-        CxFile file;
-        if (!file.Open(tmp.c_str(), "wb"))
-            return;
-        file.WriteLine(line);
-        file.Close();
-        if (!ReplaceFile(tmp, m_path))
-            platform::removeFile(tmp);
+        const int length = std::snprintf(line, sizeof(line), "%s %s: %u of %u\r\n", verb, noun, done, total);
+        platform::SaveWholeFile(m_path, std::string_view(line, static_cast<std::size_t>(length)), false);
     }
 
     // About every 1 %, and at least every few thousand records.
@@ -267,10 +263,10 @@ int Stopped(const Run& run, const char* what)
 int Load(const Run& run)
 {
     const std::string dataPath = run.params.workFolder + run.params.dataFile;
-    const std::string tmpPath = dataPath + ".tmp";
-    // A file left by an earlier run must never pass for the result of this one.
+    // A file left by an earlier run must never pass for the result of this one. The new file takes its
+    // place only once whole; its temporary file is this run's own, even when an earlier run that timed
+    // out still writes beside it.
     platform::removeFile(dataPath);
-    platform::removeFile(tmpPath);
 
     Database db;
     std::string dbPath;
@@ -305,13 +301,12 @@ int Load(const Run& run)
         return Stopped(run, "no data file was written.");
 
     CxFile file;
-    if (!file.Open(tmpPath.c_str(), "wb")) {
+    if (!file.Open(dataPath.c_str(), "wb")) {
         run.errors.Add("Cannot write data file: " + dataPath);
         return kExitFailed;
     }
     auto fail = [&](const std::string& error, int code) {
-        file.Close();
-        platform::removeFile(tmpPath);
+        file.Abandon();
         if (code == kExitStopped)
             return Stopped(run, "no data file was written.");
         run.errors.Add(error);
@@ -321,7 +316,6 @@ int Load(const Run& run)
     const FieldTable& table = run.info.fields();
     RecordBuffer record(run.info.kind);
     const std::uint32_t step = Progress::StepFor(total);
-    std::uint64_t expectedBytes = 4;
     std::uint32_t written = 0;
     bool ok = file.WriteInt(static_cast<std::int32_t>(total));
     int rc = SQLITE_DONE;
@@ -330,7 +324,6 @@ int Load(const Run& run)
             return fail(readError + "the records changed while they were read", kExitFailed);
         ReadRow(select.get(), run.info.kind, record.get(), record.texts());
         ok = WriteFields(file, table, record.get());
-        expectedBytes += RecordBytes(table, record.get());
         ++written;
         if (written % step == 0)
             run.progress.Show("Reading", run.info.noun, written, total);
@@ -343,13 +336,8 @@ int Load(const Run& run)
         return fail(readError + db.Error(), kExitFailed);
     if (written != total)
         return fail(readError + "the records changed while they were read", kExitFailed);
-    file.Close();
     db.Exec("COMMIT");
-
-    // The primitives do not see a full disk; the size of the closed file does.
-    if (CxFile::GetFileSize(tmpPath.c_str()) != static_cast<long long>(expectedBytes) ||
-        !ReplaceFile(tmpPath, dataPath)) {
-        platform::removeFile(tmpPath);
+    if (!file.Close()) {
         run.errors.Add("Cannot write data file: " + dataPath);
         return kExitFailed;
     }

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 AppSettingsData AppSettings{};
 CxIniUtil SettingsFile(nullptr, kSettingsFileName);
@@ -53,11 +55,6 @@ void readText(const char* key, char* field, std::size_t size)
 bool readFlag(const char* key, bool defaultValue)
 {
     return SettingsFile.ReadBool(kSettingsSection, key, defaultValue);
-}
-
-void writeFlag(const char* key, bool value)
-{
-    SettingsFile.WriteBool(kSettingsSection, key, value);
 }
 
 } // namespace
@@ -144,11 +141,15 @@ void LoadSettings()
     s.LogLevel = SettingsFile.ReadInt(kSettingsSection, "LogLevel", 3);
 }
 
-void SaveSettings()
+bool SaveSettings()
 {
     const AppSettingsData& s = AppSettings;
+    // All keys in one write: a disk that fails halfway leaves the file as it was, not half old and half new.
+    std::vector<std::pair<const char*, std::string>> keys;
+    keys.reserve(35);
+    auto writeFlag = [&](const char* key, bool value) { keys.emplace_back(key, value ? "1" : "0"); };
 
-    SettingsFile.WriteInt(kSettingsSection, "AppFlag", s.AppFlag);
+    keys.emplace_back("AppFlag", std::to_string(s.AppFlag));
     writeFlag("CaseSensitive", s.CaseSensitive);
     writeFlag("AddrDisplayName", s.AddrDisplayName);
     writeFlag("AddrFirstName", s.AddrFirstName);
@@ -175,9 +176,9 @@ void SaveSettings()
     writeFlag("TaskDueDate", s.TaskDueDate);
     writeFlag("TaskNote", s.TaskNote);
     writeFlag("EnableDebug", s.EnableDebug);
-    SettingsFile.WriteInt(kSettingsSection, "LogLevel", s.LogLevel);
-    SettingsFile.WriteString(kSettingsSection, "PadName", fieldText(s.PadName).c_str());
-    SettingsFile.WriteString(kSettingsSection, "UserName", s.SaveUser ? fieldText(s.UserName).c_str() : "");
+    keys.emplace_back("LogLevel", std::to_string(s.LogLevel));
+    keys.emplace_back("PadName", fieldText(s.PadName));
+    keys.emplace_back("UserName", s.SaveUser ? fieldText(s.UserName) : std::string());
     writeFlag("SaveUser", s.SaveUser);
     writeFlag("SavePassword", s.SavePassword);
     // 63 characters encode to 84.
@@ -187,9 +188,18 @@ void SaveSettings()
         Base64Encode(reinterpret_cast<const unsigned char*>(password.data()), encoded, password.size());
         encoded[(password.size() + 2) / 3 * 4] = '\0';
     }
-    SettingsFile.WriteString(kSettingsSection, "Password", encoded);
+    keys.emplace_back("Password", encoded);
     writeFlag("Opp", s.Opp);
     writeFlag("OppNotes", s.OppNotes);
+
+    std::vector<platform::ProfileEntry> entries;
+    entries.reserve(keys.size());
+    for (const auto& [key, value] : keys) {
+        // A text with a line break cannot be a value; that key keeps what it had, the others are written.
+        if (value.find_first_of("\r\n") == std::string::npos)
+            entries.push_back({key, value.c_str()});
+    }
+    return platform::writeProfileStrings(kSettingsSection, entries.data(), entries.size(), SettingsFile.GetPath());
 }
 
 bool Base64Encode(const unsigned char* source, char* destination, std::size_t count)

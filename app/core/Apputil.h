@@ -68,7 +68,8 @@ bool GetDataFolder(char* buffer);
 bool GetProgramFolder(char* buffer);
 
 void LoadSettings();
-void SaveSettings();
+// Every key in one atomic write; false, with the file as it was, when it cannot be written.
+bool SaveSettings();
 
 // Standard Base64 (RFC 4648) with "=" padding and no line breaks. The destination takes
 // 4 * ceil(count / 3) characters; the caller terminates the text. True when a group was written.

@@ -146,6 +146,7 @@ std::string CxACTBaseUtil::DataFilePath(const char* fileName) const
 bool CxACTBaseUtil::RunHelper()
 {
     m_failure.clear();
+    m_bHelperKilled = false;
     char number[16];
     CxACTParamParser parser;
     parser.SetParam(PARAM_PAD_NAME, PARAM_TYPE_TEXT, PadName);
@@ -182,8 +183,10 @@ bool CxACTBaseUtil::RunHelper()
     runner.SetDataFile(DataFileName);
     runner.Run();
     ReadErrorFile();
-    // The helper's own words say most; without them, why the run itself went wrong.
-    if (m_bHasError)
+    m_bHelperKilled = runner.WasKilled();
+    // The helper's own words say most; without them, why the run itself went wrong. A killed helper
+    // wrote no words of its own: an error file then is one an earlier run left.
+    if (m_bHasError && !m_bHelperKilled)
         m_failure = ErrorText[0] ? ErrorText : "The helper reported an error without a text.";
     else
         m_failure = runner.GetRunFailure();

@@ -94,9 +94,12 @@ protected:
     std::string DataFilePath(const char* fileName) const;
 
     void SetFailure(std::string text) { m_failure = std::move(text); }
+    // The helper of the last RunHelper was killed: nothing it left behind counts as its result.
+    bool HelperWasKilled() const { return m_bHelperKilled; }
 
     bool ChangesPending;
     bool m_bHasError;
+    bool m_bHelperKilled = false;
     char PadName[256];
     char UserName[256];
     char Password[256];

@@ -94,6 +94,7 @@ std::string DurationText(std::uint32_t milliseconds)
 int CxACTDataReader::Execute()
 {
     m_runFailure.clear();
+    m_bKilled = false;
     // The helper gets the program folder as its current directory; ours stays as it is, since other
     // threads depend on it.
     const std::string original = platform::currentDirectory();
@@ -122,6 +123,13 @@ int CxACTDataReader::Execute()
     switch (platform::waitProcess(m_process, WaitTimeout, &waitError)) {
     case platform::WaitResult::Exited:
         DEBUG_LOG(2, "Helper utility program exited successfully.");
+        break;
+    case platform::WaitResult::Killed:
+        // Whatever it left on disk may be half done, and it wrote no error file to say so.
+        DEBUG_LOG(0, "The helper utility program was killed, code=%d", waitError);
+        m_runFailure = std::string("The helper ") + ProgramName + " was killed before it finished (code " +
+                       std::to_string(waitError) + ").";
+        m_bKilled = true;
         break;
     case platform::WaitResult::TimedOut:
         DEBUG_LOG(2, "The helper utility program has no response. Got timeout event.");

@@ -53,9 +53,11 @@ public:
     int Run();
     int Execute();
     void ReleaseHandles();
-    // Why the last run did not end normally: the helper could not be started, did not end within the
-    // time-out, or could not be waited for. Empty after a run that ended.
+    // Why the last run did not end normally: the helper could not be started, was killed, did not end
+    // within the time-out, or could not be waited for. Empty after a run that ended.
     const std::string& GetRunFailure() const { return m_runFailure; }
+    // The last run was ended by a signal (a crash on Windows): it may have left any of its files half done.
+    bool WasKilled() const { return m_bKilled; }
 
 private:
     void DeleteExchangeFiles();
@@ -67,6 +69,7 @@ private:
     std::uint32_t WaitTimeout;
     platform::ChildProcess m_process;
     std::string m_runFailure;
+    bool m_bKilled = false;
 };
 
 // The process-wide runner of a kind, created on first use and destroyed at program end.

@@ -2,7 +2,6 @@
 
 #include "ACT/CxACTCommon.h"
 #include "misc/CxFile.h"
-#include "platform/Platform.h"
 
 #include <cstring>
 
@@ -46,7 +45,9 @@ bool CxACTParamParser::WriteParamFile(const char* path)
 {
     if (path && *path)
         ACTCopyText(m_szPath, sizeof(m_szPath), path);
-    if (!m_szPath[0] || !platform::createPrivateFile(m_szPath))
+    // Written in place of the old file only once it is whole, readable by its owner alone: it holds the
+    // password.
+    if (!m_szPath[0])
         return false;
 
     CxFile file;
@@ -59,7 +60,11 @@ bool CxACTParamParser::WriteParamFile(const char* path)
         ok = file.WriteInt(entry->Type) && ok;
         ok = file.WriteString(entry->Value.c_str()) && ok;
     }
-    return file.Close() && ok;
+    if (!ok) {
+        file.Abandon();
+        return false;
+    }
+    return file.Close();
 }
 
 void CxACTParamParser::ClearParams()

@@ -59,7 +59,7 @@ public:
     const char* GetPath() const { return m_szPath; }
 
     // A non-empty path replaces the stored one. The file holds the password, so it is created readable
-    // by its owner only. False when it cannot be created.
+    // by its owner only. False when it cannot be written whole; the file that was there stays then.
     bool WriteParamFile(const char* path = nullptr);
     void ClearParams();
 

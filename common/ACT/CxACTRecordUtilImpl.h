@@ -35,7 +35,9 @@ template <class Kind> bool CxACTRecordUtil<Kind>::Load()
     platform::removeFile(DataFilePath(nullptr));
     const bool ran = RunHelper();
     const std::string runFailure = GetFailureText();
-    const bool loaded = ReadDataFile(nullptr);
+    // A killed helper's data file may be whole and still not be its result (the database may have
+    // changed under it, or it was killed while putting the file in place): it is not read.
+    const bool loaded = !HelperWasKilled() && ReadDataFile(nullptr);
     Kind::Log(loaded ? ACTLogEvent::LoadSuccess : ACTLogEvent::LoadFailure);
     // A helper's complaint that still came with a whole data file does not fail the load.
     if (loaded)
@@ -143,8 +145,12 @@ template <class Kind> bool CxACTRecordUtil<Kind>::WriteDataFile(const char* file
         written = m_file.WriteInt(static_cast<std::int32_t>(count));
     }
     written = written && m_records.ForEach([this](const Record& record) { return WriteRecord(&record); });
-    // A file the helper would read only in part must not go on to a submit.
-    written = m_file.Close() && written;
+    // A file the helper would read only in part must not go on to a submit: it never takes the place of
+    // the file that was there.
+    if (written)
+        written = m_file.Close();
+    else
+        m_file.Abandon();
     if (!written) {
         Kind::Log(ACTLogEvent::WriteFailed, path.c_str());
         return false;

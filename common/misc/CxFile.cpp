@@ -1,5 +1,7 @@
 #include "misc/CxFile.h"
 
+#include "platform/SaveFile.h"
+
 #include <bit>
 #include <climits>
 #include <cstring>
@@ -50,6 +52,12 @@ CxFile::CxFile() = default;
 
 CxFile::~CxFile()
 {
+    Abandon();
+}
+
+void CxFile::Abandon()
+{
+    m_pSave.reset();
     Close();
 }
 
@@ -59,6 +67,13 @@ bool CxFile::Open(const char* path, const char* mode)
         return false;
     // Reopening must not leak the stream that was open before.
     Close();
+    if (std::strcmp(mode, "wb") == 0) {
+        auto save = std::make_unique<platform::SaveFile>(path);
+        if (!save->Open())
+            return false;
+        m_pSave = std::move(save);
+        return true;
+    }
     m_pFile = std::fopen(path, mode);
     if (m_pFile)
         std::setvbuf(m_pFile, nullptr, _IOFBF, kBufferSize);
@@ -70,6 +85,11 @@ bool CxFile::Close()
     m_readBuffer.reset();
     m_readPos = 0;
     m_readEnd = 0;
+    if (m_pSave) {
+        const bool committed = m_pSave->Commit();
+        m_pSave.reset();
+        return committed;
+    }
     if (!m_pFile)
         return true;
     // Buffered bytes reach the disk only here, so a full disk shows up as a failed close.
@@ -128,6 +148,8 @@ bool CxFile::Skip(std::size_t count)
 
 bool CxFile::writeBytes(const void* source, std::size_t count)
 {
+    if (m_pSave)
+        return m_pSave->Write(std::string_view(static_cast<const char*>(source), count));
     if (m_readEnd > 0)
         dropReadAhead();
     return writeStream(source, count, m_pFile) == count;
@@ -170,7 +192,7 @@ bool CxFile::ReadString(char* buffer, std::size_t capacity, std::int32_t* length
 
 bool CxFile::WriteString(const char* text)
 {
-    if (!m_pFile)
+    if (!IsOpen())
         return false;
     const std::size_t size = text ? std::strlen(text) : 0;
     if (size > static_cast<std::size_t>(INT32_MAX))
@@ -182,7 +204,7 @@ bool CxFile::WriteString(const char* text)
 
 bool CxFile::WriteInt(std::int32_t value)
 {
-    if (!m_pFile)
+    if (!IsOpen())
         return false;
     unsigned char raw[4];
     encode32(static_cast<std::uint32_t>(value), raw);
@@ -191,7 +213,7 @@ bool CxFile::WriteInt(std::int32_t value)
 
 bool CxFile::WriteDouble(double value)
 {
-    if (!m_pFile)
+    if (!IsOpen())
         return false;
     unsigned char raw[8];
     encode64(std::bit_cast<std::uint64_t>(value), raw);
@@ -205,7 +227,7 @@ bool CxFile::WriteBool(bool value)
 
 bool CxFile::WriteLine(const char* text)
 {
-    if (!m_pFile)
+    if (!IsOpen())
         return false;
     const std::size_t size = text ? std::strlen(text) : 0;
     if (size > 0 && !writeBytes(text, size))

@@ -7,12 +7,20 @@
 #include <cstring>
 #include <memory>
 
+namespace platform {
+class SaveFile;
+}
+
 // The one binary file object of the exchange files. Every value is little-endian on every host:
 // a 32-bit integer; an 8-byte IEEE double; a boolean as a 32-bit 0 or 1; a text as a 32-bit length
 // followed by that many bytes, without terminator.
 //
 // A read that the file cannot supply (it ends first) fails: the reads return false and leave their
 // target as it was, so a caller never sees stale bytes as a value (ReadBytes excepted).
+//
+// A file opened with "wb" is written atomically, owner-only: the bytes go to a temporary file that takes
+// the path's place only when Close finds every byte written, so a failed write leaves the file that was
+// there before. Other modes are plain C streams.
 //
 // Reads go through a buffer of the object's own: the data files are read a few bytes at a time, and a
 // call into the C runtime for each value would cost more than the parsing.
@@ -26,9 +34,13 @@ public:
 
     // False for a missing or empty path or mode, or when the stream cannot be opened.
     bool Open(const char* path, const char* mode);
-    // True without a stream; false when the buffered bytes could not be written out on closing.
+    // True without a stream; false when the buffered bytes could not be written out on closing, or (for
+    // "wb") anything written since Open failed: the path then keeps its earlier file.
     bool Close();
-    bool IsOpen() const { return m_pFile != nullptr; }
+    bool IsOpen() const { return m_pFile != nullptr || m_pSave != nullptr; }
+    // Gives up a file opened with "wb": the path keeps its earlier file. Other streams are closed. The
+    // destructor does the same, so a file left unclosed never takes its path's place.
+    void Abandon();
 
     // Reads a text into a buffer of `capacity` bytes, terminator included. A stored text longer than
     // capacity - 1 keeps its first capacity - 1 bytes and the rest is skipped, so the stream stays
@@ -108,6 +120,7 @@ private:
     void dropReadAhead();
 
     std::FILE* m_pFile = nullptr;
+    std::unique_ptr<platform::SaveFile> m_pSave;
     std::unique_ptr<unsigned char[]> m_readBuffer;
     std::size_t m_readPos = 0;
     std::size_t m_readEnd = 0;

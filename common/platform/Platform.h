@@ -64,6 +64,10 @@ bool removeFile(const std::string& path);
 
 unsigned long currentThreadId();
 
+unsigned long currentProcessId();
+// True when a process with this identifier exists (it may be another's than the one that had it once).
+bool processExists(unsigned long id);
+
 LocalTime localTime();
 
 // The system's own text for an error code (errno on POSIX, GetLastError on Windows).
@@ -100,5 +104,13 @@ std::size_t readProfileString(const char* section, const char* key, const char* 
 // readable by its owner only. False when it cannot be written, in which case the old file is left as it
 // was.
 bool writeProfileString(const char* section, const char* key, const char* value, const char* file);
+
+// Several writes of one section as one: the file is rewritten once, with all of them or (false) none.
+struct ProfileEntry
+{
+    const char* key;
+    const char* value;
+};
+bool writeProfileStrings(const char* section, const ProfileEntry* entries, std::size_t count, const char* file);
 
 } // namespace platform

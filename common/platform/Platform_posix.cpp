@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <csignal>
 #include <ctime>
 #include <fcntl.h>
 #include <filesystem>
@@ -181,6 +182,19 @@ void releaseUnusedBulk(void* block, std::size_t size, std::size_t used)
 unsigned long currentThreadId()
 {
     return static_cast<unsigned long>(::syscall(SYS_gettid));
+}
+
+unsigned long currentProcessId()
+{
+    return static_cast<unsigned long>(::getpid());
+}
+
+bool processExists(unsigned long id)
+{
+    if (id == 0 || id > static_cast<unsigned long>(INT32_MAX))
+        return false;
+    // EPERM: it exists, as another user's.
+    return ::kill(static_cast<pid_t>(id), 0) == 0 || errno == EPERM;
 }
 
 LocalTime localTime()

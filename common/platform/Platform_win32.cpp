@@ -194,6 +194,21 @@ unsigned long currentThreadId()
     return ::GetCurrentThreadId();
 }
 
+unsigned long currentProcessId()
+{
+    return ::GetCurrentProcessId();
+}
+
+bool processExists(unsigned long id)
+{
+    const HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(id));
+    if (!process)
+        return ::GetLastError() == ERROR_ACCESS_DENIED;
+    const bool running = ::WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    ::CloseHandle(process);
+    return running;
+}
+
 LocalTime localTime()
 {
     SYSTEMTIME now{};

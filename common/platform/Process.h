@@ -31,6 +31,8 @@ struct ChildProcess
 enum class WaitResult
 {
     Exited,
+    // Ended by a signal (on Windows: by an unhandled exception), before it could say how it went.
+    Killed,
     TimedOut,
     Failed,
 };
@@ -43,7 +45,8 @@ int startProcess(const std::string& path, const std::vector<std::string>& args, 
                  ChildProcess& child);
 
 // Waits at most `timeoutMs` for the child to end. A child that ended is reaped. `error` receives the
-// system error code of a failed wait.
+// system error code of a failed wait, or the signal number (the exception code on Windows) of a killed
+// child.
 WaitResult waitProcess(ChildProcess& child, std::uint32_t timeoutMs, int* error = nullptr);
 
 // Gives up the handles of a child. A child still running is left running and reaped in the background

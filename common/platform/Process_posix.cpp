@@ -30,14 +30,18 @@ int openWaitHandle(int pid)
 #endif
 }
 
-// True when the child has ended and is reaped, or is no longer ours to reap.
-bool reapIfEnded(int pid, int* error)
+// True when the child has ended and is reaped, or is no longer ours to reap. `signal` receives the
+// number of the signal that ended it, 0 when it exited of itself.
+bool reapIfEnded(int pid, int* error, int* signal = nullptr)
 {
     for (;;) {
         int status = 0;
         const pid_t r = ::waitpid(pid, &status, WNOHANG);
-        if (r == pid)
+        if (r == pid) {
+            if (signal)
+                *signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
             return true;
+        }
         if (r == 0)
             return false;
         if (errno == EINTR)
@@ -102,9 +106,14 @@ WaitResult waitProcess(ChildProcess& child, std::uint32_t timeoutMs, int* error)
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
         int waitError = 0;
-        if (reapIfEnded(child.pid, &waitError)) {
+        int signal = 0;
+        if (reapIfEnded(child.pid, &waitError, &signal)) {
             child.pid = -1;
-            return WaitResult::Exited;
+            if (signal == 0)
+                return WaitResult::Exited;
+            if (error)
+                *error = signal;
+            return WaitResult::Killed;
         }
         if (waitError != 0) {
             if (error)

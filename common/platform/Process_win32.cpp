@@ -65,8 +65,17 @@ WaitResult waitProcess(ChildProcess& child, std::uint32_t timeoutMs, int* error)
     }
     const DWORD result = ::WaitForSingleObject(child.process, timeoutMs);
     switch (result) {
-    case WAIT_OBJECT_0:
+    case WAIT_OBJECT_0: {
+        // An exit code in the range of the system's error statuses (0xC0000000 and above: an access
+        // violation, a stack overflow, an abort) is how a crash ends a process.
+        DWORD code = 0;
+        if (::GetExitCodeProcess(child.process, &code) && code >= 0xC0000000u) {
+            if (error)
+                *error = static_cast<int>(code);
+            return WaitResult::Killed;
+        }
         return WaitResult::Exited;
+    }
     case WAIT_TIMEOUT:
         return WaitResult::TimedOut;
     case WAIT_FAILED:

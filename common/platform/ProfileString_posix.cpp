@@ -195,21 +195,16 @@ std::size_t readProfileString(const char* section, const char* key, const char* 
     return n;
 }
 
-bool writeProfileString(const char* section, const char* key, const char* value, const char* file)
-{
-    std::string_view sectionName;
-    std::string_view keyName;
-    if (!file || !*file || !profile::checkWrite(section, key, value, sectionName, keyName))
-        return false;
+namespace {
 
-    const std::string target = resolveTarget(file);
-    std::string content;
-    const ReadResult read = readWholeFile(target.c_str(), content);
-    if (read == ReadResult::Failed)
-        return false;
+// One write applied to the text of a file (`missing` when there is no file yet). False when the text
+// stays as it is.
+bool applyWrite(std::string& content, bool missing, std::string_view sectionName, std::string_view keyName,
+                const char* key, const char* value)
+{
     const bool removing = !key || !value;
-    if (read == ReadResult::Missing && removing)
-        return true;
+    if (missing && removing)
+        return false;
 
     const std::vector<Line> lines = splitLines(content);
     std::string_view newline = "\n";
@@ -241,7 +236,7 @@ bool writeProfileString(const char* section, const char* key, const char* value,
     const std::size_t header = findSection(lines, sectionName);
     if (header == lines.size()) {
         if (removing)
-            return true;
+            return false;
         for (std::size_t i = 0; i < lines.size(); ++i)
             emitTerminated(lines[i]);
         out.push_back('[');
@@ -249,7 +244,8 @@ bool writeProfileString(const char* section, const char* key, const char* value,
         out.push_back(']');
         out.append(newline);
         emitKey(keyName, newline);
-        return SaveWholeFile(target, out);
+        content = std::move(out);
+        return true;
     }
 
     const std::size_t end = sectionEnd(lines, header);
@@ -257,7 +253,8 @@ bool writeProfileString(const char* section, const char* key, const char* value,
         for (std::size_t i = 0; i < lines.size(); ++i)
             if (i < header || i >= end)
                 emit(lines[i]);
-        return SaveWholeFile(target, out);
+        content = std::move(out);
+        return true;
     }
 
     const std::size_t at = findKey(lines, header, keyName);
@@ -268,10 +265,11 @@ bool writeProfileString(const char* section, const char* key, const char* value,
             else if (value)
                 emitKey(lines[i].name, lines[i].eol);
         }
-        return SaveWholeFile(target, out);
+        content = std::move(out);
+        return true;
     }
     if (!value)
-        return true;
+        return false;
 
     // A new key goes after the section's last key, so blank lines and comments that lead into the next
     // section stay with it.
@@ -287,7 +285,42 @@ bool writeProfileString(const char* section, const char* key, const char* value,
             emit(lines[i]);
         }
     }
-    return SaveWholeFile(target, out);
+    content = std::move(out);
+    return true;
+}
+
+} // namespace
+
+bool writeProfileString(const char* section, const char* key, const char* value, const char* file)
+{
+    const ProfileEntry entry{key, value};
+    return writeProfileStrings(section, &entry, 1, file);
+}
+
+bool writeProfileStrings(const char* section, const ProfileEntry* entries, std::size_t count, const char* file)
+{
+    if (!file || !*file || !entries)
+        return false;
+    std::string_view sectionName;
+    std::vector<std::string_view> keyNames(count);
+    for (std::size_t i = 0; i < count; ++i)
+        if (!profile::checkWrite(section, entries[i].key, entries[i].value, sectionName, keyNames[i]))
+            return false;
+
+    const std::string target = resolveTarget(file);
+    std::string content;
+    const ReadResult read = readWholeFile(target.c_str(), content);
+    if (read == ReadResult::Failed)
+        return false;
+    bool missing = read == ReadResult::Missing;
+    bool changed = false;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (applyWrite(content, missing, sectionName, keyNames[i], entries[i].key, entries[i].value)) {
+            changed = true;
+            missing = false;
+        }
+    }
+    return !changed || SaveWholeFile(target, content);
 }
 
 } // namespace platform

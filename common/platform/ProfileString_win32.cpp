@@ -1,11 +1,14 @@
 #include "platform/Platform.h"
 #include "platform/ProfileStringRules.h"
+#include "platform/SaveFile.h"
 
 #include "platform/WindowsApi.h"
 
 #include <algorithm>
 #include <atomic>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -85,10 +88,24 @@ std::size_t readProfileString(const char* section, const char* key, const char* 
 
 bool writeProfileString(const char* section, const char* key, const char* value, const char* file)
 {
-    std::string_view sectionView;
-    std::string_view keyView;
-    if (!file || !*file || !profile::checkWrite(section, key, value, sectionView, keyView))
+    const ProfileEntry entry{key, value};
+    return writeProfileStrings(section, &entry, 1, file);
+}
+
+bool writeProfileStrings(const char* section, const ProfileEntry* entries, std::size_t count, const char* file)
+{
+    if (!file || !*file || !entries)
         return false;
+    std::string_view sectionView;
+    std::vector<std::string> keyNames(count);
+    bool removingOnly = true;
+    for (std::size_t i = 0; i < count; ++i) {
+        std::string_view keyView;
+        if (!profile::checkWrite(section, entries[i].key, entries[i].value, sectionView, keyView))
+            return false;
+        keyNames[i] = std::string(keyView);
+        removingOnly = removingOnly && (!entries[i].key || !entries[i].value);
+    }
     const std::string target = file;
     const DWORD attributes = ::GetFileAttributesA(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
@@ -98,8 +115,7 @@ bool writeProfileString(const char* section, const char* key, const char* value,
     const ReadResult read = readWholeFile(target, content);
     if (read == ReadResult::Failed)
         return false;
-    const bool removing = !key || !value;
-    if (read == ReadResult::Missing && removing)
+    if (read == ReadResult::Missing && removingOnly)
         return true;
 
     // The system call rewrites the file in place, so a crash in the middle would leave half a file, and a
@@ -115,13 +131,15 @@ bool writeProfileString(const char* section, const char* key, const char* value,
         return false;
 
     const std::string sectionName(sectionView);
-    const std::string keyName(keyView);
-    bool ok = writeWholeFile(temp, content) &&
-              ::WritePrivateProfileStringA(sectionName.c_str(), key ? keyName.c_str() : nullptr, value, temp.c_str());
+    bool ok = writeWholeFile(temp, content);
+    for (std::size_t i = 0; ok && i < count; ++i)
+        ok = ::WritePrivateProfileStringA(sectionName.c_str(), entries[i].key ? keyNames[i].c_str() : nullptr,
+                                          entries[i].value, temp.c_str());
     forgetCached(temp.c_str());
-    ok = ok && replaceFileWithRetry(temp, target);
-    if (!ok)
-        ::DeleteFileA(temp.c_str());
+    // The copy goes in through SaveFile, like every other file of ours.
+    std::string written;
+    ok = ok && readWholeFile(temp, written) == ReadResult::Ok && SaveWholeFile(target, written);
+    ::DeleteFileA(temp.c_str());
     return ok;
 }
 

@@ -69,9 +69,9 @@ bool SaveFile::Commit()
     if (m_handle < 0)
         return false;
     const int fd = static_cast<int>(m_handle);
-    bool ok = Flush() && ::fsync(fd) == 0;
+    bool ok = Flush() && !detail::diskFails(DiskFault::Flush) && (!m_durable || ::fsync(fd) == 0);
     m_handle = -1;
-    if (::close(fd) != 0)
+    if (::close(fd) != 0 || detail::diskFails(DiskFault::Close))
         ok = false;
     if (ok && ::rename(m_tempPath.c_str(), m_target.c_str()) != 0)
         ok = false;
@@ -82,7 +82,8 @@ bool SaveFile::Commit()
         return false;
     }
     m_tempPath.clear();
-    SyncFolder(FolderOf(m_target));
+    if (m_durable)
+        SyncFolder(FolderOf(m_target));
     return true;
 }
 

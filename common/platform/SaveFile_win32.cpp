@@ -84,9 +84,9 @@ bool SaveFile::Commit()
     if (m_handle == -1)
         return false;
     const HANDLE file = HandleOf(m_handle);
-    bool ok = Flush() && ::FlushFileBuffers(file);
+    bool ok = Flush() && !detail::diskFails(DiskFault::Flush) && (!m_durable || ::FlushFileBuffers(file));
     m_handle = -1;
-    if (!::CloseHandle(file))
+    if (!::CloseHandle(file) || detail::diskFails(DiskFault::Close))
         ok = false;
     if (ok && !replaceFileWithRetry(m_tempPath, m_target))
         ok = false;

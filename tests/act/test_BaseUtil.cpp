@@ -216,6 +216,25 @@ TEST(LoadRun, IncompleteDeliveryLoadsNothing)
     EXPECT_TRUE(log.contains("Failed to load ACT! Contacts information.", true));
 }
 
+// A killed helper wrote no error file; whatever it left, a whole data file among it, is not its result.
+TEST(LoadRun, KilledHelperFailsTheLoadAndTheSubmitEvenWithAWholeFile)
+{
+    FakeHelper f(std::make_unique<CxACTAddrUtil>());
+    f.deliver(twoContacts());
+    ASSERT_TRUE(f.util->Load());
+    addr(f).MarkForDeletion(addr(f).GetManager()->GetFirstEntry());
+
+    f.control("marker\ncopy " + f.path("delivered.dat") + " " + f.dataPath() + "\nkilled\n");
+    EXPECT_FALSE(f.util->Submit());
+    EXPECT_NE(f.util->GetFailureText().find("was killed"), std::string::npos) << f.util->GetFailureText();
+    EXPECT_TRUE(f.util->HasChangesPending());
+
+    EXPECT_FALSE(f.util->Load());
+    EXPECT_EQ(addr(f).GetRecordCount(), 0u);
+    EXPECT_NE(f.util->GetFailureText().find("was killed"), std::string::npos) << f.util->GetFailureText();
+    EXPECT_EQ(f.runs().size(), 3u);
+}
+
 TEST(LoadRun, HelperThatNeverEndsIsAbandonedAfterTheKindsTimeout)
 {
     LogCapture log;

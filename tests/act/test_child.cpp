@@ -4,6 +4,7 @@
 //   copy SRC DST     copy a file (paths without blanks)
 //   sleep SECONDS
 //   exit CODE
+//   killed           end as a killed process does (SIGKILL; on Windows the status of a crash)
 // Without a control file it ends at once.
 
 #include <chrono>
@@ -17,8 +18,10 @@
 
 #ifdef _WIN32
 #include <process.h>
+#include <windows.h>
 #define getpid _getpid
 #else
+#include <csignal>
 #include <unistd.h>
 #endif
 
@@ -47,6 +50,12 @@ int main(int argc, char** argv)
             int seconds = 0;
             words >> seconds;
             std::this_thread::sleep_for(std::chrono::seconds(seconds));
+        } else if (command == "killed") {
+#ifdef _WIN32
+            ::TerminateProcess(::GetCurrentProcess(), 0xC0000409);
+#else
+            std::raise(SIGKILL);
+#endif
         } else if (command == "exit") {
             int code = 0;
             words >> code;

@@ -430,20 +430,86 @@ TEST_F(HelperRunTest, StaleStopIsClearedAtStart)
     EXPECT_EQ(IniValue(StatePath(kind), "Status", "Stop"), "0");
 }
 
+// Waits until a run other than `other` has marked itself running; its mark (its process number).
+std::string WaitForRunning(const std::string& statePath, const std::string& other = "0")
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    std::string running;
+    while (((running = IniValue(statePath, "Status", "Running", "0")) == "0" || running == other) &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_NE(running, other) << "helper never marked itself running";
+    return running;
+}
+
 // Starts a run that waits once it is marked running, asks it to stop, and lets it go on.
 int RunAndStop(const std::string& statePath, const std::string& holdPath,
                const std::function<int(const std::string&)>& run)
 {
     int rc = -1;
     std::thread helper([&] { rc = run("VELLORAN_HELPER_TEST_HOLD=" + Quote(holdPath)); });
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (IniValue(statePath, "Status", "Running") != "1" && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    EXPECT_EQ(IniValue(statePath, "Status", "Running"), "1") << "helper never marked itself running";
+    WaitForRunning(statePath);
     EXPECT_TRUE(WriteIniValue(statePath, "Status", "Stop", "1"));
     testutil::writeFile(holdPath, "");
     helper.join();
     return rc;
+}
+
+// A run that timed out may still be going when the next run of the same helper starts. Each writes its
+// files through temporary files of its own, and a Stop asked for before the later run marked itself
+// running reaches both instead of being wiped out by the later start.
+TEST_F(HelperRunTest, OverlappingRunsShareNoTemporaryFileAndKeepAnEarlierStop)
+{
+    const KindCase& kind = Contacts();
+    const std::size_t expected = ReadTable(m_db, kind.table).rows.size();
+    auto leftovers = [&] {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(m_work)) {
+            const std::string name = entry.path().filename().string();
+            if (name[0] == '.' || name.find(".tmp") != std::string::npos)
+                names.push_back(name);
+        }
+        return names;
+    };
+    struct Case
+    {
+        const char* name;
+        bool stopBeforeSecond;
+        int rc;
+    };
+    for (const Case& c : {Case{"both finish", false, 0}, Case{"stop asked before the second started", true, 3}}) {
+        SCOPED_TRACE(c.name);
+        int first = -1;
+        int second = -1;
+        const std::string holdFirst = m_tmp.file(std::string(c.name) + " first");
+        const std::string holdSecond = m_tmp.file(std::string(c.name) + " second");
+        std::thread a([&] { first = Run(kind, "1", Options(), "VELLORAN_HELPER_TEST_HOLD=" + Quote(holdFirst)); });
+        const std::string firstRun = WaitForRunning(StatePath(kind));
+        if (c.stopBeforeSecond)
+            ASSERT_TRUE(WriteIniValue(StatePath(kind), "Status", "Stop", "1"));
+        std::thread b([&] { second = Run(kind, "1", Options(), "VELLORAN_HELPER_TEST_HOLD=" + Quote(holdSecond)); });
+        WaitForRunning(StatePath(kind), firstRun);
+        EXPECT_EQ(IniValue(StatePath(kind), "Status", "Stop", "0"), c.stopBeforeSecond ? "1" : "0");
+        // Both go on at once and write the same data file.
+        testutil::writeFile(holdFirst, "");
+        testutil::writeFile(holdSecond, "");
+        a.join();
+        b.join();
+        EXPECT_EQ(first, c.rc);
+        EXPECT_EQ(second, c.rc);
+        std::vector<std::vector<unsigned char>> records;
+        if (c.rc == 0) {
+            EXPECT_TRUE(ReadDataFile(DataPath(kind), kind, records));
+            EXPECT_EQ(records.size(), expected);
+        } else {
+            EXPECT_FALSE(Exists(DataPath(kind)));
+        }
+        EXPECT_EQ(leftovers(), std::vector<std::string>());
+        EXPECT_EQ(IniValue(StatePath(kind), "Status", "Running"), "0");
+    }
+    // With no run left going, the old Stop no longer holds back the next one.
+    EXPECT_EQ(Run(kind, "1"), 0);
+    EXPECT_EQ(IniValue(StatePath(kind), "Status", "Stop"), "0");
 }
 
 TEST_F(HelperRunTest, StopEndsALoadWithoutADataFile)

@@ -1,6 +1,7 @@
 #include "misc/CxFile.h"
 
 #include "TestUtil.h"
+#include "platform/SaveFile.h"
 
 #include <gtest/gtest.h>
 
@@ -76,6 +77,7 @@ TEST(CxFile, ValuesRoundTrip)
         EXPECT_TRUE(out.WriteBool(true));
         EXPECT_TRUE(out.WriteString(longText.c_str()));
         EXPECT_TRUE(out.WriteInt(INT32_MIN));
+        ASSERT_TRUE(out.Close());
     }
     CxFile in;
     ASSERT_TRUE(in.Open(path.c_str(), "rb"));
@@ -126,6 +128,7 @@ TEST(CxFile, ReadStringKeepsToTheCapacity)
             ASSERT_TRUE(out.Open(path.c_str(), "wb"));
             out.WriteString(c.stored);
             out.WriteInt(4242); // must still be read in place after the text
+            ASSERT_TRUE(out.Close());
         }
         GuardedText target;
         std::memset(&target, 0x7A, sizeof target);
@@ -171,6 +174,7 @@ TEST(CxFile, BooleansFillAdjacentOneByteFields)
         out.WriteBool(true);
         out.WriteBool(false);
         out.WriteBool(true);
+        ASSERT_TRUE(out.Close());
     }
     bool flags[3] = {false, true, false};
     CxFile in;
@@ -259,6 +263,7 @@ TEST(CxFile, ReadsAcrossTheReadBufferComeBackWhole)
         EXPECT_TRUE(out.WriteString(text.c_str()));
         EXPECT_TRUE(out.WriteString(text.c_str()));
         EXPECT_TRUE(out.WriteInt(-5));
+        ASSERT_TRUE(out.Close());
     }
     CxFile in;
     ASSERT_TRUE(in.Open(path.c_str(), "rb"));
@@ -363,12 +368,26 @@ TEST(CxFile, FailedWritesAreReported)
     EXPECT_FALSE(file.WriteLine("x"));
     file.Close();
 
-    // A full disk shows only when the buffered bytes are written out.
-    if (!std::filesystem::exists("/dev/full"))
-        GTEST_SKIP() << "no /dev/full";
-    ASSERT_TRUE(file.Open("/dev/full", "wb"));
-    file.WriteString("Smith");
+    // A full disk shows only when the buffered bytes are written out; the file that was there stays.
+    const std::string target = dir.file("target.dat");
+    testutil::writeFile(target, "old");
+    ASSERT_TRUE(file.Open(target.c_str(), "wb"));
+    platform::setDiskFault(platform::DiskFault::Write, 2);
+    EXPECT_TRUE(file.WriteString("Smith"));
     EXPECT_FALSE(file.Close());
+    platform::setDiskFault(platform::DiskFault::None);
+    EXPECT_EQ(testutil::readFile(target), "old");
+
+    // A file given up, or left unclosed, never takes the path's place.
+    for (const bool abandon : {true, false}) {
+        CxFile unfinished;
+        ASSERT_TRUE(unfinished.Open(target.c_str(), "wb"));
+        EXPECT_TRUE(unfinished.WriteString("Smith"));
+        if (abandon)
+            unfinished.Abandon();
+    }
+    EXPECT_EQ(testutil::readFile(target), "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator()), 2);
 }
 
 TEST(CxFile, GetFileSize)

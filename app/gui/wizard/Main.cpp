@@ -182,7 +182,8 @@ TfmMain::TfmMain(QWidget* parent) : QWidget(parent)
 
 TfmMain::~TfmMain()
 {
-    SaveSettings();
+    if (!SaveSettings())
+        DEBUG_LOG(0, "The settings could not be written: %s", SettingsFile.GetPath());
     ReleaseLoadedData();
     DestroyPages();
     if (MainWindow() == this)

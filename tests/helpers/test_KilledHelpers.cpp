@@ -1,0 +1,255 @@
+// The stand-in helper killed with SIGKILL at random moments of a large submit and of a large load: the
+// database is whole and lost either nothing or exactly the marked rows, and the program never takes the
+// run for a success. The moments are random; the seed is printed, and VELLORAN_KILL_SEED repeats a run.
+
+#include "HelperTestSupport.h"
+#include "TestUtil.h"
+
+#include "ACT/CxACTAddr.h"
+#include "platform/Platform.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <random>
+#include <set>
+#include <thread>
+
+#include <dirent.h>
+#include <unistd.h>
+
+using namespace helpertest;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kContacts = 20000;
+constexpr int kMoments = 20;
+
+// A child of ours running the contact helper, and whether it is still more than a zombie.
+int FindHelper(bool* alive)
+{
+    const std::string self = std::to_string(::getpid());
+    DIR* proc = ::opendir("/proc");
+    if (!proc)
+        return -1;
+    int found = -1;
+    while (dirent* entry = ::readdir(proc)) {
+        const std::string name = entry->d_name;
+        if (name.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        std::ifstream statFile("/proc/" + name + "/stat");
+        std::string stat;
+        std::getline(statFile, stat);
+        // pid (comm) state ppid ...; comm is cut to 15 characters and may hold blanks.
+        const std::size_t close = stat.rfind(')');
+        if (close == std::string::npos || stat.find("(Corvane.ACTAddr") == std::string::npos)
+            continue;
+        char state = 0;
+        int parent = 0;
+        if (std::sscanf(stat.c_str() + close + 1, " %c %d", &state, &parent) != 2 || std::to_string(parent) != self)
+            continue;
+        found = std::stoi(name);
+        *alive = state != 'Z';
+        break;
+    }
+    ::closedir(proc);
+    return found;
+}
+
+// Waits for the helper to appear, lets it run `delay`, and kills it. True when the signal met it alive.
+bool KillHelperAfter(std::chrono::microseconds delay, const std::atomic<bool>& done)
+{
+    bool alive = false;
+    int pid = -1;
+    while (!done && (pid = FindHelper(&alive)) < 0)
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    if (pid < 0)
+        return false;
+    std::this_thread::sleep_for(delay);
+    if (FindHelper(&alive) != pid || !alive)
+        return false;
+    return ::kill(pid, SIGKILL) == 0;
+}
+
+std::string IntegrityOf(const std::string& dbPath)
+{
+    // Read-write, as the next helper opens it: a journal a killed submit left behind is rolled back.
+    sqlite3* db = nullptr;
+    std::string result = "cannot open";
+    if (sqlite3_open_v2(dbPath.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* stmt = nullptr;
+        if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &stmt, nullptr) == SQLITE_OK &&
+            sqlite3_step(stmt) == SQLITE_ROW)
+            result = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
+        sqlite3_finalize(stmt);
+    }
+    sqlite3_close(db);
+    return result;
+}
+
+std::set<std::string> IdsOf(const std::string& dbPath)
+{
+    sqlite3* db = nullptr;
+    std::set<std::string> ids;
+    if (sqlite3_open_v2(dbPath.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* stmt = nullptr;
+        if (sqlite3_prepare_v2(db, "SELECT RecordID FROM contacts", -1, &stmt, nullptr) == SQLITE_OK)
+            while (sqlite3_step(stmt) == SQLITE_ROW)
+                ids.insert(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+        sqlite3_finalize(stmt);
+    }
+    sqlite3_close(db);
+    return ids;
+}
+
+class KilledHelper : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        const char* fixed = std::getenv("VELLORAN_KILL_SEED");
+        s_seed = fixed && *fixed ? static_cast<unsigned>(std::strtoul(fixed, nullptr, 10)) : std::random_device{}();
+        std::cout << "Kill moments seeded with " << s_seed << " (VELLORAN_KILL_SEED repeats them)" << std::endl;
+    }
+
+    void SetUp() override
+    {
+        pad = dir.file("Demo.pad");
+        db = dir.file("Demo.sqlite");
+        ASSERT_EQ(RunDemo({"--pad", pad, "--contacts", std::to_string(kContacts), "--events", "0", "--tasks", "0",
+                           "--notes", "0"}),
+                  0);
+        pristine = dir.file("pristine.sqlite");
+        std::filesystem::copy_file(db, pristine);
+        work = dir.file("work") + "/";
+        ASSERT_TRUE(platform::createPrivateFolder(work));
+        util.SetWorkFolder(work.c_str());
+        util.SetPadName(pad.c_str());
+        util.SetUserName("Demo");
+        util.SetPassword("demo");
+        random.seed(s_seed + static_cast<unsigned>(::testing::UnitTest::GetInstance()->random_seed()));
+    }
+
+    void RestoreDatabase()
+    {
+        std::filesystem::copy_file(pristine, db, std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::remove(db + "-journal");
+    }
+
+    // Runs `operation` while another thread kills the helper a random time after it started, up to
+    // `longest`. True when the kill met the helper alive.
+    template <class Operation> bool KillDuring(Clock::duration longest, Operation operation)
+    {
+        std::uniform_int_distribution<long long> pick(
+            0, std::chrono::duration_cast<std::chrono::microseconds>(longest).count());
+        const std::chrono::microseconds delay(pick(random));
+        std::atomic<bool> done{false};
+        bool landed = false;
+        std::thread killer([&] { landed = KillHelperAfter(delay, done); });
+        operation();
+        done = true;
+        killer.join();
+        return landed;
+    }
+
+    static unsigned s_seed;
+    testutil::TempDir dir;
+    std::string pad;
+    std::string db;
+    std::string pristine;
+    std::string work;
+    CxACTAddrUtil util;
+    std::mt19937 random;
+};
+
+unsigned KilledHelper::s_seed = 0;
+
+TEST_F(KilledHelper, SubmitLosesAllOrNoneOfTheMarkedRowsAndIsNeverASuccess)
+{
+    ASSERT_TRUE(util.Load()) << util.GetFailureText();
+    ASSERT_EQ(static_cast<int>(util.GetManager()->GetEntryCount()), kContacts);
+    std::vector<CommAddr*> marked;
+    std::set<std::string> markedIds;
+    int index = 0;
+    for (auto* entry = util.GetManager()->GetFirstEntry(); entry; entry = util.GetManager()->GetNextEntry(), ++index) {
+        if (index % 7 == 3) {
+            marked.push_back(entry);
+            markedIds.insert(entry->pPayload->RecordID);
+        }
+    }
+    const std::set<std::string> before = IdsOf(db);
+    std::set<std::string> after;
+    for (const std::string& id : before)
+        if (!markedIds.count(id))
+            after.insert(id);
+    auto markAll = [&] {
+        for (auto* entry : marked)
+            util.MarkForDeletion(entry);
+    };
+
+    // One whole run tells how long a submit takes, and that it deletes the marked rows.
+    markAll();
+    const Clock::time_point start = Clock::now();
+    ASSERT_TRUE(util.Submit()) << util.GetFailureText();
+    const Clock::duration whole = Clock::now() - start;
+    std::cout << "A whole submit took " << std::chrono::duration_cast<std::chrono::milliseconds>(whole).count()
+              << " ms" << std::endl;
+    ASSERT_EQ(IdsOf(db), after);
+
+    int landed = 0;
+    for (int moment = 0; moment < kMoments; ++moment) {
+        SCOPED_TRACE("moment " + std::to_string(moment));
+        RestoreDatabase();
+        markAll();
+        bool submitted = false;
+        const bool killed = KillDuring(whole, [&] { submitted = util.Submit(); });
+        landed += killed ? 1 : 0;
+
+        ASSERT_EQ(IntegrityOf(db), "ok");
+        const std::set<std::string> now = IdsOf(db);
+        EXPECT_TRUE(now == before || now == after) << now.size() << " rows left of " << before.size();
+        if (submitted) {
+            // Only a helper that ended before the signal may count as a success, and then it did all.
+            EXPECT_EQ(now, after);
+        } else {
+            EXPECT_NE(util.GetFailureText().find("was killed"), std::string::npos) << util.GetFailureText();
+        }
+        if (killed && now == before)
+            EXPECT_FALSE(submitted);
+    }
+    // Most moments fall inside the helper's life; the signal must have met it often enough to mean anything.
+    EXPECT_GE(landed, kMoments / 2);
+}
+
+TEST_F(KilledHelper, LoadNeverTakesAKilledHelpersFileAsComplete)
+{
+    const Clock::time_point start = Clock::now();
+    ASSERT_TRUE(util.Load()) << util.GetFailureText();
+    const Clock::duration whole = Clock::now() - start;
+
+    int landed = 0;
+    for (int moment = 0; moment < kMoments; ++moment) {
+        SCOPED_TRACE("moment " + std::to_string(moment));
+        bool loaded = false;
+        const bool killed = KillDuring(whole, [&] { loaded = util.Load(); });
+        landed += killed ? 1 : 0;
+        if (loaded) {
+            EXPECT_EQ(static_cast<int>(util.GetManager()->GetEntryCount()), kContacts);
+        } else {
+            EXPECT_EQ(static_cast<int>(util.GetManager()->GetEntryCount()), 0);
+            EXPECT_NE(util.GetFailureText().find("was killed"), std::string::npos) << util.GetFailureText();
+        }
+    }
+    EXPECT_GE(landed, kMoments / 2);
+}
+
+} // namespace
