@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
 
 // The one binary file object of the exchange files. Every value is little-endian on every host:
 // a 32-bit integer; an 8-byte IEEE double; a boolean as a 32-bit 0 or 1; a text as a 32-bit length
@@ -84,6 +85,10 @@ public:
 
     // -1 for a missing or empty path or a file that cannot be opened for binary reading.
     static long long GetFileSize(const char* path);
+    // The first line of a text file without its line break, at most `maxLength` bytes of it; empty when
+    // the file cannot be read. The file is opened and closed in the call, so that its writer may replace
+    // it freely in between: the progress files of the helpers are read this way.
+    static std::string ReadFirstLine(const char* path, std::size_t maxLength);
 
 private:
     static std::uint32_t decode32(const unsigned char* in)
