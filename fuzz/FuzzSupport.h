@@ -47,7 +47,7 @@ inline std::string WriteInput(const char* name, const std::uint8_t* data, std::s
 #define FUZZ_CHECK(condition)                                                                                          \
     do {                                                                                                               \
         if (!(condition)) {                                                                                            \
-            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition);                       \
+            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition);                         \
             std::abort();                                                                                              \
         }                                                                                                              \
     } while (0)

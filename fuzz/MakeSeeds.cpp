@@ -7,8 +7,8 @@
 #include "ACT/CxACTDate.h"
 #include "ACT/CxACTNote.h"
 #include "ACT/CxACTTask.h"
-#include "core/Apputil.h"
 #include "DemoDb.h"
+#include "core/Apputil.h"
 #include "misc/CxDebugUtil.h"
 #include "platform/Platform.h"
 

@@ -44,13 +44,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzz::WriteInput("profile.ini", reinterpret_cast<const std::uint8_t*>(input.data()), input.size());
 
     std::vector<char> buffer(size + 2);
-    const std::size_t read =
-        platform::readProfileString(section.c_str(), key.c_str(), "fallback", buffer.data(), buffer.size(), path.c_str());
+    const std::size_t read = platform::readProfileString(section.c_str(), key.c_str(), "fallback", buffer.data(),
+                                                         buffer.size(), path.c_str());
     FUZZ_CHECK(read < buffer.size() && buffer[read] == '\0');
 
     std::string_view sectionName;
     std::string_view keyName;
-    const bool accepted = platform::profile::checkWrite(section.c_str(), key.c_str(), value.c_str(), sectionName, keyName);
+    const bool accepted =
+        platform::profile::checkWrite(section.c_str(), key.c_str(), value.c_str(), sectionName, keyName);
     const bool written = platform::writeProfileString(section.c_str(), key.c_str(), value.c_str(), path.c_str());
     FUZZ_CHECK(written == accepted);
     if (!written)
@@ -59,9 +60,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t back =
         platform::readProfileString(section.c_str(), key.c_str(), "", buffer.data(), buffer.size(), path.c_str());
     const std::string_view again(buffer.data(), back);
-    const bool plainEnds = value.empty() || (!platform::profile::isBlank(value.front()) &&
-                                             !platform::profile::isBlank(value.back()) && !IsQuote(value.front()) &&
-                                             !IsQuote(value.back()));
+    const bool plainEnds =
+        value.empty() || (!platform::profile::isBlank(value.front()) && !platform::profile::isBlank(value.back()) &&
+                          !IsQuote(value.front()) && !IsQuote(value.back()));
     if (plainEnds)
         FUZZ_CHECK(again == value);
     return 0;

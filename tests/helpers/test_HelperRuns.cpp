@@ -263,7 +263,7 @@ TEST_P(HelperKindTest, RecordIdThatDoesNotFitRefusesTheLoad)
     struct Case
     {
         const char* what;
-        std::string id; // given to the third row
+        std::string id;  // given to the third row
         const char* why; // the end of the error, or null when the load succeeds
     };
     const Case cases[] = {
@@ -275,8 +275,9 @@ TEST_P(HelperKindTest, RecordIdThatDoesNotFitRefusesTheLoad)
         SCOPED_TRACE(c.what);
         sqlite3* db = nullptr;
         ASSERT_EQ(sqlite3_open(m_db.c_str(), &db), SQLITE_OK);
-        const std::string sql = std::string("UPDATE ") + kind.table + " SET RecordID = ?1 WHERE rowid = (SELECT rowid FROM " +
-                                kind.table + " ORDER BY rowid LIMIT 1 OFFSET 2)";
+        const std::string sql = std::string("UPDATE ") + kind.table +
+                                " SET RecordID = ?1 WHERE rowid = (SELECT rowid FROM " + kind.table +
+                                " ORDER BY rowid LIMIT 1 OFFSET 2)";
         sqlite3_stmt* update = nullptr;
         ASSERT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &update, nullptr), SQLITE_OK);
         sqlite3_bind_text(update, 1, c.id.data(), static_cast<int>(c.id.size()), SQLITE_TRANSIENT);
@@ -296,8 +297,8 @@ TEST_P(HelperKindTest, RecordIdThatDoesNotFitRefusesTheLoad)
         std::string shown = c.id;
         if (const std::size_t zero = shown.find('\0'); zero != std::string::npos)
             shown.replace(zero, 1, "\\0");
-        ExpectSingleError(kind, "Cannot read database: " + m_db + ": the Record ID \"" + shown + "\" (record 3 of the " +
-                                    kind.noun + ")" + c.why + "; no data file was written.");
+        ExpectSingleError(kind, "Cannot read database: " + m_db + ": the Record ID \"" + shown +
+                                    "\" (record 3 of the " + kind.noun + ")" + c.why + "; no data file was written.");
     }
 }
 
