@@ -303,6 +303,23 @@ void ReadRow(sqlite3_stmt* stmt, Kind kind, void* record, CxTextArena& texts)
     }
 }
 
+std::string_view RowRecordId(sqlite3_stmt* stmt, Kind kind)
+{
+    const FieldTable& table = InfoOf(kind).fields();
+    int column = 0;
+    for (std::size_t i = 0; i < table.count; ++i) {
+        if (!IsStored(table.fields[i]))
+            continue;
+        if (std::strcmp(table.fields[i].name, "RecordID") == 0) {
+            const auto* value = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
+            return value ? std::string_view(value, static_cast<std::size_t>(sqlite3_column_bytes(stmt, column)))
+                         : std::string_view();
+        }
+        ++column;
+    }
+    return {};
+}
+
 void ClearRecord(Kind kind, void* record)
 {
     const KindInfo& info = InfoOf(kind);

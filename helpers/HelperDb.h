@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace helper {
 
@@ -110,6 +111,9 @@ int BindRecord(sqlite3_stmt* stmt, Kind kind, const void* record);
 // is cleared first too, so Action, HelperValue and the in-memory fields are 0; a text longer than its
 // field keeps what fits.
 void ReadRow(sqlite3_stmt* stmt, Kind kind, void* record, CxTextArena& texts);
+// The Record ID of a row of SelectRecordsSql as the database holds it, whole (ReadRow keeps only what fits
+// its field); valid until the statement moves on.
+std::string_view RowRecordId(sqlite3_stmt* stmt, Kind kind);
 // Every number of the record 0 and every text empty.
 void ClearRecord(Kind kind, void* record);
 

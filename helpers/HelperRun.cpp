@@ -253,6 +253,19 @@ bool OpenAndLogin(const Run& run, bool forWriting, Database& db, std::string& db
     return true;
 }
 
+std::string BadRecordId(std::string_view id, std::uint32_t row, std::size_t longest, const char* noun)
+{
+    std::string shown;
+    for (char c : id)
+        shown += c == '\0' ? std::string("\\0") : std::string(1, c);
+    const std::string why = id.find('\0') != std::string_view::npos
+                                ? "holds a zero byte"
+                                : "is " + std::to_string(id.size()) + " bytes long, more than the " +
+                                      std::to_string(longest) + " a data file can carry";
+    return "the Record ID \"" + shown + "\" (record " + std::to_string(row) + " of the " + noun + ") " + why +
+           "; no data file was written.";
+}
+
 int Stopped(const Run& run, const char* what)
 {
     run.errors.Add(std::string("Stopped on request; ") + what);
@@ -314,6 +327,7 @@ int Load(const Run& run)
     };
 
     const FieldTable& table = run.info.fields();
+    const std::size_t longestId = FindField(table, "RecordID")->size - 1;
     RecordBuffer record(run.info.kind);
     const std::uint32_t step = Progress::StepFor(total);
     std::uint32_t written = 0;
@@ -322,6 +336,11 @@ int Load(const Run& run)
     while (ok && (rc = select.Step()) == SQLITE_ROW) {
         if (written == total)
             return fail(readError + "the records changed while they were read", kExitFailed);
+        // A cut Record ID could name another record, the one whose ID is its prefix: a later submit would
+        // delete that one.
+        if (const std::string_view id = RowRecordId(select.get(), run.info.kind);
+            id.size() > longestId || id.find('\0') != std::string_view::npos)
+            return fail(readError + BadRecordId(id, written + 1, longestId, run.info.noun), kExitFailed);
         ReadRow(select.get(), run.info.kind, record.get(), record.texts());
         ok = WriteFields(file, table, record.get());
         ++written;

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -85,6 +86,15 @@ bool GetProgramFolder(char* buffer)
         return false;
     std::memcpy(buffer, folder.c_str(), folder.size() + 1);
     return true;
+}
+
+std::string AbsolutePadPath(const char* path)
+{
+    if (!path || !*path)
+        return {};
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    return ec ? std::string(path) : absolute.string();
 }
 
 void LoadSettings()

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 // Every setting of the program, one field per key of the settings file.
 struct AppSettingsData
@@ -66,6 +67,10 @@ constexpr const char* kSettingsFileName = "corvane.ini";
 bool GetDataFolder(char* buffer);
 // Writes the program's own folder, ending in the separator. False for a null buffer or when unknown.
 bool GetProgramFolder(char* buffer);
+
+// The PAD path made absolute against the current folder, where the user named it: the helpers run in the
+// program folder. An empty path stays empty.
+std::string AbsolutePadPath(const char* path);
 
 void LoadSettings();
 // Every key in one atomic write; false, with the file as it was, when it cannot be written.

@@ -167,12 +167,13 @@ struct Scan
     const Options& options;
     std::string workFolder;
     std::string dataFolder;
+    std::string padPath;
     bool headerPrinted = false;
 
     void configure(CxACTBaseUtil& util) const
     {
         util.SetWorkFolder(workFolder.c_str());
-        util.SetPadName(options.pad.c_str());
+        util.SetPadName(padPath.c_str());
         util.SetUserName(options.user.c_str());
         util.SetPassword(options.password.c_str());
         util.SetDebugFolder(dataFolder.c_str());
@@ -275,7 +276,7 @@ int main(int argc, char** argv)
                      std::filesystem::temp_directory_path(ec).string().c_str());
         return 1;
     }
-    Scan scan{*options, work + platform::kPathSeparator, dataFolder};
+    Scan scan{*options, work + platform::kPathSeparator, dataFolder, AbsolutePadPath(options->pad.c_str())};
 
     bool ok = true;
     if (ok && (options->kinds & KIND_ADDR)) {

@@ -1,13 +1,30 @@
 #include "ACT/CxACTParamParser.h"
 
-#include "ACT/CxACTCommon.h"
+#include "misc/CxDebugUtil.h"
 #include "misc/CxFile.h"
 
 #include <cstring>
 
 CxACTParamParser::CxACTParamParser(const char* path) : m_szPath{}
 {
-    ACTCopyText(m_szPath, sizeof(m_szPath), path);
+    StorePath(path);
+}
+
+bool CxACTParamParser::StorePath(const char* path)
+{
+    const std::size_t length = path ? std::strlen(path) : 0;
+    if (length >= sizeof(m_szPath)) {
+        // A cut path names another file: it would be replaced, and the helper, handed the full path, would
+        // read whatever lies there.
+        DEBUG_LOG(0, "The parameter file path is longer than %d characters: %s", static_cast<int>(sizeof(m_szPath) - 1),
+                  path);
+        m_szPath[0] = '\0';
+        return false;
+    }
+    if (length > 0)
+        std::memcpy(m_szPath, path, length);
+    m_szPath[length] = '\0';
+    return true;
 }
 
 CxACTParamParser::~CxACTParamParser()
@@ -43,8 +60,8 @@ ParamEntry* CxACTParamParser::FindParam(std::int32_t id)
 
 bool CxACTParamParser::WriteParamFile(const char* path)
 {
-    if (path && *path)
-        ACTCopyText(m_szPath, sizeof(m_szPath), path);
+    if (path && *path && !StorePath(path))
+        return false;
     // Written in place of the old file only once it is whole, readable by its owner alone: it holds the
     // password.
     if (!m_szPath[0])

@@ -45,6 +45,7 @@ class CxACTParamParser
 public:
     static constexpr std::size_t kMaxValue = 1023;
 
+    // A path of more than 259 characters is refused, never cut: the parser then holds no path.
     explicit CxACTParamParser(const char* path = nullptr);
     ~CxACTParamParser();
     CxACTParamParser(const CxACTParamParser&) = delete;
@@ -59,11 +60,14 @@ public:
     const char* GetPath() const { return m_szPath; }
 
     // A non-empty path replaces the stored one. The file holds the password, so it is created readable
-    // by its owner only. False when it cannot be written whole; the file that was there stays then.
+    // by its owner only. False when it cannot be written whole (the file that was there stays then), or
+    // when the path is longer than 259 characters (logged at level 0; nothing is written).
     bool WriteParamFile(const char* path = nullptr);
     void ClearParams();
 
 private:
+    bool StorePath(const char* path);
+
     char m_szPath[260];
     CxList m_entries;
 };

@@ -250,3 +250,20 @@ long long CxFile::GetFileSize(const char* path)
     const std::streamoff size = file.tellg();
     return size < 0 ? -1 : static_cast<long long>(size);
 }
+
+std::string CxFile::ReadFirstLine(const char* path, std::size_t maxLength)
+{
+    if (!path || !*path || maxLength == 0)
+        return {};
+    std::FILE* file = std::fopen(path, "rb");
+    if (!file)
+        return {};
+    std::string line(maxLength + 1, '\0');
+    if (!std::fgets(line.data(), static_cast<int>(line.size() < INT_MAX ? line.size() : INT_MAX), file))
+        line.clear();
+    std::fclose(file);
+    line.resize(std::strlen(line.c_str()));
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+        line.pop_back();
+    return line;
+}

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
 
 namespace platform {
 class SaveFile;
@@ -96,6 +97,10 @@ public:
 
     // -1 for a missing or empty path or a file that cannot be opened for binary reading.
     static long long GetFileSize(const char* path);
+    // The first line of a text file without its line break, at most `maxLength` bytes of it; empty when
+    // the file cannot be read. The file is opened and closed in the call, so that its writer may replace
+    // it freely in between: the progress files of the helpers are read this way.
+    static std::string ReadFirstLine(const char* path, std::size_t maxLength);
 
 private:
     static std::uint32_t decode32(const unsigned char* in)

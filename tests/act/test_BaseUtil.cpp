@@ -6,6 +6,9 @@
 #include "ACT/CxACTParamParser.h"
 #include "ACT/CxACTTask.h"
 
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -258,6 +261,27 @@ TEST(LoadRun, NoHelperRunsWithoutItsParameterFile)
     EXPECT_FALSE(f.util->Load());
     EXPECT_TRUE(log.containsPrefix("Failed to write the parameter file: ", true));
     EXPECT_TRUE(log.messagesFrom("CxACTCommon.cpp").empty());
+}
+
+// A work folder that fits its field can still make the parameter file's path too long for the parser.
+// Cut, that path would name another file of the folder, written (or replaced) while the helper is handed
+// the full path: it is refused instead, and no helper runs.
+TEST(LoadRun, ParameterFilePathThatDoesNotFitIsRefusedNotCut)
+{
+    LogCapture log;
+    FakeHelper f(std::make_unique<CxACTAddrUtil>());
+    std::string folder = f.path("");
+    while (folder.size() < 240)
+        folder += std::string(std::min<std::size_t>(60, 245 - folder.size()), 'd') + "/";
+    ASSERT_TRUE(std::filesystem::create_directories(folder));
+    f.util->SetWorkFolder(folder.c_str());
+    ASSERT_EQ(std::string(f.util->GetWorkFolder()), folder) << "the folder itself fits";
+    ASSERT_GT(folder.size() + 1 + std::strlen(f.util->GetParamFileName()), 259u);
+
+    EXPECT_FALSE(f.util->Load());
+    EXPECT_TRUE(std::filesystem::is_empty(folder)) << "no file under a cut name";
+    EXPECT_TRUE(f.runs().empty()) << "no helper ran";
+    EXPECT_TRUE(log.containsPrefix("The parameter file path is longer than 259 characters: " + folder, true));
 }
 
 // Each kind logs its own texts from its own source file, and leaves out what it does not log.

@@ -12,7 +12,9 @@
 #include "misc/CxList.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QTest>
 #include <QTimer>
 
@@ -50,6 +52,26 @@ TEST_F(LoadTest, AllFourKindsFromTheDemoDatabaseReachTheReviewPage)
     for (CxList* list :
          {main->GetAddrDupList(), main->GetDateDupList(), main->GetTaskDupList(), main->GetNoteDupList()})
         EXPECT_NE(list, nullptr);
+}
+
+// The helpers run in the program folder; a PAD path typed relative to the user's own folder must still
+// name the database there.
+TEST_F(LoadTest, ARelativePadPathIsTakenInTheCurrentFolder)
+{
+    SKIP_WITHOUT_HELPERS();
+    const QFileInfo pad(QString::fromStdString(DemoPad()));
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(pad.dir().absolutePath() + QStringLiteral("/..")));
+    OpenMain();
+    FillSource((pad.dir().dirName() + QStringLiteral("/") + pad.fileName()).toStdString(), kDemoUser, kDemoPassword,
+               KIND_ADDR | KIND_NOTE);
+    Click("btnNext");
+    QDir::setCurrent(before);
+
+    EXPECT_TRUE(seams::ShownMessages().empty());
+    ASSERT_EQ(main->GetCurrentPage(), 1);
+    EXPECT_EQ(main->GetAddrUtil()->GetRecordCount(), 40u);
+    EXPECT_EQ(main->GetNoteUtil()->GetRecordCount(), 15u);
 }
 
 TEST_F(LoadTest, AWrongPasswordShowsTheFailureMessageAndStays)

@@ -4,6 +4,7 @@
 #include "misc/CxFile.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <chrono>
 #include <cstring>
@@ -249,6 +250,56 @@ TEST_P(HelperKindTest, SubmitDeletesExactlyTheMarkedRecords)
         EXPECT_EQ(after.rows, expected);
     }
     EXPECT_EQ(ReadTable(m_db, "expected_duplicates").rows, expectedDuplicates.rows);
+}
+
+// A Record ID that a data file cannot carry whole is never cut: a submit of the cut ID would delete the
+// record whose ID it then equals, or starts another's. The load is refused, naming the record.
+TEST_P(HelperKindTest, RecordIdThatDoesNotFitRefusesTheLoad)
+{
+    const KindCase& kind = Kind();
+    const Table table = ReadTable(m_db, kind.table);
+    ASSERT_GE(table.rows.size(), 3u);
+    const std::string first = TextOf(table.rows[0][static_cast<std::size_t>(table.Column("RecordID"))]);
+    struct Case
+    {
+        const char* what;
+        std::string id;  // given to the third row
+        const char* why; // the end of the error, or null when the load succeeds
+    };
+    const Case cases[] = {
+        {"63 bytes fit", std::string(63, 'L'), nullptr},
+        {"64 bytes", std::string(64, 'L'), " is 64 bytes long, more than the 63 a data file can carry"},
+        {"a zero byte after another record's ID", first + std::string(1, '\0') + "tail", " holds a zero byte"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(m_db.c_str(), &db), SQLITE_OK);
+        const std::string sql = std::string("UPDATE ") + kind.table +
+                                " SET RecordID = ?1 WHERE rowid = (SELECT rowid FROM " + kind.table +
+                                " ORDER BY rowid LIMIT 1 OFFSET 2)";
+        sqlite3_stmt* update = nullptr;
+        ASSERT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &update, nullptr), SQLITE_OK);
+        sqlite3_bind_text(update, 1, c.id.data(), static_cast<int>(c.id.size()), SQLITE_TRANSIENT);
+        EXPECT_EQ(sqlite3_step(update), SQLITE_DONE);
+        sqlite3_finalize(update);
+        sqlite3_close(db);
+
+        const int rc = Run(kind, "1");
+        if (!c.why) {
+            EXPECT_EQ(rc, 0);
+            EXPECT_TRUE(Exists(DataPath(kind)));
+            continue;
+        }
+        EXPECT_EQ(rc, 1);
+        EXPECT_FALSE(Exists(DataPath(kind)));
+        EXPECT_FALSE(Exists(DataPath(kind) + ".tmp"));
+        std::string shown = c.id;
+        if (const std::size_t zero = shown.find('\0'); zero != std::string::npos)
+            shown.replace(zero, 1, "\\0");
+        ExpectSingleError(kind, "Cannot read database: " + m_db + ": the Record ID \"" + shown +
+                                    "\" (record 3 of the " + kind.noun + ")" + c.why + "; no data file was written.");
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, HelperKindTest, ::testing::Range(0, 4), KindName);

@@ -109,6 +109,33 @@ TEST_F(ScanTest, FindsExactlyTheDuplicatesTheDemoCreated)
     }
 }
 
+// The helpers run in the program folder; a PAD path as the user types it is taken in the user's own folder.
+TEST_F(ScanTest, RelativePadPathIsTakenInTheCurrentFolder)
+{
+    const std::string folderName = home.path().substr(home.path().rfind('/') + 1);
+    struct Case
+    {
+        std::string from; // the current folder
+        std::string pad;
+    };
+    const Case cases[] = {
+        {home.path(), "Demo.pad"},
+        {home.path(), "./Demo.pad"},
+        {home.path() + "/..", folderName + "/Demo.pad"},
+        {home.path(), "../" + folderName + "/Demo.pad"},
+    };
+    const std::set<Triple> expected = expectedDuplicates();
+    ASSERT_FALSE(expected.empty());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pad);
+        const Result r = run("env -C '" + c.from + "' " + VELLORAN_SCAN + " --pad '" + c.pad +
+                             "' --user Demo --password demo --csv --case-insensitive");
+        ASSERT_EQ(r.status, 0) << r.err;
+        std::string header;
+        EXPECT_EQ(parseCsv(r.out, &header), expected);
+    }
+}
+
 TEST_F(ScanTest, CaseRuleOnlyShrinksAndPlainOutputHasHeadings)
 {
     const Result insensitive = run(scan("--csv --kinds contacts,notes"));

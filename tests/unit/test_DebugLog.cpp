@@ -233,29 +233,43 @@ TEST_F(DebugLogTest, LineToMissingFolderIsDroppedQuietly)
 
 TEST_F(DebugLogTest, ConcurrentWritersLoseAndInterleaveNothing)
 {
-    constexpr int kThreads = 8;
-    constexpr int kLines = 200;
-    const std::string padding(3000, '.');
-    // The writers' lines come to about 5 MB: from a log 1 MB below the limit they rotate it exactly once,
-    // and a copy-then-empty that is not serialised with the appends drops lines.
+    // A copy-then-empty that is not serialised with the appends drops lines; a second rotation would
+    // overwrite the first copy. Each case rotates at most once.
+    struct Case
+    {
+        const char* what;
+        int threads;
+        int lines;
+        std::size_t padding;
+        bool prefilled; // starts from a log 1 MB below the limit
+        bool rotates;
+    };
+    const Case cases[] = {
+        {"plain appends", 8, 200, 3000, false, false},
+        // About 5 MB of lines on top of the nearly full log.
+        {"long lines across a rotation", 8, 200, 3000, true, true},
+        // About 16 MB of lines from an empty log: the crowd itself fills it past the limit once.
+        {"a crowd across a rotation", 100, 1000, 100, false, true},
+    };
     const std::string prefill(static_cast<std::size_t>(CxDebugUtil::kRotateAbove - 1000000), 'p');
     const std::regex shape(
-        R"(\[\d{4}/\d{2}/\d{2} \d{2}:\d{2}:\d{2}\]\[worker\.cpp +\((\d) +\)\]\[[0-9a-f]{5,}\]\[   \])"
-        R"( - t(\d) n(\d+) )");
+        R"(\[\d{4}/\d{2}/\d{2} \d{2}:\d{2}:\d{2}\]\[worker\.cpp +\((\d+) *\)\]\[[0-9a-f]{5,}\]\[   \])"
+        R"( - t(\d+) n(\d+) )");
     log.SetEnabled(true);
     log.SetLevel(3);
 
-    for (bool rotating : {false, true}) {
-        SCOPED_TRACE(rotating ? "across a rotation" : "plain appends");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string padding(c.padding, '.');
         std::filesystem::remove(LogPath());
         std::filesystem::remove(LogPath() + ".old.log");
-        if (rotating)
+        if (c.prefilled)
             writeFile(LogPath(), prefill + "\r\n");
 
         std::vector<std::thread> threads;
-        for (int t = 0; t < kThreads; ++t) {
+        for (int t = 0; t < c.threads; ++t) {
             threads.emplace_back([&, t] {
-                for (int n = 0; n < kLines; ++n)
+                for (int n = 0; n < c.lines; ++n)
                     log.Log(2, "worker.cpp", t, "t%d n%d %s", t, n, padding.c_str());
             });
         }
@@ -263,17 +277,21 @@ TEST_F(DebugLogTest, ConcurrentWritersLoseAndInterleaveNothing)
             thread.join();
 
         std::vector<std::string> lines;
-        if (rotating) {
+        ASSERT_EQ(std::filesystem::exists(LogPath() + ".old.log"), c.rotates);
+        if (c.rotates) {
             lines = LogLines(LogPath() + ".old.log");
             ASSERT_FALSE(lines.empty());
-            EXPECT_TRUE(lines.front() == prefill) << "the copy starts with the old log";
-            lines.erase(lines.begin());
+            if (c.prefilled) {
+                EXPECT_TRUE(lines.front() == prefill) << "the copy starts with the old log";
+                lines.erase(lines.begin());
+            }
         }
         for (std::string& line : LogLines(LogPath()))
             lines.push_back(std::move(line));
 
+        const auto expected = static_cast<std::size_t>(c.threads) * static_cast<std::size_t>(c.lines);
         std::set<std::pair<int, int>> seen;
-        EXPECT_EQ(lines.size(), static_cast<std::size_t>(kThreads * kLines));
+        EXPECT_EQ(lines.size(), expected);
         for (const std::string& line : lines) {
             // The regex stays off the padding: a long match would recurse deeply in std::regex.
             ASSERT_GT(line.size(), padding.size());
@@ -284,7 +302,7 @@ TEST_F(DebugLogTest, ConcurrentWritersLoseAndInterleaveNothing)
             EXPECT_EQ(m[1], m[2]);
             seen.emplace(std::stoi(m[2]), std::stoi(m[3]));
         }
-        EXPECT_EQ(seen.size(), static_cast<std::size_t>(kThreads * kLines));
+        EXPECT_EQ(seen.size(), expected) << "every line once";
     }
 }
 

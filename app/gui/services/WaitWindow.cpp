@@ -3,6 +3,8 @@
 #include "CxCommWaitWindow.h"
 #include "ServicesInternal.h"
 
+#include "misc/CxFile.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QPainter>
@@ -60,23 +62,6 @@ void BringToFront(QWidget* owner)
     QWidget* top = owner->window();
     top->raise();
     top->activateWindow();
-}
-
-// The first line of the file, without its line break; empty when it cannot be read. Opened and closed
-// at every tick so that the helper can rewrite the file freely in between.
-std::string ReadFirstLine(const std::string& path)
-{
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return {};
-    char buffer[kMessageLength + 1];
-    std::string line;
-    if (std::fgets(buffer, sizeof buffer, file))
-        line = buffer;
-    std::fclose(file);
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
-        line.pop_back();
-    return line;
 }
 
 // GUI thread.
@@ -206,7 +191,7 @@ void CxCommWaitWindow::tick()
         path = state.progressFile;
     }
     if (!path.empty()) {
-        std::string line = ReadFirstLine(path);
+        std::string line = CxFile::ReadFirstLine(path.c_str(), kMessageLength);
         if (!line.empty()) {
             std::lock_guard<std::mutex> guard(state.lock);
             state.message = std::move(line);

@@ -274,6 +274,7 @@ bool TfmMain::LoadSelectedKinds()
     std::vector<std::pair<QString, QStringList>> failures;
     bool anyChosen = false;
     bool allLoaded = true;
+    const std::string padPath = AbsolutePadPath(AppSettings.PadName);
     for (std::size_t i = 0; haveFolder && i < std::size(kLoadKinds); ++i) {
         const LoadKind& kind = kLoadKinds[i];
         if ((AppSettings.AppFlag & kind.flag) == 0)
@@ -284,7 +285,7 @@ bool TfmMain::LoadSelectedKinds()
 
         CxACTBaseUtil& util = *m_data.Util(static_cast<int>(i));
         util.SetWorkFolder(folder);
-        util.SetPadName(AppSettings.PadName);
+        util.SetPadName(padPath.c_str());
         util.SetUserName(AppSettings.UserName);
         util.SetPassword(AppSettings.Password);
         util.SetDebugFolder(folder);
