@@ -142,6 +142,11 @@ void LoadSettings()
     s.TaskNote = readFlag("TaskNote", false);
     s.EnableDebug = readFlag("EnableDebug", false);
     s.LogLevel = SettingsFile.ReadInt(kSettingsSection, "LogLevel", 3);
+    // Keys added after the first 35: a file written before them reads with them off.
+    s.MatchBlanks = readFlag("MatchBlanks", false);
+    s.MatchPunct = readFlag("MatchPunct", false);
+    s.MatchPhone = readFlag("MatchPhone", false);
+    s.MatchEmail = readFlag("MatchEmail", false);
 }
 
 void SaveSettings()
@@ -190,6 +195,10 @@ void SaveSettings()
     SettingsFile.WriteString(kSettingsSection, "Password", encoded);
     writeFlag("Opp", s.Opp);
     writeFlag("OppNotes", s.OppNotes);
+    writeFlag("MatchBlanks", s.MatchBlanks);
+    writeFlag("MatchPunct", s.MatchPunct);
+    writeFlag("MatchPhone", s.MatchPhone);
+    writeFlag("MatchEmail", s.MatchEmail);
 }
 
 bool Base64Encode(const unsigned char* source, char* destination, std::size_t count)

@@ -13,25 +13,29 @@ inline unsigned char foldUpper(unsigned char c)
     return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - ('a' - 'A')) : c;
 }
 
-#define TEXT(R, f) RuleField{FieldType::Text, offsetof(R, f)}
-#define INT(R, f) RuleField{FieldType::Int, offsetof(R, f)}
-#define DATE(R, f) RuleField{FieldType::Date, offsetof(R, f)}
-#define BOOL(R, f) RuleField{FieldType::Bool, offsetof(R, f)}
+// Blanks reach every compared text; the other options only the fields they name.
+#define TEXT(R, f) RuleField{FieldType::Text, offsetof(R, f), NEAR_BLANKS}
+#define NAME(R, f) RuleField{FieldType::Text, offsetof(R, f), NEAR_BLANKS | NEAR_PUNCT}
+#define PHONE(R, f) RuleField{FieldType::Text, offsetof(R, f), NEAR_BLANKS | NEAR_PHONE}
+#define EMAIL(R, f) RuleField{FieldType::Text, offsetof(R, f), NEAR_BLANKS | NEAR_EMAIL}
+#define INT(R, f) RuleField{FieldType::Int, offsetof(R, f), 0}
+#define DATE(R, f) RuleField{FieldType::Date, offsetof(R, f), 0}
+#define BOOL(R, f) RuleField{FieldType::Bool, offsetof(R, f), 0}
 #define GROUP(flag, fields) RuleGroup{flag, fields, std::size(fields)}
 
-const RuleField kFullName[] = {TEXT(ContactRecord, FullName)};
-const RuleField kFirstName[] = {TEXT(ContactRecord, FirstName)};
-const RuleField kMiddleName[] = {TEXT(ContactRecord, MiddleName)};
-const RuleField kLastName[] = {TEXT(ContactRecord, LastName)};
-const RuleField kCompany[] = {TEXT(ContactRecord, Company)};
+const RuleField kFullName[] = {NAME(ContactRecord, FullName)};
+const RuleField kFirstName[] = {NAME(ContactRecord, FirstName)};
+const RuleField kMiddleName[] = {NAME(ContactRecord, MiddleName)};
+const RuleField kLastName[] = {NAME(ContactRecord, LastName)};
+const RuleField kCompany[] = {NAME(ContactRecord, Company)};
 const RuleField kDepartment[] = {TEXT(ContactRecord, Department)};
 const RuleField kTitle[] = {TEXT(ContactRecord, Title)};
-const RuleField kEmail[] = {TEXT(ContactRecord, BusinessEmail), TEXT(ContactRecord, PersonalEmail)};
+const RuleField kEmail[] = {EMAIL(ContactRecord, BusinessEmail), EMAIL(ContactRecord, PersonalEmail)};
 const RuleField kPhone[] = {
-    TEXT(ContactRecord, BusinessPhone),          TEXT(ContactRecord, HomePhone),
-    TEXT(ContactRecord, MobilePhone),            TEXT(ContactRecord, Fax),
-    TEXT(ContactRecord, BusinessPhoneExtension), TEXT(ContactRecord, HomePhoneExtension),
-    TEXT(ContactRecord, MobilePhoneExtension),   TEXT(ContactRecord, Pager),
+    PHONE(ContactRecord, BusinessPhone),          PHONE(ContactRecord, HomePhone),
+    PHONE(ContactRecord, MobilePhone),            PHONE(ContactRecord, Fax),
+    PHONE(ContactRecord, BusinessPhoneExtension), PHONE(ContactRecord, HomePhoneExtension),
+    PHONE(ContactRecord, MobilePhoneExtension),   PHONE(ContactRecord, Pager),
 };
 const RuleField kAddress[] = {
     TEXT(ContactRecord, BusinessAddress1), TEXT(ContactRecord, BusinessAddress2), TEXT(ContactRecord, BusinessAddress3),
@@ -99,6 +103,9 @@ const RuleGroup kNoteGroups[] = {
 };
 
 #undef TEXT
+#undef NAME
+#undef PHONE
+#undef EMAIL
 #undef INT
 #undef DATE
 #undef BOOL
@@ -121,20 +128,68 @@ inline const T& at(const void* record, std::size_t offset)
     return *reinterpret_cast<const T*>(static_cast<const unsigned char*>(record) + offset);
 }
 
-bool fieldEqual(const RuleField& f, const void* a, const void* b)
+inline bool isBlank(unsigned char c)
 {
-    switch (f.type) {
-    case FieldType::Text:
-        return CompareText(at<const char*>(a, f.offset), at<const char*>(b, f.offset)) == 0;
-    case FieldType::Int:
-        return at<std::int32_t>(a, f.offset) == at<std::int32_t>(b, f.offset);
-    case FieldType::Date:
-        return at<double>(a, f.offset) == at<double>(b, f.offset);
-    case FieldType::Bool:
-        return at<unsigned char>(a, f.offset) == at<unsigned char>(b, f.offset);
-    }
-    return false;
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
+
+inline bool isNamePunctuation(unsigned char c)
+{
+    return c == '.' || c == ',' || c == '\'' || c == '-';
+}
+
+// A text in its canonical form, one byte at a time: comparing and hashing walk it in place, with no copy.
+class CanonicalText
+{
+public:
+    CanonicalText(const char* text, unsigned options, bool fold)
+        : m_p(reinterpret_cast<const unsigned char*>(text)), m_options(options), m_fold(fold)
+    {
+    }
+
+    // The next byte of the form; 0 at its end.
+    unsigned char Next()
+    {
+        for (;;) {
+            const unsigned char c = *m_p;
+            if (c == 0)
+                return 0; // a blank still pending trails the text and is dropped
+            ++m_p;
+            if (m_options & NEAR_PHONE) {
+                if (c >= '0' && c <= '9')
+                    return c;
+                continue;
+            }
+            if ((m_options & NEAR_PUNCT) && isNamePunctuation(c))
+                continue;
+            if ((m_options & NEAR_BLANKS) && isBlank(c)) {
+                m_blankPending = m_started;
+                continue;
+            }
+            if (m_blankPending) {
+                // One space for the whole run; the byte after it comes with the next call.
+                m_blankPending = false;
+                --m_p;
+                return ' ';
+            }
+            m_started = true;
+            return m_fold ? foldUpper(c) : c;
+        }
+    }
+
+private:
+    const unsigned char* m_p;
+    unsigned m_options;
+    bool m_fold;
+    bool m_started = false;
+    bool m_blankPending = false;
+};
+
+inline bool foldsCase(unsigned options)
+{
+    return !AppSettings.CaseSensitive || (options & NEAR_EMAIL);
+}
+
 
 constexpr std::uint64_t kHashSeed = 0x9E3779B97F4A7C15ull;
 
@@ -145,14 +200,16 @@ inline std::uint64_t mixWord(std::uint64_t h, std::uint64_t w)
     return h ^ (h >> 31);
 }
 
-// Eight bytes are gathered into a word before each multiply, which keeps long texts cheap.
-inline std::uint64_t mixText(std::uint64_t h, const unsigned char* p, bool fold)
+// Eight bytes are gathered into a word before each multiply, which keeps long texts cheap. `next` gives
+// the text's bytes as they are compared, then 0.
+template <class NextByte>
+inline std::uint64_t mixText(std::uint64_t h, NextByte next)
 {
     std::uint64_t word = 0;
     unsigned filled = 0;
     std::uint64_t length = 0;
-    for (; *p; ++p, ++length) {
-        word = (word << 8) | (fold ? foldUpper(*p) : *p);
+    for (unsigned char c; (c = next()) != 0; ++length) {
+        word = (word << 8) | c;
         if (++filled == 8) {
             h = mixWord(h, word);
             word = 0;
@@ -163,6 +220,28 @@ inline std::uint64_t mixText(std::uint64_t h, const unsigned char* p, bool fold)
 }
 
 } // namespace
+
+unsigned NearMatchOptions()
+{
+    const AppSettingsData& s = AppSettings;
+    return (s.MatchBlanks ? NEAR_BLANKS : 0u) | (s.MatchPunct ? NEAR_PUNCT : 0u) | (s.MatchPhone ? NEAR_PHONE : 0u) |
+           (s.MatchEmail ? NEAR_EMAIL : 0u);
+}
+
+std::int32_t CompareTextAs(const char* a, const char* b, unsigned options)
+{
+    if (!options)
+        return CompareText(a, b);
+    const bool fold = foldsCase(options);
+    CanonicalText ca(a, options, fold);
+    CanonicalText cb(b, options, fold);
+    for (;;) {
+        const int x = ca.Next();
+        const int y = cb.Next();
+        if (x != y || x == 0)
+            return x - y;
+    }
+}
 
 std::int32_t CompareText(const char* a, const char* b)
 {
@@ -202,16 +281,32 @@ const RuleTable& NoteRules()
     return table;
 }
 
+bool RuleFieldEqual(const RuleField& f, const void* a, const void* b, unsigned options)
+{
+    switch (f.type) {
+    case FieldType::Text:
+        return CompareTextAs(at<const char*>(a, f.offset), at<const char*>(b, f.offset), options & f.near) == 0;
+    case FieldType::Int:
+        return at<std::int32_t>(a, f.offset) == at<std::int32_t>(b, f.offset);
+    case FieldType::Date:
+        return at<double>(a, f.offset) == at<double>(b, f.offset);
+    case FieldType::Bool:
+        return at<unsigned char>(a, f.offset) == at<unsigned char>(b, f.offset);
+    }
+    return false;
+}
+
 bool RecordsEqual(const RuleTable& rules, const void* a, const void* b)
 {
     if (!a || !b)
         return false;
+    const unsigned options = NearMatchOptions();
     for (std::size_t g = 0; g < rules.count; ++g) {
         const RuleGroup& group = rules.groups[g];
         if (!groupEnabled(group))
             continue;
         for (std::size_t i = 0; i < group.count; ++i) {
-            if (!fieldEqual(group.fields[i], a, b))
+            if (!RuleFieldEqual(group.fields[i], a, b, options))
                 return false;
         }
     }
@@ -220,7 +315,8 @@ bool RecordsEqual(const RuleTable& rules, const void* a, const void* b)
 
 bool HashRecord(const RuleTable& rules, const void* record, std::uint64_t* hash)
 {
-    const bool fold = !AppSettings.CaseSensitive;
+    const unsigned options = NearMatchOptions();
+    const bool caseFold = !AppSettings.CaseSensitive;
     std::uint64_t h = kHashSeed;
     for (std::size_t g = 0; g < rules.count; ++g) {
         const RuleGroup& group = rules.groups[g];
@@ -230,7 +326,14 @@ bool HashRecord(const RuleTable& rules, const void* record, std::uint64_t* hash)
             const RuleField& f = group.fields[i];
             switch (f.type) {
             case FieldType::Text: {
-                h = mixText(h, reinterpret_cast<const unsigned char*>(at<const char*>(record, f.offset)), fold);
+                const char* text = at<const char*>(record, f.offset);
+                if (const unsigned near = options & f.near) {
+                    CanonicalText canonical(text, near, foldsCase(near));
+                    h = mixText(h, [&] { return canonical.Next(); });
+                } else {
+                    const auto* p = reinterpret_cast<const unsigned char*>(text);
+                    h = mixText(h, [&] { return *p ? (caseFold ? foldUpper(*p++) : *p++) : 0; });
+                }
                 break;
             }
             case FieldType::Int:
