@@ -63,8 +63,8 @@ struct MatchRow
 const MatchRow kMatchBoxes[] = {
     {"cbMatchBlanks", "Extra &blanks (all kinds)", Qt::Key_B, &AppSettingsData::MatchBlanks},
     {"cbMatchPunct", "&Punctuation in names", Qt::Key_P, &AppSettingsData::MatchPunct},
-    {"cbMatchPhone", "Phone numbers by their &digits", Qt::Key_D, &AppSettingsData::MatchPhone},
-    {"cbMatchEmail", "&E-mail addresses in any case", Qt::Key_E, &AppSettingsData::MatchEmail},
+    {"cbMatchPhone", "Phone &digits only", Qt::Key_D, &AppSettingsData::MatchPhone},
+    {"cbMatchEmail", "&E-mail in any case", Qt::Key_E, &AppSettingsData::MatchEmail},
 };
 
 // The flags no box shows.

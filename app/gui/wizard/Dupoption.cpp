@@ -87,10 +87,10 @@ constexpr MatchBoxInfo kMatchBoxes[] = {
      "The characters . , ' and - are ignored in Display Name, first, middle and last name and Company Name: "
      "\"David Q. Scott\" equals \"David Q Scott\".",
      &AppSettingsData::MatchPunct},
-    {"cbMatchPhone", "Phone numbers by their &digits",
+    {"cbMatchPhone", "Phone &digits only",
      "Phone numbers compare by their digits only: \"(505) 555-6363\" equals \"505.555.6363\".",
      &AppSettingsData::MatchPhone},
-    {"cbMatchEmail", "&E-mail addresses in any case",
+    {"cbMatchEmail", "&E-mail in any case",
      "E-mail addresses compare without regard to letter case, even when the review step's case box is ticked.",
      &AppSettingsData::MatchEmail},
 };
@@ -157,6 +157,8 @@ TfmDupOption::TfmDupOption(QWidget* owner) : QDialog(owner)
     gbMatch->setObjectName(QStringLiteral("gbMatch"));
     auto* matchGrid = new QGridLayout(gbMatch);
     matchGrid->setHorizontalSpacing(32);
+    matchGrid->setColumnStretch(0, 1);
+    matchGrid->setColumnStretch(1, 1);
     for (std::size_t i = 0; i < std::size(kMatchBoxes); ++i) {
         const MatchBoxInfo& info = kMatchBoxes[i];
         auto* box = new QCheckBox(QString::fromLatin1(info.caption), gbMatch);
