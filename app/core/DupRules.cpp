@@ -190,7 +190,6 @@ inline bool foldsCase(unsigned options)
     return !AppSettings.CaseSensitive || (options & NEAR_EMAIL);
 }
 
-
 constexpr std::uint64_t kHashSeed = 0x9E3779B97F4A7C15ull;
 
 inline std::uint64_t mixWord(std::uint64_t h, std::uint64_t w)

@@ -79,5 +79,6 @@ bool RecordsEqual(const RuleTable& rules, const void* a, const void* b);
 bool RuleFieldEqual(const RuleField& field, const void* a, const void* b, unsigned options);
 
 // A hash of the fields the rules compare, read in the form they are compared in, so that records equal
-// under the rules hash alike. False when the record can equal no record at all (a compared date that is not a number).
+// under the rules hash alike. False when the record can equal no record at all (a compared date that is
+// not a number).
 bool HashRecord(const RuleTable& rules, const void* record, std::uint64_t* hash);

@@ -38,7 +38,7 @@ struct Options
     std::string password;
     std::int32_t kinds = KIND_ADDR | KIND_DATE | KIND_TASK | KIND_NOTE;
     std::optional<bool> caseSensitive;
-    // The "Also count as equal" options that hold for this run, when given: one bit per matchNames entry.
+    // The "Also count as equal" options that hold for this run, when given: bit i for kMatchNames[i].
     std::optional<unsigned> match;
     bool csv = false;
     bool timings = false;
@@ -64,47 +64,42 @@ const MatchName kMatchNames[] = {{"blanks", &AppSettingsData::MatchBlanks},
                                  {"phone", &AppSettingsData::MatchPhone},
                                  {"email", &AppSettingsData::MatchEmail}};
 
-// "none" alone, or any of the names: the bits of the options named.
-bool parseMatch(const std::string& text, unsigned& match)
+// The entries named in a comma-separated list, as bits 1 << index; false for an unknown name or no name.
+template <class Entry, std::size_t N>
+bool parseNames(const std::string& text, const Entry (&entries)[N], unsigned& named)
 {
-    match = 0;
-    if (text == "none")
-        return true;
+    named = 0;
     std::stringstream list(text);
     std::string item;
-    bool any = false;
     while (std::getline(list, item, ',')) {
-        bool known = false;
-        for (std::size_t i = 0; i < std::size(kMatchNames); ++i) {
-            if (item == kMatchNames[i].name) {
-                match |= 1u << i;
-                known = true;
-            }
-        }
-        if (!known)
+        std::size_t i = 0;
+        while (i < N && item != entries[i].name)
+            ++i;
+        if (i == N)
             return false;
-        any = true;
+        named |= 1u << i;
     }
-    return any;
+    return named != 0;
 }
 
 bool parseKinds(const std::string& text, std::int32_t& kinds)
 {
+    unsigned named = 0;
+    if (!parseNames(text, kKindNames, named))
+        return false;
     kinds = 0;
-    std::stringstream list(text);
-    std::string item;
-    while (std::getline(list, item, ',')) {
-        bool known = false;
-        for (const KindName& k : kKindNames) {
-            if (item == k.name) {
-                kinds |= k.flag;
-                known = true;
-            }
-        }
-        if (!known)
-            return false;
+    for (std::size_t i = 0; i < std::size(kKindNames); ++i) {
+        if ((named >> i) & 1u)
+            kinds |= kKindNames[i].flag;
     }
-    return kinds != 0;
+    return true;
+}
+
+// "none" alone, or any of the option names.
+bool parseMatch(const std::string& text, unsigned& match)
+{
+    match = 0;
+    return text == "none" || parseNames(text, kMatchNames, match);
 }
 
 std::optional<Options> parseArguments(int argc, char** argv)

@@ -327,8 +327,9 @@ TEST_F(ComparePaneTest, FieldsEqualOnlyThroughAnOptionCarryTheirOwnMark)
         EXPECT_TRUE(row.bold);
         EXPECT_TRUE(row.tinted);
         EXPECT_EQ(tipOf(c.label, ComparePane::kDiffColumn), c.tip);
-        if (std::string(c.mark) == "\u2248")
+        if (std::string(c.mark) == "\u2248") {
             EXPECT_NE(tipOf(c.label, ComparePane::kFieldColumn).find(c.tip), std::string::npos);
+        }
     }
 
     // The same records with the options off: every difference is one.

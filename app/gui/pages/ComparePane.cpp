@@ -89,7 +89,8 @@ unsigned OptionsMakingEqual(const std::vector<const RuleField*>& ruled, const Co
     const unsigned options = NearMatchOptions();
     unsigned used = 0;
     for (const std::size_t offset : field.offsets) {
-        const auto rule = std::find_if(ruled.begin(), ruled.end(), [&](const RuleField* f) { return f->offset == offset; });
+        const auto rule =
+            std::find_if(ruled.begin(), ruled.end(), [&](const RuleField* f) { return f->offset == offset; });
         if (rule == ruled.end())
             continue;
         if (!RuleFieldEqual(**rule, record, kept, options))
