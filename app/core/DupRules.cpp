@@ -283,8 +283,10 @@ const RuleTable& NoteRules()
 bool RuleFieldEqual(const RuleField& f, const void* a, const void* b, unsigned options)
 {
     switch (f.type) {
-    case FieldType::Text:
-        return CompareTextAs(at<const char*>(a, f.offset), at<const char*>(b, f.offset), options & f.near) == 0;
+    case FieldType::Text: {
+        const unsigned reaching = options & f.reachedBy;
+        return CompareTextAs(at<const char*>(a, f.offset), at<const char*>(b, f.offset), reaching) == 0;
+    }
     case FieldType::Int:
         return at<std::int32_t>(a, f.offset) == at<std::int32_t>(b, f.offset);
     case FieldType::Date:
@@ -326,8 +328,8 @@ bool HashRecord(const RuleTable& rules, const void* record, std::uint64_t* hash)
             switch (f.type) {
             case FieldType::Text: {
                 const char* text = at<const char*>(record, f.offset);
-                if (const unsigned near = options & f.near) {
-                    CanonicalText canonical(text, near, foldsCase(near));
+                if (const unsigned reaching = options & f.reachedBy) {
+                    CanonicalText canonical(text, reaching, foldsCase(reaching));
                     h = mixText(h, [&] { return canonical.Next(); });
                 } else {
                     const auto* p = reinterpret_cast<const unsigned char*>(text);

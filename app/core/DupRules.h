@@ -51,7 +51,7 @@ struct RuleField
 {
     FieldType type;
     std::size_t offset;
-    unsigned near; // the NearMatch options that reach the field
+    unsigned reachedBy; // the NearMatch options that reach the field
 };
 
 struct RuleGroup

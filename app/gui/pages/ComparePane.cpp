@@ -97,7 +97,7 @@ unsigned OptionsMakingEqual(const std::vector<const RuleField*>& ruled, const Co
             return 0;
         if (RuleFieldEqual(**rule, record, kept, 0))
             continue;
-        const unsigned reaching = options & (*rule)->near;
+        const unsigned reaching = options & (*rule)->reachedBy;
         unsigned needed = 0;
         for (unsigned option = 1; option <= reaching; option <<= 1) {
             if ((reaching & option) && !RuleFieldEqual(**rule, record, kept, options & ~option))
