@@ -128,22 +128,44 @@ inline const T& at(const void* record, std::size_t offset)
     return *reinterpret_cast<const T*>(static_cast<const unsigned char*>(record) + offset);
 }
 
-inline bool isBlank(unsigned char c)
+enum ByteClass : unsigned char
 {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
+    kKeep,
+    kSkip,
+    kBlank,
+};
 
-inline bool isNamePunctuation(unsigned char c)
+// What each option set does to each byte, looked up rather than decided byte by byte: the canonical
+// form is what the grouping of a large load spends its time on when an option is on.
+struct ByteClasses
 {
-    return c == '.' || c == ',' || c == '\'' || c == '-';
-}
+    ByteClass of[16][256];
+
+    constexpr ByteClasses() : of{}
+    {
+        for (unsigned options = 0; options < 16; ++options) {
+            for (unsigned c = 0; c < 256; ++c) {
+                ByteClass k = kKeep;
+                if (options & NEAR_PHONE)
+                    k = c >= '0' && c <= '9' ? kKeep : kSkip;
+                else if ((options & NEAR_PUNCT) && (c == '.' || c == ',' || c == '\'' || c == '-'))
+                    k = kSkip;
+                else if ((options & NEAR_BLANKS) && (c == ' ' || c == '\t' || c == '\r' || c == '\n'))
+                    k = kBlank;
+                of[options][c] = k;
+            }
+        }
+    }
+};
+
+constexpr ByteClasses kByteClasses;
 
 // A text in its canonical form, one byte at a time: comparing and hashing walk it in place, with no copy.
 class CanonicalText
 {
 public:
     CanonicalText(const char* text, unsigned options, bool fold)
-        : m_p(reinterpret_cast<const unsigned char*>(text)), m_options(options), m_fold(fold)
+        : m_p(reinterpret_cast<const unsigned char*>(text)), m_classes(kByteClasses.of[options & 15u]), m_fold(fold)
     {
     }
 
@@ -155,31 +177,25 @@ public:
             if (c == 0)
                 return 0; // a blank still pending trails the text and is dropped
             ++m_p;
-            if (m_options & NEAR_PHONE) {
-                if (c >= '0' && c <= '9')
-                    return c;
-                continue;
+            const ByteClass k = m_classes[c];
+            if (k == kKeep) {
+                if (m_blankPending) {
+                    // One space for the whole run; this byte comes with the next call.
+                    m_blankPending = false;
+                    --m_p;
+                    return ' ';
+                }
+                m_started = true;
+                return m_fold ? foldUpper(c) : c;
             }
-            if ((m_options & NEAR_PUNCT) && isNamePunctuation(c))
-                continue;
-            if ((m_options & NEAR_BLANKS) && isBlank(c)) {
+            if (k == kBlank)
                 m_blankPending = m_started;
-                continue;
-            }
-            if (m_blankPending) {
-                // One space for the whole run; the byte after it comes with the next call.
-                m_blankPending = false;
-                --m_p;
-                return ' ';
-            }
-            m_started = true;
-            return m_fold ? foldUpper(c) : c;
         }
     }
 
 private:
     const unsigned char* m_p;
-    unsigned m_options;
+    const ByteClass* m_classes;
     bool m_fold;
     bool m_started = false;
     bool m_blankPending = false;
@@ -199,24 +215,27 @@ inline std::uint64_t mixWord(std::uint64_t h, std::uint64_t w)
     return h ^ (h >> 31);
 }
 
-// Eight bytes are gathered into a word before each multiply, which keeps long texts cheap. `next` gives
-// the text's bytes as they are compared, then 0.
-template <class NextByte>
-inline std::uint64_t mixText(std::uint64_t h, NextByte next)
+// Eight bytes are gathered into a word before each multiply, which keeps long texts cheap.
+struct TextMixer
 {
+    std::uint64_t h;
     std::uint64_t word = 0;
-    unsigned filled = 0;
     std::uint64_t length = 0;
-    for (unsigned char c; (c = next()) != 0; ++length) {
+    unsigned filled = 0;
+
+    void Add(unsigned char c)
+    {
         word = (word << 8) | c;
+        ++length;
         if (++filled == 8) {
             h = mixWord(h, word);
             word = 0;
             filled = 0;
         }
     }
-    return mixWord(mixWord(h, word), length);
-}
+
+    std::uint64_t Done() const { return mixWord(mixWord(h, word), length); }
+};
 
 } // namespace
 
@@ -280,12 +299,18 @@ const RuleTable& NoteRules()
     return table;
 }
 
-bool RuleFieldEqual(const RuleField& f, const void* a, const void* b, unsigned options)
+namespace {
+
+// Near: some option is on. Without, texts take the path they took before the options existed, which
+// the grouping of large loads depends on for its speed.
+template <bool Near>
+inline bool fieldEqual(const RuleField& f, const void* a, const void* b, unsigned options)
 {
     switch (f.type) {
     case FieldType::Text: {
-        const unsigned reaching = options & f.reachedBy;
-        return CompareTextAs(at<const char*>(a, f.offset), at<const char*>(b, f.offset), reaching) == 0;
+        const char* ta = at<const char*>(a, f.offset);
+        const char* tb = at<const char*>(b, f.offset);
+        return (Near ? CompareTextAs(ta, tb, options & f.reachedBy) : CompareText(ta, tb)) == 0;
     }
     case FieldType::Int:
         return at<std::int32_t>(a, f.offset) == at<std::int32_t>(b, f.offset);
@@ -297,26 +322,24 @@ bool RuleFieldEqual(const RuleField& f, const void* a, const void* b, unsigned o
     return false;
 }
 
-bool RecordsEqual(const RuleTable& rules, const void* a, const void* b)
+template <bool Near>
+bool recordsEqual(const RuleTable& rules, const void* a, const void* b, unsigned options)
 {
-    if (!a || !b)
-        return false;
-    const unsigned options = NearMatchOptions();
     for (std::size_t g = 0; g < rules.count; ++g) {
         const RuleGroup& group = rules.groups[g];
         if (!groupEnabled(group))
             continue;
         for (std::size_t i = 0; i < group.count; ++i) {
-            if (!RuleFieldEqual(group.fields[i], a, b, options))
+            if (!fieldEqual<Near>(group.fields[i], a, b, options))
                 return false;
         }
     }
     return true;
 }
 
-bool HashRecord(const RuleTable& rules, const void* record, std::uint64_t* hash)
+template <bool Near>
+bool hashRecord(const RuleTable& rules, const void* record, unsigned options, std::uint64_t* hash)
 {
-    const unsigned options = NearMatchOptions();
     const bool caseFold = !AppSettings.CaseSensitive;
     std::uint64_t h = kHashSeed;
     for (std::size_t g = 0; g < rules.count; ++g) {
@@ -328,13 +351,20 @@ bool HashRecord(const RuleTable& rules, const void* record, std::uint64_t* hash)
             switch (f.type) {
             case FieldType::Text: {
                 const char* text = at<const char*>(record, f.offset);
-                if (const unsigned reaching = options & f.reachedBy) {
+                const unsigned reaching = Near ? options & f.reachedBy : 0;
+                TextMixer mixer{h};
+                if (reaching) {
                     CanonicalText canonical(text, reaching, foldsCase(reaching));
-                    h = mixText(h, [&] { return canonical.Next(); });
+                    for (unsigned char c; (c = canonical.Next()) != 0;)
+                        mixer.Add(c);
+                } else if (caseFold) {
+                    for (const auto* p = reinterpret_cast<const unsigned char*>(text); *p; ++p)
+                        mixer.Add(foldUpper(*p));
                 } else {
-                    const auto* p = reinterpret_cast<const unsigned char*>(text);
-                    h = mixText(h, [&] { return *p ? (caseFold ? foldUpper(*p++) : *p++) : 0; });
+                    for (const auto* p = reinterpret_cast<const unsigned char*>(text); *p; ++p)
+                        mixer.Add(*p);
                 }
+                h = mixer.Done();
                 break;
             }
             case FieldType::Int:
@@ -359,6 +389,27 @@ bool HashRecord(const RuleTable& rules, const void* record, std::uint64_t* hash)
     }
     *hash = h;
     return true;
+}
+
+} // namespace
+
+bool RuleFieldEqual(const RuleField& f, const void* a, const void* b, unsigned options)
+{
+    return options ? fieldEqual<true>(f, a, b, options) : fieldEqual<false>(f, a, b, 0);
+}
+
+bool RecordsEqual(const RuleTable& rules, const void* a, const void* b)
+{
+    if (!a || !b)
+        return false;
+    const unsigned options = NearMatchOptions();
+    return options ? recordsEqual<true>(rules, a, b, options) : recordsEqual<false>(rules, a, b, 0);
+}
+
+bool HashRecord(const RuleTable& rules, const void* record, std::uint64_t* hash)
+{
+    const unsigned options = NearMatchOptions();
+    return options ? hashRecord<true>(rules, record, options, hash) : hashRecord<false>(rules, record, 0, hash);
 }
 
 bool ContactsEqual(const ContactRecord* a, const ContactRecord* b)
