@@ -239,13 +239,6 @@ struct TextMixer
 
 } // namespace
 
-unsigned NearMatchOptions()
-{
-    const AppSettingsData& s = AppSettings;
-    return (s.MatchBlanks ? NEAR_BLANKS : 0u) | (s.MatchPunct ? NEAR_PUNCT : 0u) | (s.MatchPhone ? NEAR_PHONE : 0u) |
-           (s.MatchEmail ? NEAR_EMAIL : 0u);
-}
-
 std::int32_t CompareTextAs(const char* a, const char* b, unsigned options)
 {
     if (!options)

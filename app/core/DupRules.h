@@ -30,7 +30,12 @@ enum NearMatch : unsigned
 };
 
 // The options switched on in AppSettings.
-unsigned NearMatchOptions();
+inline unsigned NearMatchOptions()
+{
+    const AppSettingsData& s = AppSettings;
+    return (s.MatchBlanks ? NEAR_BLANKS : 0u) | (s.MatchPunct ? NEAR_PUNCT : 0u) | (s.MatchPhone ? NEAR_PHONE : 0u) |
+           (s.MatchEmail ? NEAR_EMAIL : 0u);
+}
 
 // 0 when equal under the case rule; otherwise the sign of the first difference.
 std::int32_t CompareText(const char* a, const char* b);
