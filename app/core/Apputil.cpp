@@ -149,6 +149,11 @@ void LoadSettings()
     s.TaskNote = readFlag("TaskNote", false);
     s.EnableDebug = readFlag("EnableDebug", false);
     s.LogLevel = SettingsFile.ReadInt(kSettingsSection, "LogLevel", 3);
+    // Keys added after the first 35: a file written before them reads with them off.
+    s.MatchBlanks = readFlag("MatchBlanks", false);
+    s.MatchPunct = readFlag("MatchPunct", false);
+    s.MatchPhone = readFlag("MatchPhone", false);
+    s.MatchEmail = readFlag("MatchEmail", false);
 }
 
 bool SaveSettings()
@@ -156,7 +161,7 @@ bool SaveSettings()
     const AppSettingsData& s = AppSettings;
     // All keys in one write: a disk that fails halfway leaves the file as it was, not half old and half new.
     std::vector<std::pair<const char*, std::string>> keys;
-    keys.reserve(35);
+    keys.reserve(39);
     auto writeFlag = [&](const char* key, bool value) { keys.emplace_back(key, value ? "1" : "0"); };
 
     keys.emplace_back("AppFlag", std::to_string(s.AppFlag));
@@ -201,6 +206,10 @@ bool SaveSettings()
     keys.emplace_back("Password", encoded);
     writeFlag("Opp", s.Opp);
     writeFlag("OppNotes", s.OppNotes);
+    writeFlag("MatchBlanks", s.MatchBlanks);
+    writeFlag("MatchPunct", s.MatchPunct);
+    writeFlag("MatchPhone", s.MatchPhone);
+    writeFlag("MatchEmail", s.MatchEmail);
 
     std::vector<platform::ProfileEntry> entries;
     entries.reserve(keys.size());

@@ -44,6 +44,11 @@ struct AppSettingsData
     bool TaskNote;
     bool EnableDebug;
     std::int32_t LogLevel;
+    // "Also count as equal": how texts compare under the rules above, each off unless switched on.
+    bool MatchBlanks;
+    bool MatchPunct;
+    bool MatchPhone;
+    bool MatchEmail;
 };
 
 // The record kinds chosen in AppFlag.

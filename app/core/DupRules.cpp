@@ -13,25 +13,29 @@ inline unsigned char foldUpper(unsigned char c)
     return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - ('a' - 'A')) : c;
 }
 
-#define TEXT(R, f) RuleField{FieldType::Text, offsetof(R, f)}
-#define INT(R, f) RuleField{FieldType::Int, offsetof(R, f)}
-#define DATE(R, f) RuleField{FieldType::Date, offsetof(R, f)}
-#define BOOL(R, f) RuleField{FieldType::Bool, offsetof(R, f)}
+// Blanks reach every compared text; the other options only the fields they name.
+#define TEXT(R, f) RuleField{FieldType::Text, offsetof(R, f), NEAR_BLANKS}
+#define NAME(R, f) RuleField{FieldType::Text, offsetof(R, f), NEAR_BLANKS | NEAR_PUNCT}
+#define PHONE(R, f) RuleField{FieldType::Text, offsetof(R, f), NEAR_BLANKS | NEAR_PHONE}
+#define EMAIL(R, f) RuleField{FieldType::Text, offsetof(R, f), NEAR_BLANKS | NEAR_EMAIL}
+#define INT(R, f) RuleField{FieldType::Int, offsetof(R, f), 0}
+#define DATE(R, f) RuleField{FieldType::Date, offsetof(R, f), 0}
+#define BOOL(R, f) RuleField{FieldType::Bool, offsetof(R, f), 0}
 #define GROUP(flag, fields) RuleGroup{flag, fields, std::size(fields)}
 
-const RuleField kFullName[] = {TEXT(ContactRecord, FullName)};
-const RuleField kFirstName[] = {TEXT(ContactRecord, FirstName)};
-const RuleField kMiddleName[] = {TEXT(ContactRecord, MiddleName)};
-const RuleField kLastName[] = {TEXT(ContactRecord, LastName)};
-const RuleField kCompany[] = {TEXT(ContactRecord, Company)};
+const RuleField kFullName[] = {NAME(ContactRecord, FullName)};
+const RuleField kFirstName[] = {NAME(ContactRecord, FirstName)};
+const RuleField kMiddleName[] = {NAME(ContactRecord, MiddleName)};
+const RuleField kLastName[] = {NAME(ContactRecord, LastName)};
+const RuleField kCompany[] = {NAME(ContactRecord, Company)};
 const RuleField kDepartment[] = {TEXT(ContactRecord, Department)};
 const RuleField kTitle[] = {TEXT(ContactRecord, Title)};
-const RuleField kEmail[] = {TEXT(ContactRecord, BusinessEmail), TEXT(ContactRecord, PersonalEmail)};
+const RuleField kEmail[] = {EMAIL(ContactRecord, BusinessEmail), EMAIL(ContactRecord, PersonalEmail)};
 const RuleField kPhone[] = {
-    TEXT(ContactRecord, BusinessPhone),          TEXT(ContactRecord, HomePhone),
-    TEXT(ContactRecord, MobilePhone),            TEXT(ContactRecord, Fax),
-    TEXT(ContactRecord, BusinessPhoneExtension), TEXT(ContactRecord, HomePhoneExtension),
-    TEXT(ContactRecord, MobilePhoneExtension),   TEXT(ContactRecord, Pager),
+    PHONE(ContactRecord, BusinessPhone),          PHONE(ContactRecord, HomePhone),
+    PHONE(ContactRecord, MobilePhone),            PHONE(ContactRecord, Fax),
+    PHONE(ContactRecord, BusinessPhoneExtension), PHONE(ContactRecord, HomePhoneExtension),
+    PHONE(ContactRecord, MobilePhoneExtension),   PHONE(ContactRecord, Pager),
 };
 const RuleField kAddress[] = {
     TEXT(ContactRecord, BusinessAddress1), TEXT(ContactRecord, BusinessAddress2), TEXT(ContactRecord, BusinessAddress3),
@@ -99,6 +103,9 @@ const RuleGroup kNoteGroups[] = {
 };
 
 #undef TEXT
+#undef NAME
+#undef PHONE
+#undef EMAIL
 #undef INT
 #undef DATE
 #undef BOOL
@@ -121,19 +128,82 @@ inline const T& at(const void* record, std::size_t offset)
     return *reinterpret_cast<const T*>(static_cast<const unsigned char*>(record) + offset);
 }
 
-bool fieldEqual(const RuleField& f, const void* a, const void* b)
+enum ByteClass : unsigned char
 {
-    switch (f.type) {
-    case FieldType::Text:
-        return CompareText(at<const char*>(a, f.offset), at<const char*>(b, f.offset)) == 0;
-    case FieldType::Int:
-        return at<std::int32_t>(a, f.offset) == at<std::int32_t>(b, f.offset);
-    case FieldType::Date:
-        return at<double>(a, f.offset) == at<double>(b, f.offset);
-    case FieldType::Bool:
-        return at<unsigned char>(a, f.offset) == at<unsigned char>(b, f.offset);
+    kKeep,
+    kSkip,
+    kBlank,
+};
+
+// What each option set does to each byte, looked up rather than decided byte by byte: the canonical
+// form is what the grouping of a large load spends its time on when an option is on.
+struct ByteClasses
+{
+    ByteClass of[16][256];
+
+    constexpr ByteClasses() : of{}
+    {
+        for (unsigned options = 0; options < 16; ++options) {
+            for (unsigned c = 0; c < 256; ++c) {
+                ByteClass k = kKeep;
+                if (options & NEAR_PHONE)
+                    k = c >= '0' && c <= '9' ? kKeep : kSkip;
+                else if ((options & NEAR_PUNCT) && (c == '.' || c == ',' || c == '\'' || c == '-'))
+                    k = kSkip;
+                else if ((options & NEAR_BLANKS) && (c == ' ' || c == '\t' || c == '\r' || c == '\n'))
+                    k = kBlank;
+                of[options][c] = k;
+            }
+        }
     }
-    return false;
+};
+
+constexpr ByteClasses kByteClasses;
+
+// A text in its canonical form, one byte at a time: comparing and hashing walk it in place, with no copy.
+class CanonicalText
+{
+public:
+    CanonicalText(const char* text, unsigned options, bool fold)
+        : m_p(reinterpret_cast<const unsigned char*>(text)), m_classes(kByteClasses.of[options & 15u]), m_fold(fold)
+    {
+    }
+
+    // The next byte of the form; 0 at its end.
+    unsigned char Next()
+    {
+        for (;;) {
+            const unsigned char c = *m_p;
+            if (c == 0)
+                return 0; // a blank still pending trails the text and is dropped
+            ++m_p;
+            const ByteClass k = m_classes[c];
+            if (k == kKeep) {
+                if (m_blankPending) {
+                    // One space for the whole run; this byte comes with the next call.
+                    m_blankPending = false;
+                    --m_p;
+                    return ' ';
+                }
+                m_started = true;
+                return m_fold ? foldUpper(c) : c;
+            }
+            if (k == kBlank)
+                m_blankPending = m_started;
+        }
+    }
+
+private:
+    const unsigned char* m_p;
+    const ByteClass* m_classes;
+    bool m_fold;
+    bool m_started = false;
+    bool m_blankPending = false;
+};
+
+inline bool foldsCase(unsigned options)
+{
+    return !AppSettings.CaseSensitive || (options & NEAR_EMAIL);
 }
 
 constexpr std::uint64_t kHashSeed = 0x9E3779B97F4A7C15ull;
@@ -146,23 +216,43 @@ inline std::uint64_t mixWord(std::uint64_t h, std::uint64_t w)
 }
 
 // Eight bytes are gathered into a word before each multiply, which keeps long texts cheap.
-inline std::uint64_t mixText(std::uint64_t h, const unsigned char* p, bool fold)
+struct TextMixer
 {
+    std::uint64_t h;
     std::uint64_t word = 0;
-    unsigned filled = 0;
     std::uint64_t length = 0;
-    for (; *p; ++p, ++length) {
-        word = (word << 8) | (fold ? foldUpper(*p) : *p);
+    unsigned filled = 0;
+
+    void Add(unsigned char c)
+    {
+        word = (word << 8) | c;
+        ++length;
         if (++filled == 8) {
             h = mixWord(h, word);
             word = 0;
             filled = 0;
         }
     }
-    return mixWord(mixWord(h, word), length);
-}
+
+    std::uint64_t Done() const { return mixWord(mixWord(h, word), length); }
+};
 
 } // namespace
+
+std::int32_t CompareTextAs(const char* a, const char* b, unsigned options)
+{
+    if (!options)
+        return CompareText(a, b);
+    const bool fold = foldsCase(options);
+    CanonicalText ca(a, options, fold);
+    CanonicalText cb(b, options, fold);
+    for (;;) {
+        const int x = ca.Next();
+        const int y = cb.Next();
+        if (x != y || x == 0)
+            return x - y;
+    }
+}
 
 std::int32_t CompareText(const char* a, const char* b)
 {
@@ -202,25 +292,48 @@ const RuleTable& NoteRules()
     return table;
 }
 
-bool RecordsEqual(const RuleTable& rules, const void* a, const void* b)
+namespace {
+
+// Near: some option is on. Without, texts take the path they took before the options existed, which
+// the grouping of large loads depends on for its speed.
+template <bool Near>
+inline bool fieldEqual(const RuleField& f, const void* a, const void* b, unsigned options)
 {
-    if (!a || !b)
-        return false;
+    switch (f.type) {
+    case FieldType::Text: {
+        const char* ta = at<const char*>(a, f.offset);
+        const char* tb = at<const char*>(b, f.offset);
+        return (Near ? CompareTextAs(ta, tb, options & f.reachedBy) : CompareText(ta, tb)) == 0;
+    }
+    case FieldType::Int:
+        return at<std::int32_t>(a, f.offset) == at<std::int32_t>(b, f.offset);
+    case FieldType::Date:
+        return at<double>(a, f.offset) == at<double>(b, f.offset);
+    case FieldType::Bool:
+        return at<unsigned char>(a, f.offset) == at<unsigned char>(b, f.offset);
+    }
+    return false;
+}
+
+template <bool Near>
+bool recordsEqual(const RuleTable& rules, const void* a, const void* b, unsigned options)
+{
     for (std::size_t g = 0; g < rules.count; ++g) {
         const RuleGroup& group = rules.groups[g];
         if (!groupEnabled(group))
             continue;
         for (std::size_t i = 0; i < group.count; ++i) {
-            if (!fieldEqual(group.fields[i], a, b))
+            if (!fieldEqual<Near>(group.fields[i], a, b, options))
                 return false;
         }
     }
     return true;
 }
 
-bool HashRecord(const RuleTable& rules, const void* record, std::uint64_t* hash)
+template <bool Near>
+bool hashRecord(const RuleTable& rules, const void* record, unsigned options, std::uint64_t* hash)
 {
-    const bool fold = !AppSettings.CaseSensitive;
+    const bool caseFold = !AppSettings.CaseSensitive;
     std::uint64_t h = kHashSeed;
     for (std::size_t g = 0; g < rules.count; ++g) {
         const RuleGroup& group = rules.groups[g];
@@ -230,7 +343,21 @@ bool HashRecord(const RuleTable& rules, const void* record, std::uint64_t* hash)
             const RuleField& f = group.fields[i];
             switch (f.type) {
             case FieldType::Text: {
-                h = mixText(h, reinterpret_cast<const unsigned char*>(at<const char*>(record, f.offset)), fold);
+                const char* text = at<const char*>(record, f.offset);
+                const unsigned reaching = Near ? options & f.reachedBy : 0;
+                TextMixer mixer{h};
+                if (reaching) {
+                    CanonicalText canonical(text, reaching, foldsCase(reaching));
+                    for (unsigned char c; (c = canonical.Next()) != 0;)
+                        mixer.Add(c);
+                } else if (caseFold) {
+                    for (const auto* p = reinterpret_cast<const unsigned char*>(text); *p; ++p)
+                        mixer.Add(foldUpper(*p));
+                } else {
+                    for (const auto* p = reinterpret_cast<const unsigned char*>(text); *p; ++p)
+                        mixer.Add(*p);
+                }
+                h = mixer.Done();
                 break;
             }
             case FieldType::Int:
@@ -255,6 +382,27 @@ bool HashRecord(const RuleTable& rules, const void* record, std::uint64_t* hash)
     }
     *hash = h;
     return true;
+}
+
+} // namespace
+
+bool RuleFieldEqual(const RuleField& f, const void* a, const void* b, unsigned options)
+{
+    return options ? fieldEqual<true>(f, a, b, options) : fieldEqual<false>(f, a, b, 0);
+}
+
+bool RecordsEqual(const RuleTable& rules, const void* a, const void* b)
+{
+    if (!a || !b)
+        return false;
+    const unsigned options = NearMatchOptions();
+    return options ? recordsEqual<true>(rules, a, b, options) : recordsEqual<false>(rules, a, b, 0);
+}
+
+bool HashRecord(const RuleTable& rules, const void* record, std::uint64_t* hash)
+{
+    const unsigned options = NearMatchOptions();
+    return options ? hashRecord<true>(rules, record, options, hash) : hashRecord<false>(rules, record, 0, hash);
 }
 
 bool ContactsEqual(const ContactRecord* a, const ContactRecord* b)

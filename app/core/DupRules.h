@@ -14,9 +14,35 @@ enum class FieldType;
 // When two records of a kind are duplicates: every field group whose flag in AppSettings is on holds
 // equal values in both. The flags are read at each call. Texts compare byte for byte, folding only the
 // ASCII letters when CaseSensitive is off; dates and integers compare exactly. Nothing allocates.
+//
+// The "Also count as equal" options of AppSettings widen what equal texts are: each compared text is read
+// in a canonical form (punctuation dropped, then blanks trimmed and collapsed, then phone digits kept,
+// then e-mail case folded), and two texts are equal when their canonical forms are equal under the case
+// rule. Which options reach a field is part of its rule. With every option off, texts compare as above.
+
+// The options as bits.
+enum NearMatch : unsigned
+{
+    NEAR_BLANKS = 1, // MatchBlanks: leading and trailing blanks ignored, inner runs count as one space
+    NEAR_PUNCT = 2,  // MatchPunct: . , ' and - ignored in names and company
+    NEAR_PHONE = 4,  // MatchPhone: phone fields compare by their ASCII digits
+    NEAR_EMAIL = 8,  // MatchEmail: e-mail addresses compare without regard to ASCII case
+};
+
+// The options switched on in AppSettings.
+inline unsigned NearMatchOptions()
+{
+    const AppSettingsData& s = AppSettings;
+    return (s.MatchBlanks ? NEAR_BLANKS : 0u) | (s.MatchPunct ? NEAR_PUNCT : 0u) | (s.MatchPhone ? NEAR_PHONE : 0u) |
+           (s.MatchEmail ? NEAR_EMAIL : 0u);
+}
 
 // 0 when equal under the case rule; otherwise the sign of the first difference.
 std::int32_t CompareText(const char* a, const char* b);
+
+// The same for texts read in their canonical form under `options` (those that reach the field); with
+// none, CompareText.
+std::int32_t CompareTextAs(const char* a, const char* b, unsigned options);
 
 bool ContactsEqual(const ContactRecord* a, const ContactRecord* b);
 bool EventsEqual(const CalendarRecord* a, const CalendarRecord* b);
@@ -30,6 +56,7 @@ struct RuleField
 {
     FieldType type;
     std::size_t offset;
+    unsigned reachedBy; // the NearMatch options that reach the field
 };
 
 struct RuleGroup
@@ -52,6 +79,11 @@ const RuleTable& NoteRules();
 
 bool RecordsEqual(const RuleTable& rules, const void* a, const void* b);
 
-// A hash of the fields the rules compare, folded like CompareText, so that records equal under the rules
-// hash alike. False when the record can equal no record at all (a compared date that is not a number).
+// One field of two records, compared as the rules compare it, with `options` of NearMatch (those that
+// do not reach the field are left aside).
+bool RuleFieldEqual(const RuleField& field, const void* a, const void* b, unsigned options);
+
+// A hash of the fields the rules compare, read in the form they are compared in, so that records equal
+// under the rules hash alike. False when the record can equal no record at all (a compared date that is
+// not a number).
 bool HashRecord(const RuleTable& rules, const void* record, std::uint64_t* hash);

@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -26,7 +27,8 @@ namespace {
 
 const char* const kUsage =
     "usage: velloran-scan --pad PATH --user NAME --password TEXT [--kinds contacts,calendar,tasks,notes]\n"
-    "                     [--case-sensitive | --case-insensitive] [--csv] [--timings]\n"
+    "                     [--case-sensitive | --case-insensitive] [--match blanks,punct,phone,email | none]\n"
+    "                     [--csv] [--timings]\n"
     "Loads the records of an ACT! database through the helpers and prints its duplicates. Nothing is deleted.\n";
 
 struct Options
@@ -36,6 +38,8 @@ struct Options
     std::string password;
     std::int32_t kinds = KIND_ADDR | KIND_DATE | KIND_TASK | KIND_NOTE;
     std::optional<bool> caseSensitive;
+    // The "Also count as equal" options that hold for this run, when given: bit i for kMatchNames[i].
+    std::optional<unsigned> match;
     bool csv = false;
     bool timings = false;
 };
@@ -49,23 +53,53 @@ struct KindName
 const KindName kKindNames[] = {
     {"contacts", KIND_ADDR}, {"calendar", KIND_DATE}, {"tasks", KIND_TASK}, {"notes", KIND_NOTE}};
 
-bool parseKinds(const std::string& text, std::int32_t& kinds)
+struct MatchName
 {
-    kinds = 0;
+    const char* name;
+    bool AppSettingsData::*flag;
+};
+
+const MatchName kMatchNames[] = {{"blanks", &AppSettingsData::MatchBlanks},
+                                 {"punct", &AppSettingsData::MatchPunct},
+                                 {"phone", &AppSettingsData::MatchPhone},
+                                 {"email", &AppSettingsData::MatchEmail}};
+
+// The entries named in a comma-separated list, as bits 1 << index; false for an unknown name or no name.
+template <class Entry, std::size_t N>
+bool parseNames(const std::string& text, const Entry (&entries)[N], unsigned& named)
+{
+    named = 0;
     std::stringstream list(text);
     std::string item;
     while (std::getline(list, item, ',')) {
-        bool known = false;
-        for (const KindName& k : kKindNames) {
-            if (item == k.name) {
-                kinds |= k.flag;
-                known = true;
-            }
-        }
-        if (!known)
+        std::size_t i = 0;
+        while (i < N && item != entries[i].name)
+            ++i;
+        if (i == N)
             return false;
+        named |= 1u << i;
     }
-    return kinds != 0;
+    return named != 0;
+}
+
+bool parseKinds(const std::string& text, std::int32_t& kinds)
+{
+    unsigned named = 0;
+    if (!parseNames(text, kKindNames, named))
+        return false;
+    kinds = 0;
+    for (std::size_t i = 0; i < std::size(kKindNames); ++i) {
+        if ((named >> i) & 1u)
+            kinds |= kKindNames[i].flag;
+    }
+    return true;
+}
+
+// "none" alone, or any of the option names.
+bool parseMatch(const std::string& text, unsigned& match)
+{
+    match = 0;
+    return text == "none" || parseNames(text, kMatchNames, match);
 }
 
 std::optional<Options> parseArguments(int argc, char** argv)
@@ -87,6 +121,11 @@ std::optional<Options> parseArguments(int argc, char** argv)
         } else if (arg == "--kinds" && hasValue) {
             if (!parseKinds(argv[++i], o.kinds))
                 return std::nullopt;
+        } else if (arg == "--match" && hasValue) {
+            unsigned match = 0;
+            if (!parseMatch(argv[++i], match))
+                return std::nullopt;
+            o.match = match;
         } else if ((arg == "--case-sensitive" || arg == "--case-insensitive") && !haveCase) {
             o.caseSensitive = arg == "--case-sensitive";
             haveCase = true;
@@ -267,6 +306,10 @@ int main(int argc, char** argv)
     DebugLog.SetLevel(AppSettings.LogLevel);
     if (options->caseSensitive)
         AppSettings.CaseSensitive = *options->caseSensitive;
+    if (options->match) {
+        for (std::size_t i = 0; i < std::size(kMatchNames); ++i)
+            AppSettings.*kMatchNames[i].flag = (*options->match >> i) & 1u;
+    }
 
     // A folder of our own for the exchange files, so that a scan never disturbs a running wizard.
     std::string work;

@@ -111,6 +111,68 @@ void fillContacts(Kind<ContactRecord>& kind)
     }
 }
 
+// Contacts as a CRM import leaves them: with phones and companies, and about one in ten a copy of an
+// earlier contact written another way (blanks, punctuation, phone format, e-mail case), which only the
+// "Also count as equal" options find.
+void fillNearContacts(Kind<ContactRecord>& kind)
+{
+    std::uint64_t rng = 3;
+    const std::size_t n = kind.records.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        ContactRecord* c = kind.records[i];
+        if (i > 10 && next(rng) % 10 == 0) {
+            const ContactRecord* original = kind.records[next(rng) % i];
+            c->FirstName = kind.text("%s", original->FirstName);
+            c->LastName = kind.text("%s", original->LastName);
+            c->FullName = kind.text(" %s ", original->FullName);
+            c->Company = kind.text("%s.", original->Company);
+            std::string email = original->BusinessEmail;
+            for (char& ch : email)
+                ch = static_cast<char>(ch >= 'a' && ch <= 'z' ? ch - 32 : ch);
+            c->BusinessEmail = kind.texts.Add(email.data(), email.size());
+            // (505) 555-6363 as 505.555.6363.
+            std::string digits;
+            for (const char* p = original->BusinessPhone; *p; ++p)
+                if (*p >= '0' && *p <= '9')
+                    digits += *p;
+            c->BusinessPhone = kind.text("%.3s.%.3s.%s", digits.c_str(), digits.c_str() + 3, digits.c_str() + 6);
+            continue;
+        }
+        const char* first = kFirst[next(rng) % std::size(kFirst)];
+        const char* last = kLast[next(rng) % std::size(kLast)];
+        c->FirstName = kind.text("%s", first);
+        c->LastName = kind.text("%s", last);
+        c->FullName = kind.text("%s %s", first, last);
+        c->Company = kind.text("%s-%s, Inc", last, kFirst[next(rng) % std::size(kFirst)]);
+        c->BusinessEmail = kind.text("%s.%s.%zu@example.com", first, last, i);
+        c->BusinessPhone = kind.text("(%03u) %03u-%04u", static_cast<unsigned>(200 + next(rng) % 800),
+                                     static_cast<unsigned>(next(rng) % 1000), static_cast<unsigned>(next(rng) % 10000));
+    }
+}
+
+// Every option on (range 1) or off (range 0), with the phone and company rules too, so that each option
+// has fields to work on: the two show what the options themselves cost.
+void BM_FindDuplicatesContactsAllOptions(benchmark::State& state)
+{
+    useDefaultRules();
+    AppSettings.AddrPhone = AppSettings.AddrCompanyName = true;
+    AppSettings.MatchBlanks = AppSettings.MatchPunct = AppSettings.MatchPhone = AppSettings.MatchEmail =
+        state.range(1) != 0;
+    Kind<ContactRecord> kind(static_cast<std::size_t>(state.range(0)));
+    fillNearContacts(kind);
+    CxList list;
+    for (auto _ : state)
+        FindDuplicates(&kind.manager, &list);
+    state.counters["duplicates"] = list.GetCount();
+    AppSettings = AppSettingsData{};
+}
+BENCHMARK(BM_FindDuplicatesContactsAllOptions)
+    ->ArgNames({"records", "options"})
+    ->Args({100000, 1})
+    ->Args({1000000, 1})
+    ->Args({1000000, 0})
+    ->Unit(benchmark::kMillisecond);
+
 // Notes of a few hundred characters, many sharing long prefixes.
 void fillNotes(Kind<NoteRecord>& kind)
 {

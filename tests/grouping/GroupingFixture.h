@@ -25,6 +25,7 @@ inline void useDefaultRules()
     s.DateLocation = s.DateRecur = s.DateNote = false;
     s.TaskSubject = s.TaskImportance = s.TaskDueDate = true;
     s.TaskNote = false;
+    s.MatchBlanks = s.MatchPunct = s.MatchPhone = s.MatchEmail = false;
 }
 
 inline void setText(const char*& field, const std::string& text)

@@ -92,6 +92,40 @@ const RuleCase<ContactRecord> kContactCases[] = {
      true},
     {"the notes flag changes nothing", [](AppSettingsData& s) { s.AddrNote = true; },
      [](ContactRecord& c) { setText(c.UserDefined[0], "note"); }, true},
+    {"blanks option reaches every compared text", [](AppSettingsData& s) { s.MatchBlanks = s.AddrAddress = true; },
+     [](ContactRecord& c) {
+         setText(c.FullName, " Ada\t\tLovelace\r\n");
+         setText(c.BusinessCity, "London ");
+     },
+     true},
+    {"punctuation option reaches names and company",
+     [](AppSettingsData& s) { s.MatchPunct = s.AddrCompanyName = true; },
+     [](ContactRecord& c) {
+         setText(c.FullName, "Ada Love-lace.");
+         setText(c.LastName, "Love'lace");
+         setText(c.Company, "Analytical, Engines");
+     },
+     true},
+    {"punctuation option leaves the title alone", [](AppSettingsData& s) { s.MatchPunct = s.AddrTitle = true; },
+     [](ContactRecord& c) { setText(c.Title, "."); }, false},
+    {"punctuation option leaves e-mail alone", [](AppSettingsData& s) { s.MatchPunct = true; },
+     [](ContactRecord& c) { setText(c.BusinessEmail, "ada@enginesexample"); }, false},
+    {"phone option compares digits", [](AppSettingsData& s) { s.MatchPhone = s.AddrPhone = true; },
+     [](ContactRecord& c) {
+         setText(c.BusinessPhone, "(555) 0100");
+         setText(c.Pager, "-");
+     },
+     true},
+    {"phone option with other digits", [](AppSettingsData& s) { s.MatchPhone = s.AddrPhone = true; },
+     [](ContactRecord& c) { setText(c.BusinessPhone, "555-01000"); }, false},
+    {"an option switches no group on", [](AppSettingsData& s) { s.MatchPhone = s.MatchBlanks = true; },
+     [](ContactRecord& c) { setText(c.BusinessPhone, "1"); }, true},
+    {"e-mail option under the case rule",
+     [](AppSettingsData& s) { s.MatchEmail = s.CaseSensitive = true; },
+     [](ContactRecord& c) { setText(c.PersonalEmail, "ADA@Home.Example"); }, true},
+    {"e-mail option leaves names under the case rule",
+     [](AppSettingsData& s) { s.MatchEmail = s.CaseSensitive = true; },
+     [](ContactRecord& c) { setText(c.FullName, "ADA LOVELACE"); }, false},
     {"all flags off: anything matches",
      [](AppSettingsData& s) {
          s.AddrDisplayName = s.AddrFirstName = s.AddrMiddleName = s.AddrLastName = s.AddrEmail = false;
@@ -155,6 +189,14 @@ const RuleCase<CalendarRecord> kEventCases[] = {
      [](CalendarRecord& e) { e.RecurEndDate = 40000; }, false},
     {"recurrence days count when on", [](AppSettingsData& s) { s.DateRecur = true; },
      [](CalendarRecord& e) { e.RecurDays = 4; }, false},
+    {"blanks option reaches the calendar", [](AppSettingsData& s) { s.MatchBlanks = s.DateLocation = true; },
+     [](CalendarRecord& e) {
+         setText(e.Regarding, "Board \t meeting");
+         setText(e.Location, " Room 1");
+     },
+     true},
+    {"punctuation option does not", [](AppSettingsData& s) { s.MatchPunct = s.MatchBlanks = true; },
+     [](CalendarRecord& e) { setText(e.Regarding, "Board meeting."); }, false},
     {"type, privacy and creation take part in nothing", noSettings,
      [](CalendarRecord& e) {
          e.EventType = 2;
@@ -196,6 +238,8 @@ const RuleCase<TaskRecord> kTaskCases[] = {
     {"details ignored by default", noSettings, [](TaskRecord& t) { setText(t.Details, "x"); }, true},
     {"details count when on", [](AppSettingsData& s) { s.TaskNote = true; },
      [](TaskRecord& t) { setText(t.Details, "x"); }, false},
+    {"blanks option reaches tasks", [](AppSettingsData& s) { s.MatchBlanks = true; },
+     [](TaskRecord& t) { setText(t.Regarding, "Send  invoice\n"); }, true},
     {"completion and privacy take part in nothing", noSettings,
      [](TaskRecord& t) {
          t.IsCompleted = true;
@@ -230,6 +274,10 @@ TEST_F(RulesTest, NotesCompareTheWholeTextUnderTheCaseRule)
     AppSettings.CaseSensitive = false;
     setText(b.NoteText, "Call back\r\nabout the offer.");
     EXPECT_FALSE(NotesEqual(&a, &b));
+    setText(b.NoteText, "  Call back about\tthe offer\r\n");
+    EXPECT_FALSE(NotesEqual(&a, &b));
+    AppSettings.MatchBlanks = true;
+    EXPECT_TRUE(NotesEqual(&a, &b));
 }
 
 TEST_F(RulesTest, CompareText)
@@ -250,6 +298,72 @@ TEST_F(RulesTest, CompareText)
         AppSettings.CaseSensitive = c.caseSensitive;
         EXPECT_EQ(CompareText(c.a, c.b) == 0, c.equal);
     }
+}
+
+// Each option's canonical form, alone and combined: punctuation goes before blanks collapse, so "a - b"
+// is "a b", while "a-b" is "ab"; the blanks count as one space, never as none.
+TEST_F(RulesTest, CompareTextAsCanonicalForms)
+{
+    struct Case
+    {
+        const char* a;
+        const char* b;
+        unsigned options;
+        bool caseSensitive;
+        bool equal;
+    } const cases[] = {
+        {"Sarah Long ", "Sarah Long", 0, false, false},
+        {"Sarah Long ", "Sarah Long", NEAR_BLANKS, false, true},
+        {" \tSarah \r\n Long\n", "sarah long", NEAR_BLANKS, false, true},
+        {"Sarah Long", "SarahLong", NEAR_BLANKS, false, false},
+        {"   ", "", NEAR_BLANKS, false, true},
+        {"a\vb", "a b", NEAR_BLANKS, false, false},
+        {"David Q. Scott", "David Q Scott", NEAR_PUNCT, false, true},
+        {"O'Neil-Smith, Jr.", "ONeilSmith Jr", NEAR_PUNCT, false, true},
+        {"Smith-Jones", "Smith Jones", NEAR_PUNCT, false, false},
+        {"Smith - Jones", "Smith Jones", NEAR_PUNCT, false, false},
+        {"Smith - Jones", "Smith Jones", NEAR_PUNCT | NEAR_BLANKS, false, true},
+        {" -Smith- ", "Smith", NEAR_PUNCT | NEAR_BLANKS, false, true},
+        {"A.B", "A B", NEAR_PUNCT | NEAR_BLANKS, false, false},
+        {"Smith;", "Smith", NEAR_PUNCT, false, false},
+        {"(505) 555-6363", "505.555.6363", NEAR_PHONE, false, true},
+        {"+1 505 555 6363 ext", "15055556363", NEAR_PHONE | NEAR_BLANKS, true, true},
+        {"-", "", NEAR_PHONE, false, true},
+        {"5055", "505", NEAR_PHONE, false, false},
+        {"\xd9\xa1", "", NEAR_PHONE, false, true}, // only ASCII digits count
+        {"SARAH.LONG@X.COM", "sarah.long@x.com", NEAR_EMAIL, true, true},
+        {"SARAH.LONG@X.COM", "sarah.long@x.com", NEAR_BLANKS, true, false},
+        {"SARAH.LONG@X.COM ", "sarah.long@x.com", NEAR_EMAIL, false, false},
+        {"\xc9", "\xe9", NEAR_EMAIL | NEAR_BLANKS, false, false}, // only ASCII letters fold
+        {"Ann", "ANN", NEAR_BLANKS, true, false},
+        {"Ann", "ANN", NEAR_BLANKS, false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.a) + " / " + c.b + " options " + std::to_string(c.options));
+        AppSettings.CaseSensitive = c.caseSensitive;
+        EXPECT_EQ(CompareTextAs(c.a, c.b, c.options) == 0, c.equal);
+        EXPECT_EQ(CompareTextAs(c.b, c.a, c.options) == 0, c.equal);
+    }
+}
+
+// Records equal only through an option hash alike, so the grouping pass can find them; the hash reads
+// the same form as the comparison.
+TEST_F(RulesTest, RecordsEqualThroughAnOptionHashAlike)
+{
+    AppSettings.CaseSensitive = true;
+    AppSettings.AddrPhone = true;
+    AppSettings.MatchBlanks = AppSettings.MatchPunct = AppSettings.MatchPhone = AppSettings.MatchEmail = true;
+    const ContactRecord a = sampleContact();
+    ContactRecord b = a;
+    setText(b.FullName, "  Ada   Love-lace ");
+    setText(b.BusinessEmail, "ADA@engines.example");
+    setText(b.BusinessPhone, "555 01 00");
+    ASSERT_TRUE(ContactsEqual(&a, &b));
+    std::uint64_t ha = 0;
+    std::uint64_t hb = 1;
+    ASSERT_TRUE(HashRecord(ContactRules(), &a, &ha));
+    ASSERT_TRUE(HashRecord(ContactRules(), &b, &hb));
+    EXPECT_EQ(ha, hb);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "core/Apputil.h"
 
 #include <QFont>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 #include <QTreeView>
@@ -95,6 +96,7 @@ protected:
         AppSettings.DateLocation = AppSettings.DateRecur = AppSettings.DateNote = false;
         AppSettings.TaskSubject = AppSettings.TaskImportance = AppSettings.TaskDueDate = true;
         AppSettings.TaskNote = false;
+        AppSettings.MatchBlanks = AppSettings.MatchPunct = AppSettings.MatchPhone = AppSettings.MatchEmail = false;
         list = pane.findChild<QTreeView*>(QStringLiteral("lvCompare"));
         ASSERT_NE(list, nullptr);
     }
@@ -277,6 +279,70 @@ TEST_F(ComparePaneTest, DifferingFieldsAreMarkedBoldAndTintedAndEqualOnesArePlai
 
     // Empty in both and compared by no rule: not listed.
     EXPECT_EQ(RowIndex("Pager"), -1);
+}
+
+// A compared field whose values differ but count as equal through an option carries its own mark in
+// place of "≠", and says which options made it equal; a field compared by no rule, or one that differs
+// even with the options, keeps "≠".
+TEST_F(ComparePaneTest, FieldsEqualOnlyThroughAnOptionCarryTheirOwnMark)
+{
+    auto copy = Blank<ContactRecord>();
+    Set(copy.FullName, "David Q. Scott ");
+    Set(copy.LastName, "Scott");
+    Set(copy.Company, "Acme.");
+    Set(copy.BusinessPhone, "(505) 555-6363");
+    Set(copy.BusinessEmail, "DQS@X.COM");
+    auto kept = Blank<ContactRecord>();
+    Set(kept.FullName, "David Q Scott");
+    Set(kept.LastName, "Scot");
+    Set(kept.Company, "Acme");
+    Set(kept.BusinessPhone, "505.555.6363");
+    Set(kept.BusinessEmail, "dqs@x.com");
+    AppSettings.AddrPhone = true;
+    AppSettings.MatchBlanks = AppSettings.MatchPunct = AppSettings.MatchPhone = AppSettings.MatchEmail = true;
+
+    const auto tipOf = [this](const char* label, int column) {
+        return Text(list->model(), RowIndex(label), column, Qt::ToolTipRole);
+    };
+    struct Case
+    {
+        bool caseSensitive;
+        const char* label;
+        const char* mark;
+        const char* tip;
+    } const cases[] = {
+        {false, "Name", "≈", "Equal when punctuation in names is ignored and extra blanks are ignored"},
+        {false, "Work Phone", "≈", "Equal when phone numbers compare by their digits"},
+        {false, "Company", "≠", "The values differ"},
+        {false, "Last Name", "≠", "The values differ"},
+        {false, "Work Email", "≠", "The values differ only in letter case, which the duplicate rules ignore"},
+        {true, "Work Email", "≈", "Equal when e-mail addresses ignore letter case"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        AppSettings.CaseSensitive = c.caseSensitive;
+        pane.ShowRecords(0, &copy, &kept);
+        const Shown row = Row(c.label);
+        EXPECT_EQ(row.diff, c.mark);
+        EXPECT_TRUE(row.bold);
+        EXPECT_TRUE(row.tinted);
+        EXPECT_EQ(tipOf(c.label, ComparePane::kDiffColumn), c.tip);
+        if (std::string(c.mark) == "\u2248") {
+            EXPECT_NE(tipOf(c.label, ComparePane::kFieldColumn).find(c.tip), std::string::npos);
+        }
+    }
+
+    // The same records with the options off: every difference is one.
+    AppSettings.CaseSensitive = true;
+    AppSettings.MatchBlanks = AppSettings.MatchPunct = AppSettings.MatchPhone = AppSettings.MatchEmail = false;
+    pane.ShowRecords(0, &copy, &kept);
+    for (const char* label : {"Name", "Work Phone", "Work Email"})
+        EXPECT_EQ(Row(label).diff, "≠") << label;
+
+    auto* legend = pagetest::Child<QLabel>(&pane, "lblCompareLegend");
+    ASSERT_NE(legend, nullptr);
+    EXPECT_TRUE(legend->text().contains(QStringLiteral("≈ equal through an \"Also count as equal\" option")))
+        << legend->text().toStdString();
 }
 
 TEST_F(ComparePaneTest, ColumnsFollowWhetherThereIsARecordThatStays)

@@ -397,6 +397,35 @@ TEST_F(ReviewPage, RulesDialogRegroupsOnOkOnly)
     EXPECT_EQ(Data()->findChild<TfmDupOption*>(), nullptr);
 }
 
+// Answers the rules dialog by clicking the blanks option and then OK, as a user does.
+int TickBlanksAndConfirm(QWidget* dialog)
+{
+    auto* box = dialog->findChild<QCheckBox*>(QStringLiteral("cbMatchBlanks"));
+    EXPECT_NE(box, nullptr);
+    if (!box)
+        return QDialog::Rejected;
+    QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, box->rect().center());
+    EXPECT_TRUE(box->isChecked());
+    QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("btnOK")), Qt::LeftButton);
+    return QDialog::Accepted;
+}
+
+TEST_F(ReviewPage, RulesDialogOptionRegroupsOnOk)
+{
+    TestData data;
+    data.contacts = {Contact("c1", "Sarah Long", "sarah@example.com"),
+                     Contact("c2", " Sarah  Long ", "sarah@example.com"),
+                     Contact("c3", "Sarah Lo ng", "sarah@example.com")};
+    ASSERT_TRUE(Load(data, KIND_ADDR));
+    ASSERT_TRUE(RowIds(TfmACTData::kAddr).empty());
+    seams::SetDialogHandler(TickBlanksAndConfirm);
+
+    Click("btnOption", Data());
+    EXPECT_TRUE(AppSettings.MatchBlanks);
+    EXPECT_EQ(RowIds(TfmACTData::kAddr, true), (Ids{"c2"}));
+    EXPECT_EQ(TabText(TfmACTData::kAddr), QStringLiteral("Contacts (1 Dup)"));
+}
+
 TEST_F(ReviewPage, LeavingWritesTheTicksIntoRecordsAndTheDeletionList)
 {
     ASSERT_TRUE(Load(CaseContacts(), KIND_ADDR | KIND_NOTE));

@@ -4,7 +4,9 @@
 
 #include "core/Apputil.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
@@ -47,6 +49,22 @@ const BoxRow kBoxes[] = {
     {"tTask", "cbTaskImportance", "Priority", 1, &AppSettingsData::TaskImportance},
     {"tTask", "cbTaskDueDate", "Due Date", 1, &AppSettingsData::TaskDueDate},
     {"tTask", "cbTaskNote", "Notes", 1, &AppSettingsData::TaskNote},
+};
+
+// "Also count as equal", in keyboard order, with the key of each mnemonic.
+struct MatchRow
+{
+    const char* name;
+    const char* caption;
+    Qt::Key key;
+    bool AppSettingsData::*flag;
+};
+
+const MatchRow kMatchBoxes[] = {
+    {"cbMatchBlanks", "Extra &blanks (all kinds)", Qt::Key_B, &AppSettingsData::MatchBlanks},
+    {"cbMatchPunct", "&Punctuation in names", Qt::Key_P, &AppSettingsData::MatchPunct},
+    {"cbMatchPhone", "Phone &digits only", Qt::Key_D, &AppSettingsData::MatchPhone},
+    {"cbMatchEmail", "&E-mail in any case", Qt::Key_E, &AppSettingsData::MatchEmail},
 };
 
 // The flags no box shows.
@@ -189,6 +207,82 @@ TEST_F(DupOptionTest, CancelChangesNothing)
                       row.flag == &AppSettingsData::AddrEmail || row.flag == &AppSettingsData::DateSubject)
                 << row.name;
         }
+}
+
+// The options sit in their own group on the contacts tab, below the field boxes; each mnemonic is its
+// own in the whole dialog, and the blanks option says that it reaches every kind.
+TEST_F(DupOptionTest, MatchOptionsFormTheirGroupOnTheContactsTab)
+{
+    auto* group = Child<QGroupBox>(dialog, "gbMatch");
+    ASSERT_NE(group, nullptr);
+    EXPECT_EQ(group->title().toStdString(), "Also count as equal");
+    EXPECT_EQ(group->parentWidget()->objectName().toStdString(), "tAddr");
+    EXPECT_GT(group->y(), Box("cbAddrAddr")->y());
+    EXPECT_GT(group->y(), Box("cbAddrNote")->y());
+
+    std::map<QChar, std::string> mnemonics;
+    const auto addMnemonic = [&](const QString& text, const std::string& owner) {
+        const qsizetype at = text.indexOf(QLatin1Char('&'));
+        if (at < 0 || at + 1 >= text.size())
+            return;
+        const QChar key = text.at(at + 1).toUpper();
+        EXPECT_EQ(mnemonics.count(key), 0u) << owner << " shares its mnemonic with " << mnemonics[key];
+        mnemonics[key] = owner;
+    };
+    for (auto* button : dialog->findChildren<QAbstractButton*>())
+        addMnemonic(button->text(), button->objectName().toStdString());
+    for (auto* box : dialog->findChildren<QGroupBox*>())
+        addMnemonic(box->title(), box->objectName().toStdString());
+
+    for (const MatchRow& row : kMatchBoxes) {
+        SCOPED_TRACE(row.name);
+        QCheckBox* box = Box(row.name);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->parentWidget(), group);
+        EXPECT_EQ(box->text().toStdString(), row.caption);
+        EXPECT_TRUE(box->isEnabled());
+        EXPECT_FALSE(box->toolTip().isEmpty());
+    }
+    const QString blanks = Box("cbMatchBlanks")->text() + Box("cbMatchBlanks")->toolTip();
+    for (const char* kind : {"contacts", "calendar", "tasks", "notes"})
+        EXPECT_TRUE(blanks.contains(QLatin1String(kind))) << kind;
+}
+
+// Each option box shows its own flag, its mnemonic switches it from the keyboard, and OK stores it.
+TEST_F(DupOptionTest, MatchOptionsTravelThroughTheirBoxes)
+{
+    dialog->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
+    for (const MatchRow& row : kMatchBoxes) {
+        SCOPED_TRACE(row.name);
+        std::memset(&AppSettings, 0, sizeof(AppSettings));
+        AppSettings.*row.flag = true;
+        dialog->Exchange(false);
+        for (const MatchRow& other : kMatchBoxes)
+            EXPECT_EQ(Box(other.name)->isChecked(), other.name == row.name) << other.name;
+
+        // Its own key unticks it, every other key ticks its box (a mnemonic clicks a moment later).
+        for (const MatchRow& other : kMatchBoxes) {
+            QTest::keyClick(dialog, other.key, Qt::AltModifier);
+            EXPECT_TRUE(QTest::qWaitFor([&] { return Box(other.name)->isChecked() == (other.name != row.name); }))
+                << other.name;
+        }
+        dialog->Exchange(true);
+        for (const MatchRow& other : kMatchBoxes)
+            EXPECT_EQ(AppSettings.*other.flag, other.name != row.name) << other.name;
+    }
+    // The field rules are not touched by the options.
+    EXPECT_FALSE(AppSettings.AddrPhone);
+    EXPECT_FALSE(AppSettings.AddrEmail);
+
+    std::memset(&AppSettings, 0, sizeof(AppSettings));
+    dialog->Exchange(false);
+    QTest::keyClick(dialog, Qt::Key_D, Qt::AltModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Box("cbMatchPhone")->isChecked(); }));
+    QTest::keyClick(dialog, Qt::Key_O, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dialog->result() == QDialog::Accepted; }));
+    EXPECT_TRUE(AppSettings.MatchPhone);
+    EXPECT_FALSE(AppSettings.MatchBlanks || AppSettings.MatchPunct || AppSettings.MatchEmail);
 }
 
 } // namespace

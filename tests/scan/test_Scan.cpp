@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -154,6 +155,38 @@ TEST_F(ScanTest, CaseRuleOnlyShrinksAndPlainOutputHasHeadings)
     EXPECT_EQ(plain.out.find("Contacts:"), std::string::npos);
 }
 
+// The demo database holds copies that differ from their original by a trailing blank, in every kind:
+// --match blanks finds them besides the exact copies, --match none only the exact ones, whatever the
+// settings file says.
+TEST_F(ScanTest, MatchOptionsOverrideTheSettingsForTheRun)
+{
+    std::string header;
+    const std::set<Triple> exact = expectedDuplicates();
+    const auto found = [&](const std::string& options) {
+        const Result r = run(scan("--csv --case-insensitive " + options));
+        EXPECT_EQ(r.status, 0) << options << ": " << r.err;
+        return parseCsv(r.out, &header);
+    };
+
+    EXPECT_EQ(found("--match none"), exact);
+    const std::set<Triple> wide = found("--match blanks");
+    EXPECT_TRUE(std::includes(wide.begin(), wide.end(), exact.begin(), exact.end()));
+    for (const char* kind : {"contacts", "calendar", "tasks", "notes"}) {
+        const auto ofKind = [&](const std::set<Triple>& rows) {
+            return std::count_if(rows.begin(), rows.end(), [&](const Triple& t) { return std::get<0>(t) == kind; });
+        };
+        EXPECT_GT(ofKind(wide), ofKind(exact)) << kind;
+    }
+    // The other options find nothing the blanks leave out here; named together they still parse.
+    EXPECT_EQ(found("--match phone,blanks,email,punct"), wide);
+
+    const std::string folder = home.path() + "/data/corvane/Velloran";
+    std::filesystem::create_directories(folder);
+    testutil::writeFile(folder + "/corvane.ini", "[Velloran]\nMatchBlanks=1\n");
+    EXPECT_EQ(found(""), wide);
+    EXPECT_EQ(found("--match none"), exact);
+}
+
 TEST_F(ScanTest, WrongPasswordFailsWithTheHelpersReason)
 {
     const Result r = run(std::string(VELLORAN_SCAN) + " --pad '" + pad + "' --user Demo --password wrong");
@@ -171,6 +204,10 @@ TEST_F(ScanTest, BadArgumentsPrintUsage)
         "--pad x --user y --password z --kinds contacts,people",
         "--pad x --user y --password z --case-sensitive --case-insensitive",
         "--pad x --user y --password z --bogus",
+        "--pad x --user y --password z --match blanks,colour",
+        "--pad x --user y --password z --match none,phone",
+        "--pad x --user y --password z --match ''",
+        "--pad x --user y --password z --match",
     };
     for (const char* args : cases) {
         SCOPED_TRACE(args);

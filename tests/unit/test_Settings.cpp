@@ -27,13 +27,19 @@ const std::vector<std::pair<std::string, std::string>> kDefaultFile = {
     {"TaskDueDate", "1"},    {"TaskNote", "0"},      {"EnableDebug", "0"},     {"LogLevel", "3"},
     {"PadName", ""},         {"UserName", ""},       {"SaveUser", "1"},        {"SavePassword", "0"},
     {"Password", ""},        {"Opp", "1"},           {"OppNotes", "1"},
+    // Added after the first 35; files written before them lack them.
+    {"MatchBlanks", "0"},    {"MatchPunct", "0"},    {"MatchPhone", "0"},      {"MatchEmail", "0"},
 };
+constexpr std::size_t kFirstKeys = 35;
 
-std::string settingsText(const std::string& changedKey = "", const std::string& changedValue = "")
+std::string settingsText(const std::string& changedKey = "", const std::string& changedValue = "",
+                         std::size_t keyCount = kDefaultFile.size())
 {
     std::string text = "[Velloran]\n";
-    for (const auto& [key, value] : kDefaultFile)
+    for (std::size_t i = 0; i < keyCount; ++i) {
+        const auto& [key, value] = kDefaultFile[i];
         text += key + "=" + (key == changedKey ? changedValue : value) + "\n";
+    }
     return text;
 }
 
@@ -115,6 +121,34 @@ TEST_F(SettingsTest, EveryKeyTravelsThroughItsOwnField)
         SaveSettings();
         EXPECT_EQ(testutil::readProfileFile(file), settingsText(c.key, c.written)) << c.key << "=" << c.stored;
     }
+}
+
+// A file of an older version, with only the first 35 keys: the near-duplicate options read as off, and
+// saving keeps the 35 where they stood and appends the new keys after them.
+TEST_F(SettingsTest, OlderFileReadsWithTheMatchOptionsOff)
+{
+    writeFile(file, settingsText("CaseSensitive", "1", kFirstKeys));
+    std::memset(&AppSettings, 0x5A, sizeof AppSettings);
+    LoadSettings();
+    EXPECT_TRUE(AppSettings.CaseSensitive);
+    EXPECT_FALSE(AppSettings.MatchBlanks);
+    EXPECT_FALSE(AppSettings.MatchPunct);
+    EXPECT_FALSE(AppSettings.MatchPhone);
+    EXPECT_FALSE(AppSettings.MatchEmail);
+
+    AppSettings.MatchPunct = AppSettings.MatchEmail = true;
+    SaveSettings();
+    std::string expected = settingsText("CaseSensitive", "1");
+    for (const char* key : {"MatchPunct", "MatchEmail"}) {
+        const std::string line = std::string(key) + "=0\n";
+        expected.replace(expected.find(line), line.size(), std::string(key) + "=1\n");
+    }
+    EXPECT_EQ(testutil::readProfileFile(file), expected);
+    LoadSettings();
+    EXPECT_FALSE(AppSettings.MatchBlanks);
+    EXPECT_TRUE(AppSettings.MatchPunct);
+    EXPECT_FALSE(AppSettings.MatchPhone);
+    EXPECT_TRUE(AppSettings.MatchEmail);
 }
 
 TEST_F(SettingsTest, HandEditedFile)

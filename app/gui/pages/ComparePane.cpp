@@ -11,6 +11,7 @@
 #include <QFont>
 #include <QHeaderView>
 #include <QLabel>
+#include <QStringList>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -24,6 +25,7 @@ namespace {
 
 const QString kRuleMark = QStringLiteral("\u25CF");
 const QString kDiffMark = QStringLiteral("\u2260");
+const QString kNearMark = QStringLiteral("\u2248");
 const QColor kDiffTint(255, 236, 179);
 const QColor kRuleColour(0, 70, 160);
 constexpr int kMarkWidth = 24;
@@ -61,21 +63,68 @@ bool EqualFoldingAscii(const QString& a, const QString& b)
     return true;
 }
 
-// The offsets of every field the kind's enabled rule groups compare.
-std::vector<std::size_t> ActiveRuleOffsets(int kind)
+// Every field the kind's enabled rule groups compare.
+std::vector<const RuleField*> ActiveRuleFields(int kind)
 {
-    std::vector<std::size_t> offsets;
+    std::vector<const RuleField*> fields;
     const RuleTable* rules = RulesOfKind(kind);
     if (!rules)
-        return offsets;
+        return fields;
     for (std::size_t g = 0; g < rules->count; ++g) {
         const RuleGroup& group = rules->groups[g];
         if (group.flag && !(AppSettings.*group.flag))
             continue;
         for (std::size_t i = 0; i < group.count; ++i)
-            offsets.push_back(group.fields[i].offset);
+            fields.push_back(&group.fields[i]);
     }
-    return offsets;
+    return fields;
+}
+
+// The options that make a row's compared fields equal where they differ as stored; 0 when the row's
+// fields are equal without them or differ even with them. Named are the options a field cannot do
+// without, or, where any one of several would do, all of them.
+unsigned OptionsMakingEqual(const std::vector<const RuleField*>& ruled, const CompareField& field, const void* record,
+                            const void* kept)
+{
+    const unsigned options = NearMatchOptions();
+    unsigned used = 0;
+    for (const std::size_t offset : field.offsets) {
+        const auto rule =
+            std::find_if(ruled.begin(), ruled.end(), [&](const RuleField* f) { return f->offset == offset; });
+        if (rule == ruled.end())
+            continue;
+        if (!RuleFieldEqual(**rule, record, kept, options))
+            return 0;
+        if (RuleFieldEqual(**rule, record, kept, 0))
+            continue;
+        const unsigned reaching = options & (*rule)->reachedBy;
+        unsigned needed = 0;
+        for (unsigned option = 1; option <= reaching; option <<= 1) {
+            if ((reaching & option) && !RuleFieldEqual(**rule, record, kept, options & ~option))
+                needed |= option;
+        }
+        used |= needed ? needed : reaching;
+    }
+    return used;
+}
+
+// "Equal when ...", naming the options in the order they apply.
+QString NearTip(unsigned options)
+{
+    static const std::pair<unsigned, const char*> kPhrases[] = {
+        {NEAR_PUNCT, "punctuation in names is ignored"},
+        {NEAR_BLANKS, "extra blanks are ignored"},
+        {NEAR_PHONE, "phone numbers compare by their digits"},
+        {NEAR_EMAIL, "e-mail addresses ignore letter case"},
+    };
+    QStringList phrases;
+    for (const auto& [option, phrase] : kPhrases) {
+        if (options & option)
+            phrases << QString::fromLatin1(phrase);
+    }
+    const QString last = phrases.takeLast();
+    const QString list = phrases.isEmpty() ? last : phrases.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last;
+    return QStringLiteral("Equal when ") + list;
 }
 
 struct Row
@@ -90,6 +139,8 @@ struct Row
     bool differs = false;
     // Differs, but the rules, ignoring case, take the two for equal.
     bool caseOnly = false;
+    // Differs, but equal through these "Also count as equal" options (NearMatch bits); 0 when not.
+    unsigned nearOptions = 0;
 };
 
 } // namespace
@@ -132,6 +183,8 @@ public:
             case ComparePane::kRecordColumn:
                 return row.recordLine;
             case ComparePane::kDiffColumn:
+                if (row.nearOptions)
+                    return kNearMark;
                 return row.differs ? kDiffMark : QString();
             case ComparePane::kKeptColumn:
                 return row.keptLine;
@@ -200,6 +253,8 @@ private:
         case ComparePane::kRuleColumn:
             return row.ruled ? QVariant(RuleTip()) : QVariant();
         case ComparePane::kDiffColumn:
+            if (row.nearOptions)
+                return NearTip(row.nearOptions);
             if (row.caseOnly)
                 return QStringLiteral("The values differ only in letter case, which the duplicate rules ignore");
             return row.differs ? QVariant(DiffTip()) : QVariant();
@@ -207,7 +262,9 @@ private:
             QStringList notes;
             if (row.ruled)
                 notes << RuleTip();
-            if (row.differs)
+            if (row.nearOptions)
+                notes << NearTip(row.nearOptions);
+            else if (row.differs)
                 notes << DiffTip();
             return notes.isEmpty() ? QVariant()
                                    : QVariant(row.label + QStringLiteral(": ") + notes.join(QStringLiteral("; ")));
@@ -269,8 +326,9 @@ ComparePane::ComparePane(QWidget* parent) : QWidget(parent)
 
     // The marks explained where they are seen, not only in tooltips.
     lblCompareLegend =
-        new QLabel(QStringLiteral("%1 compared by the duplicate rules      %2 the values differ (bold, tinted)")
-                       .arg(kRuleMark, kDiffMark),
+        new QLabel(QStringLiteral("%1 compared by the duplicate rules      %2 the values differ (bold, tinted)      "
+                                  "%3 equal through an \"Also count as equal\" option")
+                       .arg(kRuleMark, kDiffMark, kNearMark),
                    this);
     lblCompareLegend->setObjectName(QStringLiteral("lblCompareLegend"));
     lblCompareLegend->setContentsMargins(4, 0, 4, 0);
@@ -286,7 +344,7 @@ void ComparePane::ShowRecords(int kind, const void* record, const void* kept)
     std::vector<Row> rows;
     const CompareFieldTable* fields = FieldsOfKind(kind);
     if (record && fields) {
-        const std::vector<std::size_t> ruleOffsets = ActiveRuleOffsets(kind);
+        const std::vector<const RuleField*> ruled = ActiveRuleFields(kind);
         rows.reserve(fields->count);
         for (std::size_t i = 0; i < fields->count; ++i) {
             const CompareField& field = fields->fields[i];
@@ -295,7 +353,7 @@ void ComparePane::ShowRecords(int kind, const void* record, const void* kept)
             if (kept)
                 row.kept = field.text(kept);
             row.ruled = std::any_of(field.offsets.begin(), field.offsets.end(), [&](std::size_t offset) {
-                return std::find(ruleOffsets.begin(), ruleOffsets.end(), offset) != ruleOffsets.end();
+                return std::any_of(ruled.begin(), ruled.end(), [&](const RuleField* f) { return f->offset == offset; });
             });
             if (row.record.isEmpty() && row.kept.isEmpty() && !row.ruled)
                 continue;
@@ -305,6 +363,8 @@ void ComparePane::ShowRecords(int kind, const void* record, const void* kept)
             row.differs = kept && row.record != row.kept;
             row.caseOnly =
                 row.differs && row.ruled && !AppSettings.CaseSensitive && EqualFoldingAscii(row.record, row.kept);
+            if (row.differs && row.ruled)
+                row.nearOptions = OptionsMakingEqual(ruled, field, record, kept);
             rows.push_back(std::move(row));
         }
     }

@@ -12,8 +12,10 @@ class CompareModel;
 // Below the review page's list: the current row's record beside the record that stays for its group,
 // one row per field, so that the user sees why the two were taken for duplicates and what would be lost.
 // Fields the active duplicate rules compare carry "●"; fields whose values differ carry "≠", are bold and
-// tinted. A field is listed when either record has a value for it, and always when the rules compare it:
-// the pane shows what the records hold without a wall of empty rows, and never hides a reason of a match.
+// tinted; a compared field whose values differ but count as equal through a near-duplicate option
+// carries "≈" in place of "≠", with the options named in its tooltip. A field is listed when either
+// record has a value for it, and always when the rules compare it: the pane shows what the records hold
+// without a wall of empty rows, and never hides a reason of a match.
 class ComparePane : public QWidget
 {
     Q_OBJECT

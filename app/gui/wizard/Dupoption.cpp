@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -68,6 +69,32 @@ constexpr BoxInfo kBoxes[] = {
 
 constexpr int kColumns = 3;
 
+struct MatchBoxInfo
+{
+    const char* name;
+    const char* caption;
+    const char* tip;
+    bool AppSettingsData::*flag;
+};
+
+// "Also count as equal", below the contact boxes. The mnemonics stay clear of "&OK" and "&Cancel".
+constexpr MatchBoxInfo kMatchBoxes[] = {
+    {"cbMatchBlanks", "Extra &blanks (all kinds)",
+     "Leading and trailing spaces, tabs and line breaks are ignored and every run of them inside a text "
+     "counts as one space, in every compared field of contacts, calendar, tasks and notes.",
+     &AppSettingsData::MatchBlanks},
+    {"cbMatchPunct", "&Punctuation in names",
+     "The characters . , ' and - are ignored in Display Name, first, middle and last name and Company Name: "
+     "\"David Q. Scott\" equals \"David Q Scott\".",
+     &AppSettingsData::MatchPunct},
+    {"cbMatchPhone", "Phone &digits only",
+     "Phone numbers compare by their digits only: \"(505) 555-6363\" equals \"505.555.6363\".",
+     &AppSettingsData::MatchPhone},
+    {"cbMatchEmail", "&E-mail in any case",
+     "E-mail addresses compare without regard to letter case, even when the review step's case box is ticked.",
+     &AppSettingsData::MatchEmail},
+};
+
 QLabel* MakeText(const char* text, QWidget* parent)
 {
     auto* label = new QLabel(QString::fromLatin1(text), parent);
@@ -124,6 +151,24 @@ TfmDupOption::TfmDupOption(QWidget* owner) : QDialog(owner)
         if (info.flag)
             m_flagBoxes.push_back({box, info.flag});
     }
+
+    // The options change how the ticked fields compare; they tick no field themselves.
+    auto* gbMatch = new QGroupBox(QStringLiteral("Also count as equal"), pMain->widget(0));
+    gbMatch->setObjectName(QStringLiteral("gbMatch"));
+    auto* matchGrid = new QGridLayout(gbMatch);
+    matchGrid->setHorizontalSpacing(32);
+    matchGrid->setColumnStretch(0, 1);
+    matchGrid->setColumnStretch(1, 1);
+    for (std::size_t i = 0; i < std::size(kMatchBoxes); ++i) {
+        const MatchBoxInfo& info = kMatchBoxes[i];
+        auto* box = new QCheckBox(QString::fromLatin1(info.caption), gbMatch);
+        box->setObjectName(QString::fromLatin1(info.name));
+        box->setToolTip(QString::fromLatin1(info.tip));
+        matchGrid->addWidget(box, static_cast<int>(i / 2), static_cast<int>(i % 2));
+        m_flagBoxes.push_back({box, info.flag});
+    }
+    grids[0]->addWidget(gbMatch, grids[0]->rowCount(), 0, 1, kColumns);
+
     for (auto* grid : grids)
         grid->setRowStretch(grid->rowCount(), 1);
     body->addWidget(pMain, 1);

@@ -10,7 +10,8 @@ class QTabWidget;
 struct AppSettingsData;
 
 // The fields that decide whether two records of a kind are duplicates: one box per rule flag of
-// AppSettings. The calendar and task rules are shown but fixed.
+// AppSettings. The calendar and task rules are shown but fixed. The contacts tab also holds the options
+// that make texts count as equal despite blanks, punctuation, phone formatting or e-mail case.
 class TfmDupOption : public QDialog
 {
     Q_OBJECT
@@ -32,6 +33,6 @@ private:
     QTabWidget* pMain = nullptr;
     QPushButton* btnOK = nullptr;
     QPushButton* btnCancel = nullptr;
-    // The boxes backed by a flag; "Date" of the contacts has none.
+    // The boxes backed by a flag, the options included; "Date" of the contacts has none.
     std::vector<FlagBox> m_flagBoxes;
 };
