@@ -1,5 +1,7 @@
 #include "misc/CxDebugUtil.h"
 
+#include "platform/SaveFile.h"
+
 #include <cstdarg>
 #include <cstdio>
 #include <filesystem>
@@ -121,7 +123,7 @@ std::string CxDebugUtil::FormatEntry(const platform::LocalTime& time, unsigned l
     return text;
 }
 
-void CxDebugUtil::WriteEntry(int level, const char* source, int line, const char* message)
+bool CxDebugUtil::WriteEntry(int level, const char* source, int line, const char* message)
 {
     std::lock_guard<std::mutex> guard(m_lock);
 
@@ -138,9 +140,20 @@ void CxDebugUtil::WriteEntry(int level, const char* source, int line, const char
 
     std::FILE* file = std::fopen(path.c_str(), mode);
     if (!file)
-        return;
+        return false;
+    const long long before = mode[0] == 'w' ? 0 : FileSize(path);
     // Unbuffered, so the line goes out in one write: the helper utilities append to the same file.
     std::setvbuf(file, nullptr, _IONBF, 0);
-    std::fwrite(text.data(), 1, text.size(), file);
-    std::fclose(file);
+    const std::size_t taken = platform::detail::diskTakes(text.size());
+    const std::size_t written = std::fwrite(text.data(), 1, taken, file);
+    bool whole = written == text.size() && !platform::detail::diskFails(platform::DiskFault::Flush) &&
+                 std::fflush(file) == 0;
+    whole = std::fclose(file) == 0 && !platform::detail::diskFails(platform::DiskFault::Close) && whole;
+    // A full disk may take part of the line: what it took goes again, so that the log holds whole lines
+    // only. Only while nobody else has written behind it, or their lines would go too.
+    if (!whole && before >= 0 && FileSize(path) == before + static_cast<long long>(written)) {
+        std::error_code ec;
+        std::filesystem::resize_file(path, static_cast<std::uintmax_t>(before), ec);
+    }
+    return whole;
 }

@@ -31,7 +31,8 @@ public:
 
     void Log(int level, const char* source, int line, const char* format, ...) VELLORAN_PRINTF_FORMAT(5, 6);
     // Writes one line without any filter.
-    void WriteEntry(int level, const char* source, int line, const char* message);
+    // False when the line did not go out whole; the log then holds what it held before.
+    bool WriteEntry(int level, const char* source, int line, const char* message);
 
     // The line as written, without CR LF.
     static std::string FormatEntry(const platform::LocalTime& time, unsigned long threadId, int level,

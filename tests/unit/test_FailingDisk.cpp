@@ -8,6 +8,7 @@
 #include "ACT/CxACTParamParser.h"
 #include "core/Apputil.h"
 #include "core/DeletionBackup.h"
+#include "misc/CxDebugUtil.h"
 #include "platform/SaveFile.h"
 
 #include <gtest/gtest.h>
@@ -17,6 +18,7 @@
 #include <functional>
 #include <map>
 #include <random>
+#include <regex>
 #include <string>
 
 namespace {
@@ -60,9 +62,14 @@ protected:
                 m_memoryFolder = folder;
         }
         m_folder = (m_memoryFolder.empty() ? m_dir.path() : m_memoryFolder) + "/files";
+        // The program's own log would add its lines to the bytes counted for the writer under test: it
+        // goes to a folder that is not there, where its lines are dropped before a byte goes out.
+        m_logFolder = DebugLog.GetFolder();
+        DebugLog.SetFolder((m_dir.path() + "/no-log/").c_str());
     }
     void TearDown() override
     {
+        DebugLog.SetFolder(m_logFolder.c_str());
         platform::setDiskFault(platform::DiskFault::None);
         if (!m_memoryFolder.empty())
             std::filesystem::remove_all(m_memoryFolder);
@@ -125,6 +132,7 @@ protected:
     testutil::TempDir m_dir;
     std::string m_memoryFolder;
     std::string m_folder;
+    std::string m_logFolder;
 };
 
 ContactRecord Contact(const char* id, const char* last)
@@ -180,6 +188,20 @@ const Writer kWriters[] = {
          return started;
      },
      true},
+    {"debug log",
+     [](const std::string& folder) {
+         testutil::writeFile(folder + "appdebug.log", "[an earlier line]\r\n");
+     },
+     [](const std::string& folder) {
+         CxDebugUtil log;
+         log.SetFolder(folder.c_str());
+         const bool whole = log.WriteEntry(0, "a.cpp", 1, "a line that goes out whole or not at all");
+         // The line's time stamp differs from one write to the next; the comparison needs a fixed one.
+         const std::string path = folder + "appdebug.log";
+         testutil::writeFile(path, std::regex_replace(testutil::readFile(path), std::regex(R"(\[\d{4}/[\d/ :]{14}\])"),
+                                                      "[stamp]"));
+         return whole;
+     }},
     {"deletion backup",
      [](const std::string&) {},
      [](const std::string& folder) {
