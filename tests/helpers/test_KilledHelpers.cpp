@@ -65,17 +65,30 @@ int FindHelper(bool* alive)
     return found;
 }
 
-// Waits for the helper to appear and then for it to end: how long it lived, or zero when it never showed.
-Clock::duration WatchHelper(const std::atomic<bool>& done)
+bool IsAlive(int pid)
+{
+    bool alive = false;
+    return FindHelper(&alive) == pid && alive;
+}
+
+// The helper's process number once it has appeared, or -1 when the operation ended first.
+int WaitForHelper(const std::atomic<bool>& done)
 {
     bool alive = false;
     int pid = -1;
     while (!done && (pid = FindHelper(&alive)) < 0)
         std::this_thread::sleep_for(std::chrono::microseconds(200));
+    return pid;
+}
+
+// Waits for the helper to appear and then for it to end: how long it lived, or zero when it never showed.
+Clock::duration WatchHelper(const std::atomic<bool>& done)
+{
+    const int pid = WaitForHelper(done);
     if (pid < 0)
         return {};
     const Clock::time_point born = Clock::now();
-    while (FindHelper(&alive) == pid && alive)
+    while (IsAlive(pid))
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     return Clock::now() - born;
 }
@@ -83,16 +96,11 @@ Clock::duration WatchHelper(const std::atomic<bool>& done)
 // Waits for the helper to appear, lets it run `delay`, and kills it. True when the signal met it alive.
 bool KillHelperAfter(std::chrono::microseconds delay, const std::atomic<bool>& done)
 {
-    bool alive = false;
-    int pid = -1;
-    while (!done && (pid = FindHelper(&alive)) < 0)
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    const int pid = WaitForHelper(done);
     if (pid < 0)
         return false;
     std::this_thread::sleep_for(delay);
-    if (FindHelper(&alive) != pid || !alive)
-        return false;
-    return ::kill(pid, SIGKILL) == 0;
+    return IsAlive(pid) && ::kill(pid, SIGKILL) == 0;
 }
 
 std::string IntegrityOf(const std::string& dbPath)
@@ -160,19 +168,26 @@ protected:
         std::filesystem::remove(db + "-journal");
     }
 
+    // Runs `operation` with `watch` beside it on another thread, told when the operation is over.
+    template <class Watch, class Operation> static auto Beside(Watch watch, Operation operation)
+    {
+        std::atomic<bool> done{false};
+        decltype(watch(done)) seen{};
+        std::thread watcher([&] { seen = watch(done); });
+        operation();
+        done = true;
+        watcher.join();
+        return seen;
+    }
+
     // Runs `operation` once, untouched, and tells how long its helper lived. The kill moments are drawn
     // from that life, not from the whole operation: the program's own work around the helper would
     // otherwise make a busy machine miss the helper more often than it meets it.
     template <class Operation> Clock::duration HelperLifeOf(Operation operation)
     {
-        std::atomic<bool> done{false};
-        Clock::duration life{};
-        std::thread watcher([&] { life = WatchHelper(done); });
-        operation();
-        done = true;
-        watcher.join();
-        std::cout << "The helper lived " << std::chrono::duration_cast<std::chrono::milliseconds>(life).count()
-                  << " ms" << std::endl;
+        const Clock::duration life = Beside(WatchHelper, operation);
+        std::cout << "The helper lived " << std::chrono::duration_cast<std::chrono::milliseconds>(life).count() << " ms"
+                  << std::endl;
         return life;
     }
 
@@ -183,13 +198,7 @@ protected:
         std::uniform_int_distribution<long long> pick(
             0, std::chrono::duration_cast<std::chrono::microseconds>(longest).count());
         const std::chrono::microseconds delay(pick(random));
-        std::atomic<bool> done{false};
-        bool landed = false;
-        std::thread killer([&] { landed = KillHelperAfter(delay, done); });
-        operation();
-        done = true;
-        killer.join();
-        return landed;
+        return Beside([delay](const std::atomic<bool>& done) { return KillHelperAfter(delay, done); }, operation);
     }
 
     static unsigned s_seed;
@@ -252,8 +261,9 @@ TEST_F(KilledHelper, SubmitLosesAllOrNoneOfTheMarkedRowsAndIsNeverASuccess)
         } else {
             EXPECT_NE(util.GetFailureText().find("was killed"), std::string::npos) << util.GetFailureText();
         }
-        if (killed && now == before)
+        if (killed && now == before) {
             EXPECT_FALSE(submitted);
+        }
     }
     // Most moments fall inside the helper's life; the signal must have met it often enough to mean anything.
     std::cout << "The signal met the helper " << landed << " of " << kMoments << " times" << std::endl;
