@@ -13,6 +13,12 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# Qt 6 and SQLite built for Windows (scripts/windows-deps) are named by CMAKE_PREFIX_PATH; with the search
+# kept inside the find roots, each of them must be a root as well.
+list(APPEND CMAKE_FIND_ROOT_PATH ${CMAKE_PREFIX_PATH})
+# A cross-built Qt runs the build machine's own moc, rcc and uic: Debian's, of the same version.
+set(QT_HOST_PATH /usr CACHE PATH "Qt for the build machine, whose tools serve the cross-build")
+set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake CACHE PATH "The CMake packages of QT_HOST_PATH")
 
 # Self-contained executables: no MinGW runtime libraries to put beside them.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
