@@ -2,7 +2,7 @@
 # Checks an installed Velloran as a user meets it: the layout (links in bin/, the program, its helpers and
 # the help page in one folder), the scan command run through its link on a demo database made by the
 # installed demo tool (so the helpers beside the program are found), the manual pages, the desktop entry,
-# the icon and the metainfo.
+# the icon, the metainfo and the copyright file.
 #
 # Usage: check_install.sh ROOT                      an installed tree (a prefix, or a package's usr/)
 #        check_install.sh --from-build BUILD CMAKE  installs BUILD into a temporary prefix first
@@ -120,5 +120,23 @@ if command -v appstreamcli >/dev/null; then
     appstreamcli validate --no-net "$metainfo" >"$work/appstream" 2>&1 ||
         fail "appstreamcli rejects the metainfo: $(cat "$work/appstream")"
 fi
+
+# The licence in Debian's machine-readable copyright format: every line a field or a continuation of one,
+# the format named first, all files under MIT by the holder LICENSE names, and the MIT terms exactly as
+# LICENSE has them.
+copyright=$root/share/doc/velloran/copyright
+licence=$(cd "$(dirname "$0")/../.." && pwd)/LICENSE
+[ -f "$copyright" ] || fail "no copyright file in share/doc/velloran"
+bad=$(grep -nvE '^([A-Za-z-]+:( .*)?| .+)?$' "$copyright" || true)
+[ -z "$bad" ] || fail "the copyright file has lines that are neither fields nor continuations: $bad"
+[ "$(head -n 1 "$copyright")" = "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" ] ||
+    fail "the copyright file does not start by naming its format"
+holder=$(sed -n 's/^Copyright (c) //p' "$licence")
+files=$(awk -v RS= '/^Files: \*\n/' "$copyright")
+grep -qxF "Copyright: $holder" <<<"$files" && grep -qx 'License: MIT' <<<"$files" ||
+    fail "the copyright file does not give every file to $holder under MIT: $files"
+terms=$(awk -v RS= '/^License: MIT\n/' "$copyright" | sed -n '2,$p' | sed 's/^ //; s/^\.$//')
+[ "$terms" = "$(sed '1,/^Copyright (c) /d' "$licence" | sed '/./,$!d')" ] ||
+    fail "the MIT terms of the copyright file are not those of LICENSE"
 
 echo "installed tree at $root: layout, scan command, manual pages and desktop files are fine"
