@@ -56,29 +56,19 @@ grep -q '<!-- manual:' "$help" && fail "the help page still holds a placeholder 
 grep -q 'id="scan"' "$help" || fail "the help page has no section on the scan command"
 
 # A demo database made by the installed tool, scanned by the installed command through its link, from a
-# folder that is neither the program's nor the tree's: each kind has duplicates, so every helper must run.
+# folder that is neither the program's nor the tree's.
+. "$(dirname "$0")/demo_scan.sh"
 home=$work/home
 mkdir -p "$home/data"
 pad=$home/Documents/ACT/Demo/Databases/Demo.pad
 run() { (cd / && HOME=$home XDG_DATA_HOME=$home/data "$@"); }
-run "$root/bin/velloran-demo-db" --pad "$pad" --contacts 60 --events 30 --tasks 30 --notes 30 >/dev/null ||
-    fail "the installed velloran-demo-db failed"
-found=$(run "$root/bin/velloran-scan" --pad "$pad" --user Demo --password demo --csv) ||
-    fail "the installed velloran-scan failed"
-for kind in contacts calendar tasks notes; do
-    grep -q "^$kind," <<<"$found" || fail "the installed velloran-scan found no duplicate $kind"
-done
+demo_scan run "$root/bin/velloran-demo-db" "$root/bin/velloran-scan" "$pad"
 
-# The same scan in a copy of the tree that lacks one helper fails for that kind: the command uses the
-# helpers beside its own program, not others found elsewhere.
+# The same scan in a copy of the tree that lacks one helper fails for that kind.
 cp -a "$root" "$work/copy"
 copied=$work/copy/${folder#"$root"/}
 rm "$copied/Corvane.ACTNoteUtil"
-if run "$work/copy/bin/velloran-scan" --pad "$pad" --user Demo --password demo --kinds notes >/dev/null \
-    2>"$work/err"; then
-    fail "a scan without the note helper beside it succeeded"
-fi
-grep -q Corvane.ACTNoteUtil "$work/err" || fail "a scan without the note helper does not name it: $(cat "$work/err")"
+scan_without_note_helper run "$work/copy/bin/velloran-scan" "$pad" "$work/err"
 
 # Manual pages. Every option that the scan command's usage names is explained in its manual and in the
 # help page.
