@@ -14,6 +14,7 @@
 #include "misc/CxList.h"
 
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -32,11 +33,9 @@
 
 namespace {
 
-#ifdef _WIN32
-constexpr const char* kHelpFileName = "Velloran.chm";
-#else
+// A compiled help file beside the program wins; every build ships the HTML page, on Windows too.
+constexpr const char* kCompiledHelpFileName = "Velloran.chm";
 constexpr const char* kHelpFileName = "Velloran.html";
-#endif
 
 constexpr int kClientWidth = 794;
 constexpr int kClientHeight = 594;
@@ -358,7 +357,9 @@ void TfmMain::btnHelpClick()
     char folder[260] = "";
     if (!GetProgramFolder(folder))
         return;
-    const std::string helpFile = std::string(folder) + kHelpFileName;
+    const std::string compiledHelp = std::string(folder) + kCompiledHelpFileName;
+    const bool compiled = QFileInfo::exists(QString::fromLocal8Bit(compiledHelp));
+    const std::string helpFile = compiled ? compiledHelp : std::string(folder) + kHelpFileName;
     ShellOpen(helpFile.c_str());
 }
 
