@@ -332,7 +332,7 @@ void ClearRecord(Kind kind, void* record)
 
 std::string FolderOf(const std::string& path)
 {
-    const std::size_t slash = path.find_last_of(platform::kPathSeparator);
+    const std::size_t slash = path.find_last_of(platform::kPathSeparators);
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 

@@ -65,7 +65,7 @@ bool TakeParams(const std::map<int, std::string>& entries, HelperParams& params,
     // The places to report to come first, so that every later failure can be reported there.
     if (const std::string* folder = find(kParamWorkFolder); folder && !folder->empty()) {
         params.workFolder = *folder;
-        if (params.workFolder.back() != platform::kPathSeparator)
+        if (!platform::isPathSeparator(params.workFolder.back()))
             params.workFolder += platform::kPathSeparator;
     }
     if (const std::string* name = find(kParamErrorFile); name && IsPlainFileName(*name))

@@ -184,7 +184,7 @@ void SetUpLog(const HelperParams& params)
     std::string folder = params.debugFolder;
     if (folder.empty())
         return;
-    if (folder.back() != platform::kPathSeparator) {
+    if (!platform::isPathSeparator(folder.back())) {
         std::error_code ec;
         if (!std::filesystem::is_directory(folder, ec))
             return;

@@ -181,6 +181,7 @@ bool CxACTBaseUtil::RunHelper()
     runner.SetProgram((std::string(m_szHelperName) + platform::kExecutableSuffix).c_str());
     runner.SetParamFile(ParamFileName);
     runner.SetDataFile(DataFileName);
+    runner.SetRunStateFile(m_kind.runStateFile);
     runner.Run();
     ReadErrorFile();
     m_bHelperKilled = runner.WasKilled();
@@ -190,5 +191,14 @@ bool CxACTBaseUtil::RunHelper()
         m_failure = ErrorText[0] ? ErrorText : "The helper reported an error without a text.";
     else
         m_failure = runner.GetRunFailure();
+    // A helper that ended with a failure code and said nothing did not finish its run. On Windows that is
+    // all a helper ended by TerminateProcess leaves (taskkill /F and the Task Manager give exit code 1) when
+    // it had not yet marked itself running; nothing it left counts.
+    if (m_failure.empty() && !m_bHasError && runner.GetExitCode() != 0) {
+        m_bHelperKilled = true;
+        m_failure = std::string("The helper ") + m_szHelperName + " ended with exit code " +
+                    std::to_string(runner.GetExitCode()) +
+                    " and reported no error: it was killed, or failed before it could say why.";
+    }
     return m_failure.empty();
 }

@@ -1,11 +1,13 @@
 #include "ACT/CxACTCommon.h"
 
 #include "misc/CxDebugUtil.h"
+#include "misc/CxIniUtil.h"
 #include "platform/Platform.h"
 
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -29,7 +31,7 @@ std::string ACTJoinPath(const char* folder, const char* fileName)
 }
 
 CxACTDataReader::CxACTDataReader()
-    : ProgramName{}, Folder{}, ParamFileName{}, DataFileName{}, WaitTimeout(kDefaultWaitTimeout)
+    : ProgramName{}, Folder{}, ParamFileName{}, DataFileName{}, RunStateFileName{}, WaitTimeout(kDefaultWaitTimeout)
 {
 }
 
@@ -63,6 +65,12 @@ void CxACTDataReader::SetDataFile(const char* text)
         ACTCopyText(DataFileName, sizeof(DataFileName), text);
 }
 
+void CxACTDataReader::SetRunStateFile(const char* text)
+{
+    if (text)
+        ACTCopyText(RunStateFileName, sizeof(RunStateFileName), text);
+}
+
 int CxACTDataReader::Run()
 {
     ReleaseHandles();
@@ -89,12 +97,23 @@ std::string DurationText(std::uint32_t milliseconds)
     return std::to_string(seconds) + (seconds == 1 ? " second" : " seconds");
 }
 
+// Key Running of section Status in the run-state file: nonzero while a helper runs (0 without a file).
+std::int64_t RunningMark(const char* folder, const char* runStateFile)
+{
+    if (!runStateFile[0])
+        return 0;
+    char value[32] = {};
+    CxIniUtil(folder, runStateFile).ReadString("Status", "Running", value, sizeof(value), "0");
+    return std::strtoll(value, nullptr, 10);
+}
+
 } // namespace
 
 int CxACTDataReader::Execute()
 {
     m_runFailure.clear();
     m_bKilled = false;
+    m_exitCode = 0;
     // The helper gets the program folder as its current directory; ours stays as it is, since other
     // threads depend on it.
     const std::string original = platform::currentDirectory();
@@ -108,6 +127,7 @@ int CxACTDataReader::Execute()
     std::snprintf(commandLine, sizeof(commandLine), "\"%s\" \"%s%s\"", ProgramName, Folder, ParamFileName);
     DEBUG_LOG(2, "Executing command: %s", commandLine);
 
+    const std::int64_t runningBefore = RunningMark(Folder, RunStateFileName);
     const std::vector<std::string> args{ProgramName, std::string(Folder) + ParamFileName};
     const int startError = programFolder.empty()
                                ? ENOENT
@@ -119,11 +139,27 @@ int CxACTDataReader::Execute()
     }
 
     DEBUG_LOG(2, "Command executed successfully.");
+    const auto childId = static_cast<std::int64_t>(platform::processId(m_process));
     int waitError = 0;
     switch (platform::waitProcess(m_process, WaitTimeout, &waitError)) {
-    case platform::WaitResult::Exited:
+    case platform::WaitResult::Exited: {
+        // A helper clears its Running mark when its run ends. One that ended with the mark still its own
+        // (its process number, or a mark set since it started) was ended from outside: on Windows
+        // TerminateProcess leaves whatever exit code the killer chose (taskkill /F and the Task Manager
+        // choose 1), which no exit status tells from the helper's own.
+        const std::int64_t running = RunningMark(Folder, RunStateFileName);
+        if (running != 0 && (running == childId || running != runningBefore)) {
+            DEBUG_LOG(0, "The helper utility program ended while it still marked itself running (%lld).",
+                      static_cast<long long>(running));
+            m_runFailure = std::string("The helper ") + ProgramName +
+                           " was killed before it finished (it ended while still marked running).";
+            m_bKilled = true;
+            break;
+        }
         DEBUG_LOG(2, "Helper utility program exited successfully.");
+        m_exitCode = waitError;
         break;
+    }
     case platform::WaitResult::Killed:
         // Whatever it left on disk may be half done, and it wrote no error file to say so.
         DEBUG_LOG(0, "The helper utility program was killed, code=%d", waitError);

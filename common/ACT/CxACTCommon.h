@@ -39,6 +39,9 @@ public:
     void SetFolder(const char* text);
     void SetParamFile(const char* text);
     void SetDataFile(const char* text);
+    // The helper's run-state file in the folder: a helper that ended while it still marks itself
+    // running there did not end of itself. Empty: not looked at.
+    void SetRunStateFile(const char* text);
     // For tests only: the program always waits kDefaultWaitTimeout.
     void SetWaitTimeout(std::uint32_t milliseconds) { WaitTimeout = milliseconds; }
 
@@ -56,8 +59,13 @@ public:
     // Why the last run did not end normally: the helper could not be started, was killed, did not end
     // within the time-out, or could not be waited for. Empty after a run that ended.
     const std::string& GetRunFailure() const { return m_runFailure; }
-    // The last run was ended by a signal (a crash on Windows): it may have left any of its files half done.
+    // The last run was ended from outside before it finished: by a signal, a crash, or (on Windows, where a
+    // killer such as taskkill /F or the Task Manager picks the exit code) while its run-state file still
+    // marked it running. It may have left any of its files half done.
     bool WasKilled() const { return m_bKilled; }
+    // The exit code of the last run's helper when it exited of itself (0 otherwise). The runner takes none
+    // for a failure of its own; the data utility weighs it against what the helper reported.
+    int GetExitCode() const { return m_exitCode; }
 
 private:
     void DeleteExchangeFiles();
@@ -66,10 +74,12 @@ private:
     char Folder[260];
     char ParamFileName[260];
     char DataFileName[260];
+    char RunStateFileName[260];
     std::uint32_t WaitTimeout;
     platform::ChildProcess m_process;
     std::string m_runFailure;
     bool m_bKilled = false;
+    int m_exitCode = 0;
 };
 
 // The process-wide runner of a kind, created on first use and destroyed at program end.

@@ -9,11 +9,20 @@
 
 namespace platform {
 
+// The separator paths are written with, and every character that separates the parts of a path (on Windows
+// '/' as well as '\\').
 #ifdef _WIN32
 constexpr char kPathSeparator = '\\';
+constexpr const char* kPathSeparators = "\\/";
 #else
 constexpr char kPathSeparator = '/';
+constexpr const char* kPathSeparators = "/";
 #endif
+
+constexpr bool isPathSeparator(char c)
+{
+    return std::string_view(kPathSeparators).find(c) != std::string_view::npos;
+}
 
 // Local calendar time, as the Win32 SYSTEMTIME holds it (month 1-12, day of week 0 = Sunday).
 struct LocalTime

@@ -45,9 +45,12 @@ int startProcess(const std::string& path, const std::vector<std::string>& args, 
                  ChildProcess& child);
 
 // Waits at most `timeoutMs` for the child to end. A child that ended is reaped. `error` receives the
-// system error code of a failed wait, or the signal number (the exception code on Windows) of a killed
-// child.
+// system error code of a failed wait, the signal number (the exception code on Windows) of a killed
+// child, or the exit code of a child that exited.
 WaitResult waitProcess(ChildProcess& child, std::uint32_t timeoutMs, int* error = nullptr);
+
+// The system's identifier of a started child; 0 when none is held.
+unsigned long processId(const ChildProcess& child);
 
 // Gives up the handles of a child. A child still running is left running and reaped in the background
 // when it ends, so it never stays behind as a zombie.

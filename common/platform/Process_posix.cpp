@@ -31,8 +31,8 @@ int openWaitHandle(int pid)
 }
 
 // True when the child has ended and is reaped, or is no longer ours to reap. `signal` receives the
-// number of the signal that ended it, 0 when it exited of itself.
-bool reapIfEnded(int pid, int* error, int* signal = nullptr)
+// number of the signal that ended it, 0 when it exited of itself; `exitCode` its exit code then.
+bool reapIfEnded(int pid, int* error, int* signal = nullptr, int* exitCode = nullptr)
 {
     for (;;) {
         int status = 0;
@@ -40,6 +40,8 @@ bool reapIfEnded(int pid, int* error, int* signal = nullptr)
         if (r == pid) {
             if (signal)
                 *signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+            if (exitCode)
+                *exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 0;
             return true;
         }
         if (r == 0)
@@ -107,10 +109,14 @@ WaitResult waitProcess(ChildProcess& child, std::uint32_t timeoutMs, int* error)
     for (;;) {
         int waitError = 0;
         int signal = 0;
-        if (reapIfEnded(child.pid, &waitError, &signal)) {
+        int exitCode = 0;
+        if (reapIfEnded(child.pid, &waitError, &signal, &exitCode)) {
             child.pid = -1;
-            if (signal == 0)
+            if (signal == 0) {
+                if (error)
+                    *error = exitCode;
                 return WaitResult::Exited;
+            }
             if (error)
                 *error = signal;
             return WaitResult::Killed;
@@ -135,6 +141,11 @@ WaitResult waitProcess(ChildProcess& child, std::uint32_t timeoutMs, int* error)
             std::this_thread::sleep_for(std::chrono::milliseconds(std::min<long long>(left, 10)));
         }
     }
+}
+
+unsigned long processId(const ChildProcess& child)
+{
+    return child.pid > 0 ? static_cast<unsigned long>(child.pid) : 0;
 }
 
 void releaseProcess(ChildProcess& child)

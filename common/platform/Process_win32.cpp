@@ -69,12 +69,10 @@ WaitResult waitProcess(ChildProcess& child, std::uint32_t timeoutMs, int* error)
         // An exit code in the range of the system's error statuses (0xC0000000 and above: an access
         // violation, a stack overflow, an abort) is how a crash ends a process.
         DWORD code = 0;
-        if (::GetExitCodeProcess(child.process, &code) && code >= 0xC0000000u) {
-            if (error)
-                *error = static_cast<int>(code);
-            return WaitResult::Killed;
-        }
-        return WaitResult::Exited;
+        const bool known = ::GetExitCodeProcess(child.process, &code) != FALSE;
+        if (error)
+            *error = known ? static_cast<int>(code) : 0;
+        return known && code >= 0xC0000000u ? WaitResult::Killed : WaitResult::Exited;
     }
     case WAIT_TIMEOUT:
         return WaitResult::TimedOut;
@@ -87,6 +85,11 @@ WaitResult waitProcess(ChildProcess& child, std::uint32_t timeoutMs, int* error)
             *error = static_cast<int>(result);
         return WaitResult::Failed;
     }
+}
+
+unsigned long processId(const ChildProcess& child)
+{
+    return child.process ? ::GetProcessId(child.process) : 0;
 }
 
 void releaseProcess(ChildProcess& child)

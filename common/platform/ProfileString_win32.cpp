@@ -32,11 +32,20 @@ enum class ReadResult
 ReadResult readWholeFile(const std::string& path, std::string& content)
 {
     content.clear();
-    const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    // Another process (a helper, or the program asking it to stop) may be replacing the file this moment:
+    // the reader lets it, and tries again for a moment while the file is held, as the replacing writer does.
+    HANDLE file = INVALID_HANDLE_VALUE;
+    for (int attempt = 0;; ++attempt) {
+        file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE)
+            break;
         const DWORD error = ::GetLastError();
-        return error == ERROR_FILE_NOT_FOUND ? ReadResult::Missing : ReadResult::Failed;
+        if (error == ERROR_FILE_NOT_FOUND)
+            return ReadResult::Missing;
+        if (attempt == 20 || (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED))
+            return ReadResult::Failed;
+        ::Sleep(10);
     }
     char chunk[8192];
     ReadResult result = ReadResult::Ok;

@@ -238,6 +238,53 @@ TEST(LoadRun, KilledHelperFailsTheLoadAndTheSubmitEvenWithAWholeFile)
     EXPECT_EQ(f.runs().size(), 3u);
 }
 
+// On Windows a killer picks the exit code of the process it ends (taskkill /F and the Task Manager pick 1), so
+// a kill shows only in what the helper left: a run-state file still marking it running, or a failure code
+// with no error to explain it. Neither run counts; a helper that explains its failure code is heard.
+TEST(LoadRun, HelperEndedWithAnOrdinaryExitCodeButUnfinishedIsNeverASuccess)
+{
+    struct Case
+    {
+        const char* name;
+        const char* commands; // after copying the delivered file into place
+        const char* failure;  // a part of the failure text
+        bool loadFails;       // a complaint that comes with a whole data file does not fail a load
+    };
+    const Case cases[] = {
+        {"still marked running, exit code 1", "running ACTAddr.ini\nexit 1\n", "was killed", true},
+        {"still marked running, exit code 0", "running ACTAddr.ini\nexit 0\n", "was killed", true},
+        {"exit code 1 without a word", "exit 1\n", "was killed", true},
+        {"exit code 1 with its reason", "errorfile\nexit 1\n", "Login failed", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeHelper f(std::make_unique<CxACTAddrUtil>());
+        f.deliver(twoContacts());
+        ASSERT_TRUE(f.util->Load());
+        addr(f).MarkForDeletion(addr(f).GetManager()->GetFirstEntry());
+        std::string commands = c.commands;
+        if (commands.rfind("errorfile\n", 0) == 0) {
+            testutil::writeFile(f.path("reason.dat"), "[Error]\nError.Count=1\nError.1=Login failed\n");
+            commands = "copy " + f.path("reason.dat") + " " + f.path(f.util->GetErrorFileName()) + "\n" +
+                       commands.substr(10);
+        }
+        const std::string deliverAndEnd =
+            "marker\ncopy " + f.path("delivered.dat") + " " + f.dataPath() + "\n" + commands;
+
+        f.control(deliverAndEnd);
+        EXPECT_FALSE(f.util->Submit());
+        EXPECT_NE(f.util->GetFailureText().find(c.failure), std::string::npos) << f.util->GetFailureText();
+        EXPECT_TRUE(f.util->HasChangesPending());
+
+        f.control(deliverAndEnd);
+        EXPECT_EQ(f.util->Load(), !c.loadFails);
+        if (c.loadFails) {
+            EXPECT_EQ(addr(f).GetRecordCount(), 0u);
+            EXPECT_NE(f.util->GetFailureText().find(c.failure), std::string::npos) << f.util->GetFailureText();
+        }
+    }
+}
+
 TEST(LoadRun, HelperThatNeverEndsIsAbandonedAfterTheKindsTimeout)
 {
     LogCapture log;

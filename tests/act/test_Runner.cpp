@@ -115,7 +115,8 @@ TEST_F(RunnerTest, HelperStillRunningAfterTheTimeoutIsLeftRunningAndReapedWhenIt
     EXPECT_TRUE(waitFor([&] { return testutil::processGone(pid); }));
 }
 
-// The exit code is not read: what a helper achieved shows only in the files it leaves behind.
+// The runner takes an exit code for no failure of its own (the data utility weighs it against the helper's
+// error file, see LoadRun in test_BaseUtil.cpp): what a helper achieved shows in the files it leaves behind.
 TEST_F(RunnerTest, HelperEndingWithAFailureCodeHasEndedLikeAnyOther)
 {
     control("marker\nexit 3\n");
@@ -123,6 +124,8 @@ TEST_F(RunnerTest, HelperEndingWithAFailureCodeHasEndedLikeAnyOther)
     EXPECT_EQ(readRuns(m_work.path()).size(), 1u);
     EXPECT_TRUE(m_log.contains("Helper utility program exited successfully.", false));
     EXPECT_FALSE(m_log.containsPrefix("Got unexpected error", true));
+    EXPECT_EQ(m_runner.GetRunFailure(), "");
+    EXPECT_EQ(m_runner.GetExitCode(), 3);
 }
 
 TEST_F(RunnerTest, MissingHelperIsLoggedAsAFailure)

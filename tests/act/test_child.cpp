@@ -4,6 +4,8 @@
 //   copy SRC DST     copy a file (paths without blanks)
 //   sleep SECONDS
 //   exit CODE
+//   running NAME     write the file NAME beside argv[1] as a helper's run-state file marking this process
+//                    running ("[Status]" and "Running=<pid>")
 //   killed           end as a killed process does (SIGKILL; on Windows the status of a crash)
 // Without a control file it ends at once.
 
@@ -56,6 +58,11 @@ int main(int argc, char** argv)
 #else
             std::raise(SIGKILL);
 #endif
+        } else if (command == "running") {
+            std::string name;
+            words >> name;
+            std::ofstream state(folder + name, std::ios::binary | std::ios::trunc);
+            state << "[Status]\r\nRunning=" << getpid() << "\r\n";
         } else if (command == "exit") {
             int code = 0;
             words >> code;

@@ -12,8 +12,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace helpertest {
 
@@ -38,43 +36,18 @@ void WriteParamFile(const std::string& path, const std::vector<Param>& params)
     file.Close();
 }
 
-std::string Quote(const std::string& text)
+int RunHelper(const KindCase& kind, const std::string& paramPath, const testutil::Environment& env)
 {
-    std::string quoted = "'";
-    for (char c : text)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-int RunCommand(const std::string& command)
-{
-    const int status = std::system(command.c_str());
-    return status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-int RunHelper(const KindCase& kind, const std::string& paramPath, const std::string& env)
-{
-    return RunCommand(env + (env.empty() ? "" : " ") + Quote(kind.helper) + " " + Quote(paramPath) +
-                      " >/dev/null 2>&1");
+    testutil::RunOptions options;
+    options.environment = env;
+    return testutil::runProgram(kind.helper, {paramPath}, options);
 }
 
 int RunDemo(const std::vector<std::string>& args, std::string* errorText)
 {
-    std::string command = Quote(VELLORAN_DEMO_DB);
-    for (const std::string& arg : args)
-        command += " " + Quote(arg);
-    command += " >/dev/null";
-    if (!errorText)
-        return RunCommand(command + " 2>/dev/null");
-    char name[] = "/tmp/velloran-demo-stderr-XXXXXX";
-    const int fd = ::mkstemp(name);
-    if (fd < 0)
-        throw std::runtime_error("mkstemp failed");
-    ::close(fd);
-    const int rc = RunCommand(command + " 2>" + Quote(name));
-    *errorText = testutil::readFile(name);
-    std::remove(name);
-    return rc;
+    testutil::RunOptions options;
+    options.err = errorText;
+    return testutil::runProgram(VELLORAN_DEMO_DB, args, options);
 }
 
 int Table::Column(const std::string& name) const
@@ -280,7 +253,7 @@ namespace {
 
 CxIniUtil IniAt(const std::string& path)
 {
-    const std::size_t slash = path.rfind('/');
+    const std::size_t slash = path.find_last_of("/\\");
     return CxIniUtil(path.substr(0, slash + 1).c_str(), path.substr(slash + 1).c_str());
 }
 

@@ -4,6 +4,7 @@
 // without their code.
 
 #include "ACT/ACTRecords.h"
+#include "TestUtil.h"
 
 #include <cstddef>
 #include <string>
@@ -33,11 +34,9 @@ struct Param
 // Count, then identifier, type 8 and text per entry.
 void WriteParamFile(const std::string& path, const std::vector<Param>& params);
 
-std::string Quote(const std::string& text);
-// The exit code of a shell command, or -1 when it did not exit normally.
-int RunCommand(const std::string& command);
-// Runs a helper on a parameter file; `env` is put in front of the command (NAME=value ...).
-int RunHelper(const KindCase& kind, const std::string& paramPath, const std::string& env = std::string());
+// Runs a helper on a parameter file with `env` added to its environment: its exit code, -1 when it did
+// not exit of itself.
+int RunHelper(const KindCase& kind, const std::string& paramPath, const testutil::Environment& env = {});
 // Runs the demo tool; its standard error goes to `errorText` when given.
 int RunDemo(const std::vector<std::string>& args, std::string* errorText = nullptr);
 

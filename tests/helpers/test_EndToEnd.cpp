@@ -248,7 +248,7 @@ TEST_F(EndToEnd, WrongPasswordFailsTheLoadWithTheHelpersError)
 TEST_F(EndToEnd, StopRequestOnDestructionEndsARunningHelper)
 {
     const std::string hold = dir.file("hold");
-    ::setenv("VELLORAN_HELPER_TEST_HOLD", hold.c_str(), 1);
+    testutil::setEnvironment("VELLORAN_HELPER_TEST_HOLD", hold);
     CxACTDataReader& runner = GetHelperRunner(ACTKind::Addr);
     runner.SetWaitTimeout(300);
     {
@@ -256,7 +256,7 @@ TEST_F(EndToEnd, StopRequestOnDestructionEndsARunningHelper)
         configure(util);
         EXPECT_FALSE(util.Load());
     }
-    ::unsetenv("VELLORAN_HELPER_TEST_HOLD");
+    testutil::unsetEnvironment("VELLORAN_HELPER_TEST_HOLD");
     runner.SetWaitTimeout(1800000);
     EXPECT_EQ(IniValue(work + "ACTAddr.ini", "Status", "Stop"), "1");
     testutil::writeFile(hold, "go");

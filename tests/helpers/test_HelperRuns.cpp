@@ -72,7 +72,7 @@ protected:
         return params;
     }
 
-    int Run(const KindCase& kind, const char* mode, const Options& o = Options(), const std::string& env = "")
+    int Run(const KindCase& kind, const char* mode, const Options& o = Options(), const testutil::Environment& env = {})
     {
         WriteParamFile(ParamPath(kind), Params(kind, mode, o));
         return RunHelper(kind, ParamPath(kind), env);
@@ -469,7 +469,7 @@ TEST_F(HelperRunTest, BadParameterFilesAreRejected)
     EXPECT_EQ(RunHelper(kind, ParamPath(kind)), 2);
     ExpectSingleError(kind, damaged);
 
-    EXPECT_EQ(RunCommand(Quote(kind.helper) + " >/dev/null 2>&1"), 2);
+    EXPECT_EQ(testutil::runProgram(kind.helper, {}), 2);
 }
 
 TEST_F(HelperRunTest, StaleStopIsClearedAtStart)
@@ -495,10 +495,10 @@ std::string WaitForRunning(const std::string& statePath, const std::string& othe
 
 // Starts a run that waits once it is marked running, asks it to stop, and lets it go on.
 int RunAndStop(const std::string& statePath, const std::string& holdPath,
-               const std::function<int(const std::string&)>& run)
+               const std::function<int(const testutil::Environment&)>& run)
 {
     int rc = -1;
-    std::thread helper([&] { rc = run("VELLORAN_HELPER_TEST_HOLD=" + Quote(holdPath)); });
+    std::thread helper([&] { rc = run({{"VELLORAN_HELPER_TEST_HOLD", holdPath}}); });
     WaitForRunning(statePath);
     EXPECT_TRUE(WriteIniValue(statePath, "Status", "Stop", "1"));
     testutil::writeFile(holdPath, "");
@@ -534,11 +534,11 @@ TEST_F(HelperRunTest, OverlappingRunsShareNoTemporaryFileAndKeepAnEarlierStop)
         int second = -1;
         const std::string holdFirst = m_tmp.file(std::string(c.name) + " first");
         const std::string holdSecond = m_tmp.file(std::string(c.name) + " second");
-        std::thread a([&] { first = Run(kind, "1", Options(), "VELLORAN_HELPER_TEST_HOLD=" + Quote(holdFirst)); });
+        std::thread a([&] { first = Run(kind, "1", Options(), {{"VELLORAN_HELPER_TEST_HOLD", holdFirst}}); });
         const std::string firstRun = WaitForRunning(StatePath(kind));
         if (c.stopBeforeSecond)
             ASSERT_TRUE(WriteIniValue(StatePath(kind), "Status", "Stop", "1"));
-        std::thread b([&] { second = Run(kind, "1", Options(), "VELLORAN_HELPER_TEST_HOLD=" + Quote(holdSecond)); });
+        std::thread b([&] { second = Run(kind, "1", Options(), {{"VELLORAN_HELPER_TEST_HOLD", holdSecond}}); });
         WaitForRunning(StatePath(kind), firstRun);
         EXPECT_EQ(IniValue(StatePath(kind), "Status", "Stop", "0"), c.stopBeforeSecond ? "1" : "0");
         // Both go on at once and write the same data file.
@@ -567,7 +567,7 @@ TEST_F(HelperRunTest, StopEndsALoadWithoutADataFile)
 {
     const KindCase& kind = Contacts();
     const int rc = RunAndStop(StatePath(kind), m_tmp.file("hold"),
-                              [&](const std::string& env) { return Run(kind, "1", Options(), env); });
+                              [&](const testutil::Environment& env) { return Run(kind, "1", Options(), env); });
     EXPECT_EQ(rc, 3);
     EXPECT_FALSE(Exists(DataPath(kind)));
     EXPECT_FALSE(Exists(DataPath(kind) + ".tmp"));
@@ -585,7 +585,7 @@ TEST_F(HelperRunTest, StopEndsASubmitWithoutDeleting)
     const std::string before = DumpDatabase(m_db);
 
     const int rc = RunAndStop(StatePath(kind), m_tmp.file("hold"),
-                              [&](const std::string& env) { return Run(kind, "2", Options(), env); });
+                              [&](const testutil::Environment& env) { return Run(kind, "2", Options(), env); });
     EXPECT_EQ(rc, 3);
     EXPECT_EQ(DumpDatabase(m_db), before);
     EXPECT_EQ(IniValue(StatePath(kind), "Status", "Running"), "0");

@@ -1,6 +1,6 @@
-// The stand-in helper killed with SIGKILL at random moments of a large submit and of a large load: the
-// database is whole and lost either nothing or exactly the marked rows, and the program never takes the
-// run for a success. The moments are random; the seed is printed, and VELLORAN_KILL_SEED repeats a run.
+// The stand-in helper killed (SIGKILL, or TerminateProcess on Windows) at random moments of a large submit
+// and of a large load: the database is whole and lost either nothing or exactly the marked rows, and the
+// program never takes the run for a success. The moments are random; the seed is printed, and VELLORAN_KILL_SEED repeats a run.
 
 #include "HelperTestSupport.h"
 #include "TestUtil.h"
@@ -11,19 +11,15 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <random>
 #include <set>
 #include <thread>
-
-#include <dirent.h>
-#include <unistd.h>
 
 using namespace helpertest;
 
@@ -34,35 +30,10 @@ using Clock = std::chrono::steady_clock;
 constexpr int kContacts = 20000;
 constexpr int kMoments = 20;
 
-// A child of ours running the contact helper, and whether it is still more than a zombie.
+// A child of ours running the contact helper, and whether it still runs.
 int FindHelper(bool* alive)
 {
-    const std::string self = std::to_string(::getpid());
-    DIR* proc = ::opendir("/proc");
-    if (!proc)
-        return -1;
-    int found = -1;
-    while (dirent* entry = ::readdir(proc)) {
-        const std::string name = entry->d_name;
-        if (name.find_first_not_of("0123456789") != std::string::npos)
-            continue;
-        std::ifstream statFile("/proc/" + name + "/stat");
-        std::string stat;
-        std::getline(statFile, stat);
-        // pid (comm) state ppid ...; comm is cut to 15 characters and may hold blanks.
-        const std::size_t close = stat.rfind(')');
-        if (close == std::string::npos || stat.find("(Corvane.ACTAddr") == std::string::npos)
-            continue;
-        char state = 0;
-        int parent = 0;
-        if (std::sscanf(stat.c_str() + close + 1, " %c %d", &state, &parent) != 2 || std::to_string(parent) != self)
-            continue;
-        found = std::stoi(name);
-        *alive = state != 'Z';
-        break;
-    }
-    ::closedir(proc);
-    return found;
+    return testutil::findChildProcess("Corvane.ACTAddrUtil", alive);
 }
 
 bool IsAlive(int pid)
@@ -93,14 +64,16 @@ Clock::duration WatchHelper(const std::atomic<bool>& done)
     return Clock::now() - born;
 }
 
-// Waits for the helper to appear, lets it run `delay`, and kills it. True when the signal met it alive.
+// Waits for the helper to appear, lets it run `delay`, and kills it as a user would (SIGKILL; on Windows
+// TerminateProcess with the exit code 1 of taskkill /F and the Task Manager, which no exit status tells from
+// the helper's own failure). True when the kill met it alive.
 bool KillHelperAfter(std::chrono::microseconds delay, const std::atomic<bool>& done)
 {
     const int pid = WaitForHelper(done);
     if (pid < 0)
         return false;
     std::this_thread::sleep_for(delay);
-    return IsAlive(pid) && ::kill(pid, SIGKILL) == 0;
+    return IsAlive(pid) && testutil::killProcess(pid);
 }
 
 std::string IntegrityOf(const std::string& dbPath)
@@ -164,7 +137,7 @@ protected:
 
     void RestoreDatabase()
     {
-        std::filesystem::copy_file(pristine, db, std::filesystem::copy_options::overwrite_existing);
+        ASSERT_TRUE(platform::copyFile(pristine, db));
         std::filesystem::remove(db + "-journal");
     }
 
@@ -236,17 +209,22 @@ TEST_F(KilledHelper, SubmitLosesAllOrNoneOfTheMarkedRowsAndIsNeverASuccess)
             util.MarkForDeletion(entry);
     };
 
-    // One whole run tells how long the helper of a submit lives, and that it deletes the marked rows.
-    markAll();
-    bool submittedWhole = false;
-    const Clock::duration life = HelperLifeOf([&] { submittedWhole = util.Submit(); });
-    ASSERT_TRUE(submittedWhole) << util.GetFailureText();
-    ASSERT_EQ(IdsOf(db), after);
+    // Whole runs tell how long the helper of a submit lives, and that it deletes the marked rows. The
+    // shorter of two: a first start may be slow (under Wine it loads the system's libraries first).
+    Clock::duration life = Clock::duration::max();
+    for (int run = 0; run < 2; ++run) {
+        ASSERT_NO_FATAL_FAILURE(RestoreDatabase());
+        markAll();
+        bool submittedWhole = false;
+        life = std::min(life, HelperLifeOf([&] { submittedWhole = util.Submit(); }));
+        ASSERT_TRUE(submittedWhole) << util.GetFailureText();
+        ASSERT_EQ(IdsOf(db), after);
+    }
 
     int landed = 0;
     for (int moment = 0; moment < kMoments; ++moment) {
         SCOPED_TRACE("moment " + std::to_string(moment));
-        RestoreDatabase();
+        ASSERT_NO_FATAL_FAILURE(RestoreDatabase());
         markAll();
         bool submitted = false;
         const bool killed = KillDuring(life * 3 / 4, [&] { submitted = util.Submit(); });
@@ -256,7 +234,7 @@ TEST_F(KilledHelper, SubmitLosesAllOrNoneOfTheMarkedRowsAndIsNeverASuccess)
         const std::set<std::string> now = IdsOf(db);
         EXPECT_TRUE(now == before || now == after) << now.size() << " rows left of " << before.size();
         if (submitted) {
-            // Only a helper that ended before the signal may count as a success, and then it did all.
+            // Only a helper that ended before the kill may count as a success, and then it did all.
             EXPECT_EQ(now, after);
         } else {
             EXPECT_NE(util.GetFailureText().find("was killed"), std::string::npos) << util.GetFailureText();
@@ -265,16 +243,20 @@ TEST_F(KilledHelper, SubmitLosesAllOrNoneOfTheMarkedRowsAndIsNeverASuccess)
             EXPECT_FALSE(submitted);
         }
     }
-    // Most moments fall inside the helper's life; the signal must have met it often enough to mean anything.
-    std::cout << "The signal met the helper " << landed << " of " << kMoments << " times" << std::endl;
+    // Most moments fall inside the helper's life; the kill must have met it often enough to mean anything.
+    std::cout << "The kill met the helper " << landed << " of " << kMoments << " times" << std::endl;
     EXPECT_GE(landed, kMoments / 2);
 }
 
 TEST_F(KilledHelper, LoadNeverTakesAKilledHelpersFileAsComplete)
 {
-    bool loadedWhole = false;
-    const Clock::duration life = HelperLifeOf([&] { loadedWhole = util.Load(); });
-    ASSERT_TRUE(loadedWhole) << util.GetFailureText();
+    // The shorter life of two whole runs, as for the submit.
+    Clock::duration life = Clock::duration::max();
+    for (int run = 0; run < 2; ++run) {
+        bool loadedWhole = false;
+        life = std::min(life, HelperLifeOf([&] { loadedWhole = util.Load(); }));
+        ASSERT_TRUE(loadedWhole) << util.GetFailureText();
+    }
 
     int landed = 0;
     for (int moment = 0; moment < kMoments; ++moment) {
@@ -289,7 +271,7 @@ TEST_F(KilledHelper, LoadNeverTakesAKilledHelpersFileAsComplete)
             EXPECT_NE(util.GetFailureText().find("was killed"), std::string::npos) << util.GetFailureText();
         }
     }
-    std::cout << "The signal met the helper " << landed << " of " << kMoments << " times" << std::endl;
+    std::cout << "The kill met the helper " << landed << " of " << kMoments << " times" << std::endl;
     EXPECT_GE(landed, kMoments / 2);
 }
 

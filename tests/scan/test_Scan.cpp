@@ -12,8 +12,8 @@
 #include <set>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
 #include <tuple>
+#include <vector>
 
 namespace {
 
@@ -31,27 +31,34 @@ class ScanTest : public ::testing::Test
 protected:
     void SetUp() override
     {
+        environment = testutil::privateDataHome(home.path(), dataFolder);
         pad = home.file("Demo.pad");
-        ASSERT_EQ(run(std::string(VELLORAN_DEMO_DB) + " --pad '" + pad +
-                      "' --contacts 300 --events 120 --tasks 120 --notes 150 --seed 7")
+        ASSERT_EQ(run(VELLORAN_DEMO_DB,
+                      {"--pad", pad, "--contacts", "300", "--events", "120", "--tasks", "120", "--notes", "150", "--seed",
+                       "7"})
                       .status,
                   0);
     }
 
-    // Runs a command with a fresh home, so that no real settings or data folder are touched.
-    Result run(const std::string& command)
+    // Runs a program with a data folder of its own where the system allows (see privateDataHome), so
+    // that no real settings are touched.
+    Result run(const std::string& program, const std::vector<std::string>& args, const std::string& from = "")
     {
-        const std::string out = home.file("out.txt");
-        const std::string err = home.file("err.txt");
-        const std::string line = "HOME='" + home.path() + "' XDG_DATA_HOME='" + home.path() + "/data' " + command +
-                                 " >'" + out + "' 2>'" + err + "'";
-        const int raw = std::system(line.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, testutil::readFile(out), testutil::readFile(err)};
+        Result result{};
+        testutil::RunOptions options;
+        options.environment = environment;
+        options.workingFolder = from;
+        options.out = &result.out;
+        options.err = &result.err;
+        result.status = testutil::runProgram(program, args, options);
+        return result;
     }
 
-    std::string scan(const std::string& options)
+    Result scan(const std::vector<std::string>& options)
     {
-        return std::string(VELLORAN_SCAN) + " --pad '" + pad + "' --user Demo --password demo " + options;
+        std::vector<std::string> args{"--pad", pad, "--user", "Demo", "--password", "demo"};
+        args.insert(args.end(), options.begin(), options.end());
+        return run(VELLORAN_SCAN, args);
     }
 
     std::set<Triple> expectedDuplicates()
@@ -74,6 +81,8 @@ protected:
     }
 
     testutil::TempDir home;
+    testutil::Environment environment;
+    std::string dataFolder;
     std::string pad;
 };
 
@@ -96,7 +105,7 @@ std::set<Triple> parseCsv(const std::string& text, std::string* header)
 
 TEST_F(ScanTest, FindsExactlyTheDuplicatesTheDemoCreated)
 {
-    const Result r = run(scan("--csv --case-insensitive"));
+    const Result r = scan({"--csv", "--case-insensitive"});
     ASSERT_EQ(r.status, 0) << r.err;
     std::string header;
     const std::set<Triple> found = parseCsv(r.out, &header);
@@ -113,7 +122,7 @@ TEST_F(ScanTest, FindsExactlyTheDuplicatesTheDemoCreated)
 // The helpers run in the program folder; a PAD path as the user types it is taken in the user's own folder.
 TEST_F(ScanTest, RelativePadPathIsTakenInTheCurrentFolder)
 {
-    const std::string folderName = home.path().substr(home.path().rfind('/') + 1);
+    const std::string folderName = home.path().substr(home.path().find_last_of("/\\") + 1);
     struct Case
     {
         std::string from; // the current folder
@@ -129,8 +138,9 @@ TEST_F(ScanTest, RelativePadPathIsTakenInTheCurrentFolder)
     ASSERT_FALSE(expected.empty());
     for (const Case& c : cases) {
         SCOPED_TRACE(c.pad);
-        const Result r = run("env -C '" + c.from + "' " + VELLORAN_SCAN + " --pad '" + c.pad +
-                             "' --user Demo --password demo --csv --case-insensitive");
+        const Result r = run(VELLORAN_SCAN,
+                             {"--pad", c.pad, "--user", "Demo", "--password", "demo", "--csv", "--case-insensitive"},
+                             c.from);
         ASSERT_EQ(r.status, 0) << r.err;
         std::string header;
         EXPECT_EQ(parseCsv(r.out, &header), expected);
@@ -139,8 +149,8 @@ TEST_F(ScanTest, RelativePadPathIsTakenInTheCurrentFolder)
 
 TEST_F(ScanTest, CaseRuleOnlyShrinksAndPlainOutputHasHeadings)
 {
-    const Result insensitive = run(scan("--csv --kinds contacts,notes"));
-    const Result sensitive = run(scan("--csv --kinds contacts,notes --case-sensitive"));
+    const Result insensitive = scan({"--csv", "--kinds", "contacts,notes"});
+    const Result sensitive = scan({"--csv", "--kinds", "contacts,notes", "--case-sensitive"});
     ASSERT_EQ(insensitive.status, 0) << insensitive.err;
     ASSERT_EQ(sensitive.status, 0) << sensitive.err;
     std::string header;
@@ -149,7 +159,7 @@ TEST_F(ScanTest, CaseRuleOnlyShrinksAndPlainOutputHasHeadings)
     EXPECT_LT(narrow.size(), wide.size());
     EXPECT_TRUE(std::includes(wide.begin(), wide.end(), narrow.begin(), narrow.end()));
 
-    const Result plain = run(scan("--kinds notes"));
+    const Result plain = scan({"--kinds", "notes"});
     ASSERT_EQ(plain.status, 0) << plain.err;
     EXPECT_EQ(plain.out.rfind("Notes: 150 records, ", 0), 0u) << plain.out;
     EXPECT_EQ(plain.out.find("Contacts:"), std::string::npos);
@@ -162,14 +172,15 @@ TEST_F(ScanTest, MatchOptionsOverrideTheSettingsForTheRun)
 {
     std::string header;
     const std::set<Triple> exact = expectedDuplicates();
-    const auto found = [&](const std::string& options) {
-        const Result r = run(scan("--csv --case-insensitive " + options));
-        EXPECT_EQ(r.status, 0) << options << ": " << r.err;
+    const auto found = [&](std::vector<std::string> options) {
+        options.insert(options.begin(), {"--csv", "--case-insensitive"});
+        const Result r = scan(options);
+        EXPECT_EQ(r.status, 0) << options.back() << ": " << r.err;
         return parseCsv(r.out, &header);
     };
 
-    EXPECT_EQ(found("--match none"), exact);
-    const std::set<Triple> wide = found("--match blanks");
+    EXPECT_EQ(found({"--match", "none"}), exact);
+    const std::set<Triple> wide = found({"--match", "blanks"});
     EXPECT_TRUE(std::includes(wide.begin(), wide.end(), exact.begin(), exact.end()));
     for (const char* kind : {"contacts", "calendar", "tasks", "notes"}) {
         const auto ofKind = [&](const std::set<Triple>& rows) {
@@ -178,18 +189,22 @@ TEST_F(ScanTest, MatchOptionsOverrideTheSettingsForTheRun)
         EXPECT_GT(ofKind(wide), ofKind(exact)) << kind;
     }
     // The other options find nothing the blanks leave out here; named together they still parse.
-    EXPECT_EQ(found("--match phone,blanks,email,punct"), wide);
+    EXPECT_EQ(found({"--match", "phone,blanks,email,punct"}), wide);
 
-    const std::string folder = home.path() + "/data/corvane/Velloran";
-    std::filesystem::create_directories(folder);
-    testutil::writeFile(folder + "/corvane.ini", "[Velloran]\nMatchBlanks=1\n");
-    EXPECT_EQ(found(""), wide);
-    EXPECT_EQ(found("--match none"), exact);
+    ASSERT_FALSE(dataFolder.empty());
+    const std::string settings = dataFolder + "corvane.ini";
+    ASSERT_FALSE(std::filesystem::exists(settings)) << "a settings file of another's in the way: " << settings;
+    std::filesystem::create_directories(dataFolder);
+    testutil::writeFile(settings, "[Velloran]\nMatchBlanks=1\n");
+    EXPECT_EQ(found({}), wide);
+    EXPECT_EQ(found({"--match", "none"}), exact);
+    // On Windows the data folder is the machine's own.
+    std::filesystem::remove(settings);
 }
 
 TEST_F(ScanTest, WrongPasswordFailsWithTheHelpersReason)
 {
-    const Result r = run(std::string(VELLORAN_SCAN) + " --pad '" + pad + "' --user Demo --password wrong");
+    const Result r = run(VELLORAN_SCAN, {"--pad", pad, "--user", "Demo", "--password", "wrong"});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("cannot load the contacts"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("Login failed"), std::string::npos) << r.err;
@@ -198,20 +213,23 @@ TEST_F(ScanTest, WrongPasswordFailsWithTheHelpersReason)
 
 TEST_F(ScanTest, BadArgumentsPrintUsage)
 {
-    const char* const cases[] = {
-        "",
-        "--pad x --user y",
-        "--pad x --user y --password z --kinds contacts,people",
-        "--pad x --user y --password z --case-sensitive --case-insensitive",
-        "--pad x --user y --password z --bogus",
-        "--pad x --user y --password z --match blanks,colour",
-        "--pad x --user y --password z --match none,phone",
-        "--pad x --user y --password z --match ''",
-        "--pad x --user y --password z --match",
+    const std::vector<std::vector<std::string>> cases = {
+        {},
+        {"--pad", "x", "--user", "y"},
+        {"--pad", "x", "--user", "y", "--password", "z", "--kinds", "contacts,people"},
+        {"--pad", "x", "--user", "y", "--password", "z", "--case-sensitive", "--case-insensitive"},
+        {"--pad", "x", "--user", "y", "--password", "z", "--bogus"},
+        {"--pad", "x", "--user", "y", "--password", "z", "--match", "blanks,colour"},
+        {"--pad", "x", "--user", "y", "--password", "z", "--match", "none,phone"},
+        {"--pad", "x", "--user", "y", "--password", "z", "--match", ""},
+        {"--pad", "x", "--user", "y", "--password", "z", "--match"},
     };
-    for (const char* args : cases) {
-        SCOPED_TRACE(args);
-        const Result r = run(std::string(VELLORAN_SCAN) + " " + args);
+    for (const auto& args : cases) {
+        std::string shown;
+        for (const std::string& arg : args)
+            shown += "'" + arg + "' ";
+        SCOPED_TRACE(shown);
+        const Result r = run(VELLORAN_SCAN, args);
         EXPECT_EQ(r.status, 2);
         EXPECT_NE(r.err.find("usage: velloran-scan"), std::string::npos);
     }
@@ -219,8 +237,10 @@ TEST_F(ScanTest, BadArgumentsPrintUsage)
 
 TEST_F(ScanTest, NeverWritesTheSettingsFile)
 {
-    ASSERT_EQ(run(scan("--kinds notes")).status, 0);
-    EXPECT_FALSE(std::ifstream(home.path() + "/data/corvane/Velloran/corvane.ini").good());
+    ASSERT_FALSE(dataFolder.empty());
+    ASSERT_FALSE(std::filesystem::exists(dataFolder + "corvane.ini")) << "a settings file of another's in the way";
+    ASSERT_EQ(scan({"--kinds", "notes"}).status, 0);
+    EXPECT_FALSE(std::filesystem::exists(dataFolder + "corvane.ini"));
 }
 
 } // namespace

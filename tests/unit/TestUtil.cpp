@@ -14,11 +14,21 @@
 #include "platform/WindowsApi.h"
 
 #include <aclapi.h>
+#include <cstdlib>
+#include <tlhelp32.h>
 #else
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+extern char** environ;
 #endif
 
 namespace testutil {
@@ -176,12 +186,169 @@ bool processGone(int pid)
     return ended;
 }
 
-void killProcess(int pid)
+bool killProcess(int pid)
 {
-    if (const HANDLE process = ::OpenProcess(PROCESS_TERMINATE, FALSE, static_cast<DWORD>(pid))) {
-        ::TerminateProcess(process, 1);
-        ::CloseHandle(process);
+    const HANDLE process = ::OpenProcess(PROCESS_TERMINATE, FALSE, static_cast<DWORD>(pid));
+    if (!process)
+        return false;
+    const bool killed = ::TerminateProcess(process, 1) != FALSE;
+    ::CloseHandle(process);
+    return killed;
+}
+
+int findChildProcess(const std::string& name, bool* alive)
+{
+    const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return -1;
+    const DWORD self = ::GetCurrentProcessId();
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    int found = -1;
+    for (BOOL more = ::Process32First(snapshot, &entry); more; more = ::Process32Next(snapshot, &entry)) {
+        if (entry.th32ParentProcessID != self || ::_strnicmp(entry.szExeFile, name.c_str(), name.size()) != 0)
+            continue;
+        found = static_cast<int>(entry.th32ProcessID);
+        *alive = !processGone(found);
+        break;
     }
+    ::CloseHandle(snapshot);
+    return found;
+}
+
+void setEnvironment(const std::string& name, const std::string& value)
+{
+    // The C runtime's copy and the system's, which children inherit, both change.
+    ::_putenv_s(name.c_str(), value.c_str());
+}
+
+void unsetEnvironment(const std::string& name)
+{
+    ::_putenv_s(name.c_str(), "");
+}
+
+namespace {
+
+// One argument as the C runtime of the child splits the command line again.
+void appendQuoted(std::string& commandLine, const std::string& argument)
+{
+    commandLine += '"';
+    std::size_t backslashes = 0;
+    for (const char c : argument) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        commandLine.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+        commandLine += c;
+        backslashes = 0;
+    }
+    commandLine.append(backslashes * 2, '\\');
+    commandLine += '"';
+}
+
+// Our environment block with `changes` made, names matched without regard to case.
+std::string environmentBlock(const Environment& changes)
+{
+    std::vector<std::string> entries;
+    if (char* block = ::GetEnvironmentStringsA()) {
+        for (const char* entry = block; *entry; entry += std::char_traits<char>::length(entry) + 1)
+            entries.emplace_back(entry);
+        ::FreeEnvironmentStringsA(block);
+    }
+    for (const auto& [name, value] : changes) {
+        std::erase_if(entries, [&](const std::string& entry) {
+            return entry.size() > name.size() && entry[name.size()] == '=' &&
+                   ::_strnicmp(entry.c_str(), name.c_str(), name.size()) == 0;
+        });
+        entries.push_back(name + "=" + value);
+    }
+    std::string result;
+    for (const std::string& entry : entries)
+        result.append(entry).push_back('\0');
+    result.push_back('\0');
+    return result;
+}
+
+// A handle the child inherits: a temporary file that goes when closed, or the null device.
+HANDLE inheritableOutput(bool capture)
+{
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    if (!capture)
+        return ::CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                             OPEN_EXISTING, 0, nullptr);
+    char folder[MAX_PATH + 1] = {};
+    char name[MAX_PATH + 1] = {};
+    if (!::GetTempPathA(sizeof folder, folder) || !::GetTempFileNameA(folder, "vlo", 0, name))
+        return INVALID_HANDLE_VALUE;
+    return ::CreateFileA(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+}
+
+std::string readBack(HANDLE file)
+{
+    std::string text;
+    ::SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+    char buffer[65536];
+    DWORD n = 0;
+    while (::ReadFile(file, buffer, sizeof buffer, &n, nullptr) && n > 0)
+        text.append(buffer, n);
+    for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at))
+        text.erase(at, 1);
+    return text;
+}
+
+} // namespace
+
+int runProgram(const std::string& path, const std::vector<std::string>& args, const RunOptions& options)
+{
+    std::string commandLine;
+    appendQuoted(commandLine, path);
+    for (const std::string& arg : args) {
+        commandLine += ' ';
+        appendQuoted(commandLine, arg);
+    }
+    std::string environment = environmentBlock(options.environment);
+    const HANDLE input = inheritableOutput(false);
+    const HANDLE out = inheritableOutput(options.out != nullptr);
+    const HANDLE err = inheritableOutput(options.err != nullptr);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = input;
+    startup.hStdOutput = out;
+    startup.hStdError = err;
+    PROCESS_INFORMATION started{};
+    int result = -1;
+    if (input != INVALID_HANDLE_VALUE && out != INVALID_HANDLE_VALUE && err != INVALID_HANDLE_VALUE &&
+        ::CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                         environment.data(),
+                         options.workingFolder.empty() ? nullptr : options.workingFolder.c_str(), &startup,
+                         &started)) {
+        ::WaitForSingleObject(started.hProcess, INFINITE);
+        DWORD code = 0;
+        // An exit code of the system's error statuses is a crash.
+        if (::GetExitCodeProcess(started.hProcess, &code) && code < 0xC0000000u)
+            result = static_cast<int>(code);
+        ::CloseHandle(started.hThread);
+        ::CloseHandle(started.hProcess);
+        if (options.out)
+            *options.out = readBack(out);
+        if (options.err)
+            *options.err = readBack(err);
+    }
+    for (const HANDLE handle : {input, out, err})
+        if (handle != INVALID_HANDLE_VALUE)
+            ::CloseHandle(handle);
+    return result;
+}
+
+Environment privateDataHome(const std::string&, std::string& dataFolder)
+{
+    dataFolder.clear();
+    if (platform::applicationDataFolder(dataFolder))
+        dataFolder += "\\corvane\\Velloran\\";
+    return {};
 }
 
 #else
@@ -211,9 +378,134 @@ bool processGone(int pid)
     return ::kill(pid, 0) == -1 && errno == ESRCH;
 }
 
-void killProcess(int pid)
+bool killProcess(int pid)
 {
-    ::kill(pid, SIGKILL);
+    return ::kill(pid, SIGKILL) == 0;
+}
+
+int findChildProcess(const std::string& name, bool* alive)
+{
+    const std::string self = std::to_string(::getpid());
+    // The kernel keeps the first 15 characters of a program's name.
+    const std::string comm = "(" + name.substr(0, 15);
+    DIR* proc = ::opendir("/proc");
+    if (!proc)
+        return -1;
+    int found = -1;
+    while (dirent* entry = ::readdir(proc)) {
+        const std::string id = entry->d_name;
+        if (id.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        std::ifstream statFile("/proc/" + id + "/stat");
+        std::string stat;
+        std::getline(statFile, stat);
+        // pid (comm) state ppid ...; comm may hold blanks and parentheses.
+        const std::size_t open = stat.find('(');
+        const std::size_t close = stat.rfind(')');
+        if (open == std::string::npos || close == std::string::npos || stat.compare(open, comm.size(), comm) != 0)
+            continue;
+        char state = 0;
+        int parent = 0;
+        if (std::sscanf(stat.c_str() + close + 1, " %c %d", &state, &parent) != 2 || std::to_string(parent) != self)
+            continue;
+        found = std::stoi(id);
+        *alive = state != 'Z';
+        break;
+    }
+    ::closedir(proc);
+    return found;
+}
+
+void setEnvironment(const std::string& name, const std::string& value)
+{
+    ::setenv(name.c_str(), value.c_str(), 1);
+}
+
+void unsetEnvironment(const std::string& name)
+{
+    ::unsetenv(name.c_str());
+}
+
+namespace {
+
+std::string readBack(std::FILE* file)
+{
+    std::string text;
+    std::rewind(file);
+    char buffer[65536];
+    std::size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        text.append(buffer, n);
+    return text;
+}
+
+} // namespace
+
+int runProgram(const std::string& path, const std::vector<std::string>& args, const RunOptions& options)
+{
+    std::vector<std::string> environment;
+    for (char** entry = environ; *entry; ++entry) {
+        const std::string text = *entry;
+        bool replaced = false;
+        for (const auto& change : options.environment)
+            replaced = replaced || text.rfind(change.first + "=", 0) == 0;
+        if (!replaced)
+            environment.push_back(text);
+    }
+    for (const auto& [name, value] : options.environment)
+        environment.push_back(name + "=" + value);
+    std::vector<char*> envp;
+    for (std::string& entry : environment)
+        envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    std::vector<std::string> argvText{path};
+    argvText.insert(argvText.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& arg : argvText)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+
+    // Temporary files rather than pipes: nothing to read while the program runs.
+    std::FILE* out = options.out ? std::tmpfile() : nullptr;
+    std::FILE* err = options.err ? std::tmpfile() : nullptr;
+    posix_spawn_file_actions_t actions;
+    ::posix_spawn_file_actions_init(&actions);
+    ::posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    if (out)
+        ::posix_spawn_file_actions_adddup2(&actions, ::fileno(out), 1);
+    else
+        ::posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    if (err)
+        ::posix_spawn_file_actions_adddup2(&actions, ::fileno(err), 2);
+    else
+        ::posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    if (!options.workingFolder.empty())
+        ::posix_spawn_file_actions_addchdir_np(&actions, options.workingFolder.c_str());
+    pid_t pid = -1;
+    int result = -1;
+    if ((!options.out || out) && (!options.err || err) &&
+        ::posix_spawn(&pid, path.c_str(), &actions, nullptr, argv.data(), envp.data()) == 0) {
+        int status = 0;
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        if (WIFEXITED(status))
+            result = WEXITSTATUS(status);
+        if (out)
+            *options.out = readBack(out);
+        if (err)
+            *options.err = readBack(err);
+    }
+    ::posix_spawn_file_actions_destroy(&actions);
+    for (std::FILE* file : {out, err})
+        if (file)
+            std::fclose(file);
+    return result;
+}
+
+Environment privateDataHome(const std::string& home, std::string& dataFolder)
+{
+    dataFolder = home + "/data/corvane/Velloran/";
+    return {{"HOME", home}, {"XDG_DATA_HOME", home + "/data"}};
 }
 
 #endif

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace testutil {
@@ -43,6 +44,36 @@ void makeReadableByAll(const std::string& path);
 bool changeDirectory(const std::string& path);
 // True when no process of that id runs any more (a child that has ended but is not reaped still runs).
 bool processGone(int pid);
-void killProcess(int pid);
+// Kills a process the way a user does: SIGKILL, or on Windows TerminateProcess with exit code 1, as
+// taskkill /F and the Task Manager end a process. True when the kill was delivered.
+bool killProcess(int pid);
+
+// A child of ours whose program's file name starts with `name` (only its first 15 characters count on
+// Linux): its process id, or -1. `alive` tells whether it still runs, rather than having ended unreaped.
+int findChildProcess(const std::string& name, bool* alive);
+
+// Variables (name, value) of our own environment, or set for one started program only.
+using Environment = std::vector<std::pair<std::string, std::string>>;
+void setEnvironment(const std::string& name, const std::string& value);
+void unsetEnvironment(const std::string& name);
+
+struct RunOptions
+{
+    Environment environment; // set for the program on top of ours
+    std::string workingFolder; // empty: ours
+    // What the program writes to its standard output and error, with the line ends of text (CR LF on
+    // Windows) read as LF; discarded when null.
+    std::string* out = nullptr;
+    std::string* err = nullptr;
+};
+// Runs a program with the arguments `args` (its own name not among them) to its end, with no shell in
+// between. Its exit code, or -1 when it could not be started or did not exit of itself (a signal, a crash).
+int runProgram(const std::string& path, const std::vector<std::string>& args, const RunOptions& options = {});
+
+// The environment that gives the programs we start a data folder of their own inside `home`, and the
+// data folder (ending in the separator) they then use. On Windows the data folder is the machine's
+// all-users one, which cannot be pointed elsewhere: the environment is empty, and tests that use it must
+// not run at the same time as others that do.
+Environment privateDataHome(const std::string& home, std::string& dataFolder);
 
 } // namespace testutil
