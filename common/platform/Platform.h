@@ -45,6 +45,11 @@ bool applicationDataFolder(std::string& folder);
 // The user's documents folder, without a trailing separator. False when it cannot be found.
 bool documentsFolder(std::string& folder);
 
+// Tests give the two folders above folders of their own (applicationDataFolder still creates its folder
+// when missing); empty texts give the system's folders back. On Windows the system decides them and no
+// environment variable moves them. Not for use while other threads ask for the folders.
+void setUserFoldersForTesting(const std::string& applicationData, const std::string& documents);
+
 // The full path of the running executable. False when it cannot be found.
 bool executablePath(std::string& path);
 

@@ -30,13 +30,24 @@ bool ensureFolder(const std::string& path)
     return !ec;
 }
 
+std::string g_testApplicationData;
+std::string g_testDocuments;
+
 } // namespace
+
+void setUserFoldersForTesting(const std::string& applicationData, const std::string& documents)
+{
+    g_testApplicationData = applicationData;
+    g_testDocuments = documents;
+}
 
 bool applicationDataFolder(std::string& folder)
 {
     const char* xdg = std::getenv("XDG_DATA_HOME");
     std::string base;
-    if (xdg && *xdg == '/') {
+    if (!g_testApplicationData.empty()) {
+        base = g_testApplicationData;
+    } else if (xdg && *xdg == '/') {
         base = xdg;
     } else {
         const char* home = std::getenv("HOME");
@@ -54,6 +65,10 @@ bool applicationDataFolder(std::string& folder)
 
 bool documentsFolder(std::string& folder)
 {
+    if (!g_testDocuments.empty()) {
+        folder = g_testDocuments;
+        return true;
+    }
     const QString location = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (location.isEmpty())
         return false;

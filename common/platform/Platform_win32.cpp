@@ -74,15 +74,36 @@ bool shellFolder(int id, std::string& folder)
     return true;
 }
 
+std::string g_testApplicationData;
+std::string g_testDocuments;
+
 } // namespace
+
+void setUserFoldersForTesting(const std::string& applicationData, const std::string& documents)
+{
+    g_testApplicationData = applicationData;
+    g_testDocuments = documents;
+}
 
 bool applicationDataFolder(std::string& folder)
 {
-    return shellFolder(CSIDL_COMMON_APPDATA | CSIDL_FLAG_CREATE, folder);
+    if (g_testApplicationData.empty())
+        return shellFolder(CSIDL_COMMON_APPDATA | CSIDL_FLAG_CREATE, folder);
+    const DWORD attributes = ::GetFileAttributesA(g_testApplicationData.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES && !::CreateDirectoryA(g_testApplicationData.c_str(), nullptr))
+        return false;
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    folder = g_testApplicationData;
+    return true;
 }
 
 bool documentsFolder(std::string& folder)
 {
+    if (!g_testDocuments.empty()) {
+        folder = g_testDocuments;
+        return true;
+    }
     return shellFolder(CSIDL_PERSONAL, folder);
 }
 

@@ -23,15 +23,7 @@
 
 namespace pagetest {
 
-TempHome::TempHome()
-{
-    std::filesystem::create_directories(m_dir.file("data"));
-    std::filesystem::create_directories(m_dir.file("config"));
-    std::filesystem::create_directories(m_dir.file("Documents"));
-    qputenv("HOME", QByteArray::fromStdString(m_dir.path()));
-    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(m_dir.file("data")));
-    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(m_dir.file("config")));
-}
+TempHome::TempHome() : m_dataFolder(testutil::useHome(m_dir.path())) {}
 
 namespace {
 

@@ -30,11 +30,12 @@ public:
     TempHome();
     const std::string& path() const { return m_dir.path(); }
     std::string file(const std::string& name) const { return m_dir.file(name); }
-    // The program's data folder under this home, ending in '/'.
-    std::string dataFolder() const { return m_dir.file("data") + "/corvane/Velloran/"; }
+    // The program's data folder under this home, ending in the separator.
+    const std::string& dataFolder() const { return m_dataFolder; }
 
 private:
     testutil::TempDir m_dir;
+    std::string m_dataFolder;
 };
 
 constexpr const char* kUser = "Demo";

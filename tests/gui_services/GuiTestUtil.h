@@ -20,7 +20,8 @@ template <typename Predicate> bool WaitFor(Predicate done, int timeoutMs = 5000)
     return true;
 }
 
-// The folder the tests' data home points at, set up by main() before anything else.
-const std::string& DataHome();
+// The tests' home and the program's data folder in it, set up by main() before anything else.
+const std::string& Home();
+const std::string& DataFolder();
 
 } // namespace guitest

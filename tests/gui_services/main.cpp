@@ -26,17 +26,23 @@ void QuietHandler(QtMsgType type, const QMessageLogContext& context, const QStri
 
 } // namespace
 
-const std::string& guitest::DataHome()
+static std::string g_dataFolder;
+
+const std::string& guitest::Home()
 {
     return g_home->path();
+}
+
+const std::string& guitest::DataFolder()
+{
+    return g_dataFolder;
 }
 
 int main(int argc, char** argv)
 {
     // Never the real user's folders: the data folder, the settings and the log all land in here.
     g_home = std::make_unique<testutil::TempDir>();
-    qputenv("HOME", QByteArray::fromStdString(g_home->path()));
-    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(g_home->path() + "/data"));
+    g_dataFolder = testutil::useHome(g_home->path());
     if (!qEnvironmentVariableIsSet("XDG_RUNTIME_DIR")) {
         const std::string runtime = g_home->file("runtime");
         std::filesystem::create_directory(runtime);

@@ -8,6 +8,7 @@
 
 #include "core/Apputil.h"
 #include "misc/CxDebugUtil.h"
+#include "platform/Platform.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -37,10 +38,7 @@ const char* const kLevels[] = {
     "Low - Log very detail debug information.",
 };
 
-std::string DataFolder()
-{
-    return guitest::DataHome() + "/data/corvane/Velloran/";
-}
+using guitest::DataFolder;
 
 // Lets a test act on the dialogs that ExecDialog runs, in the order they come up.
 std::function<int(QWidget*)> g_onDialog;
@@ -291,11 +289,13 @@ TEST_F(DiagnosticsTest, FolderAndLogButtonsOpenThemOrSayTheLogIsMissing)
 
 TEST_F(DiagnosticsTest, WithoutADataFolderTheBoxesAreEmptyAndTheButtonsOff)
 {
-    const QByteArray saved = qgetenv("XDG_DATA_HOME");
-    qputenv("XDG_DATA_HOME", "/dev/null/velloran");
+    // A data folder that cannot be made: its parent is a file.
+    testutil::TempDir home;
+    testutil::writeFile(home.file("data"), "");
+    platform::setUserFoldersForTesting(home.file("data") + "/velloran", home.file("Documents"));
     TfmDump dump(nullptr);
     TfmDebug debug(nullptr);
-    qputenv("XDG_DATA_HOME", saved);
+    testutil::useHome(guitest::Home());
 
     for (QDialog* dialog : {static_cast<QDialog*>(&dump), static_cast<QDialog*>(&debug)}) {
         EXPECT_EQ(Child<QLineEdit>(dialog, "edtFolder")->text(), "") << dialog->objectName().toStdString();

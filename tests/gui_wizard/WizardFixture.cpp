@@ -14,20 +14,7 @@
 
 namespace wizardtest {
 
-TempHome::TempHome()
-{
-    std::filesystem::create_directories(m_dir.file("data"));
-    std::filesystem::create_directories(m_dir.file("config"));
-    std::filesystem::create_directories(documents());
-    qputenv("HOME", QByteArray::fromStdString(m_dir.path()));
-    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(m_dir.file("data")));
-    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(m_dir.file("config")));
-}
-
-std::string TempHome::dataFolder() const
-{
-    return m_dir.file("data") + "/corvane/Velloran/";
-}
+TempHome::TempHome() : m_dataFolder(testutil::useHome(m_dir.path())) {}
 
 const std::string& DemoPad()
 {

@@ -22,13 +22,14 @@ public:
     TempHome();
 
     const std::string& path() const { return m_dir.path(); }
-    // The program's data folder under this home, ending in '/'.
-    std::string dataFolder() const;
+    // The program's data folder under this home, ending in the separator.
+    const std::string& dataFolder() const { return m_dataFolder; }
     std::string settingsFile() const { return dataFolder() + "corvane.ini"; }
     std::string documents() const { return m_dir.file("Documents"); }
 
 private:
     testutil::TempDir m_dir;
+    std::string m_dataFolder;
 };
 
 // The named control, failing the test when it is missing.

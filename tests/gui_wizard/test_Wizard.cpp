@@ -207,7 +207,7 @@ TEST_F(MainWindowTest, WithoutADataFolderNothingIsLoaded)
     recorder.Install();
     // A data home below a plain file cannot be created.
     writeFile(home.path() + "/blocker", "");
-    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(home.path() + "/blocker/data"));
+    platform::setUserFoldersForTesting(home.path() + "/blocker/data", home.documents());
     AppSettings.AppFlag = 15;
     EXPECT_FALSE(main->LoadSelectedKinds());
     EXPECT_TRUE(recorder.kinds.empty());

@@ -59,6 +59,22 @@ std::string TempDir::file(const std::string& name) const
     return m_path + "/" + name;
 }
 
+std::string useHome(const std::string& home)
+{
+    const std::string data = home + "/data";
+    const std::string documents = home + "/Documents";
+    std::filesystem::create_directories(data);
+    std::filesystem::create_directories(documents);
+#ifndef _WIN32
+    setEnvironment("HOME", home);
+    setEnvironment("XDG_DATA_HOME", data);
+    setEnvironment("XDG_CONFIG_HOME", home + "/config");
+#endif
+    platform::setUserFoldersForTesting(data, documents);
+    const char separator = platform::kPathSeparator;
+    return data + separator + "corvane" + separator + "Velloran" + separator;
+}
+
 std::string readFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);

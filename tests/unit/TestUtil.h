@@ -28,6 +28,11 @@ private:
     std::string m_path;
 };
 
+// Gives this process `home` as its user's folders: the data folder's parent `home`/data, the documents
+// folder `home`/Documents and, on Linux, the configuration home (through the environment there, so that
+// programs we start see the same). Returns the data folder as the program names it (GetDataFolder).
+std::string useHome(const std::string& home);
+
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes);
 std::vector<unsigned char> readBytes(const std::string& path);
