@@ -53,4 +53,5 @@ foreach(entry IN LISTS VELLORAN_WINDOWS_RUNTIME test_runtime)
         COMMAND ${CMAKE_COMMAND} -E copy_if_different ${file} ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/${subfolder}/)
 endforeach()
 add_custom_target(velloran_windows_runtime ALL ${copies} VERBATIM)
-add_dependencies(velloran velloran_windows_runtime)
+# Before any program that links the windows starts, its test discovery included.
+add_dependencies(velloran_gui velloran_windows_runtime)
