@@ -6,15 +6,12 @@
 # Entries of the list; only the tests use Qt Test and the offscreen platform.
 set(VELLORAN_WINDOWS_RUNTIME)
 set(test_runtime)
-foreach(module Core Gui Widgets Svg)
+foreach(module Core Gui Widgets)
     list(APPEND VELLORAN_WINDOWS_RUNTIME ".|$<TARGET_FILE:Qt6::${module}>")
 endforeach()
 list(APPEND VELLORAN_WINDOWS_RUNTIME
     "platforms|$<TARGET_FILE:Qt6::QWindowsIntegrationPlugin>"
-    "styles|$<TARGET_FILE:Qt6::QWindowsVistaStylePlugin>"
-    # The window icon is read from the logo's SVG.
-    "iconengines|$<TARGET_FILE:Qt6::QSvgIconPlugin>"
-    "imageformats|$<TARGET_FILE:Qt6::QSvgPlugin>")
+    "styles|$<TARGET_FILE:Qt6::QWindowsVistaStylePlugin>")
 if(TARGET Qt6::Test)
     list(APPEND test_runtime ".|$<TARGET_FILE:Qt6::Test>")
 endif()

@@ -2,7 +2,7 @@
 # Checks an installed Velloran as a user meets it: the layout (links in bin/, the program, its helpers and
 # the help page in one folder), the scan command run through its link on a demo database made by the
 # installed demo tool (so the helpers beside the program are found), the manual pages, the desktop entry,
-# the icon and the metainfo.
+# the icon, the metainfo and the copyright file.
 #
 # Usage: check_install.sh ROOT                      an installed tree (a prefix, or a package's usr/)
 #        check_install.sh --from-build BUILD CMAKE  installs BUILD into a temporary prefix first
@@ -56,29 +56,19 @@ grep -q '<!-- manual:' "$help" && fail "the help page still holds a placeholder 
 grep -q 'id="scan"' "$help" || fail "the help page has no section on the scan command"
 
 # A demo database made by the installed tool, scanned by the installed command through its link, from a
-# folder that is neither the program's nor the tree's: each kind has duplicates, so every helper must run.
+# folder that is neither the program's nor the tree's.
+. "$(dirname "$0")/demo_scan.sh"
 home=$work/home
 mkdir -p "$home/data"
 pad=$home/Documents/ACT/Demo/Databases/Demo.pad
 run() { (cd / && HOME=$home XDG_DATA_HOME=$home/data "$@"); }
-run "$root/bin/velloran-demo-db" --pad "$pad" --contacts 60 --events 30 --tasks 30 --notes 30 >/dev/null ||
-    fail "the installed velloran-demo-db failed"
-found=$(run "$root/bin/velloran-scan" --pad "$pad" --user Demo --password demo --csv) ||
-    fail "the installed velloran-scan failed"
-for kind in contacts calendar tasks notes; do
-    grep -q "^$kind," <<<"$found" || fail "the installed velloran-scan found no duplicate $kind"
-done
+demo_scan run "$root/bin/velloran-demo-db" "$root/bin/velloran-scan" "$pad"
 
-# The same scan in a copy of the tree that lacks one helper fails for that kind: the command uses the
-# helpers beside its own program, not others found elsewhere.
+# The same scan in a copy of the tree that lacks one helper fails for that kind.
 cp -a "$root" "$work/copy"
 copied=$work/copy/${folder#"$root"/}
 rm "$copied/Corvane.ACTNoteUtil"
-if run "$work/copy/bin/velloran-scan" --pad "$pad" --user Demo --password demo --kinds notes >/dev/null \
-    2>"$work/err"; then
-    fail "a scan without the note helper beside it succeeded"
-fi
-grep -q Corvane.ACTNoteUtil "$work/err" || fail "a scan without the note helper does not name it: $(cat "$work/err")"
+scan_without_note_helper run "$work/copy/bin/velloran-scan" "$pad" "$work/err"
 
 # Manual pages. Every option that the scan command's usage names is explained in its manual and in the
 # help page.
@@ -120,5 +110,23 @@ if command -v appstreamcli >/dev/null; then
     appstreamcli validate --no-net "$metainfo" >"$work/appstream" 2>&1 ||
         fail "appstreamcli rejects the metainfo: $(cat "$work/appstream")"
 fi
+
+# The licence in Debian's machine-readable copyright format: every line a field or a continuation of one,
+# the format named first, all files under MIT by the holder LICENSE names, and the MIT terms exactly as
+# LICENSE has them.
+copyright=$root/share/doc/velloran/copyright
+licence=$(cd "$(dirname "$0")/../.." && pwd)/LICENSE
+[ -f "$copyright" ] || fail "no copyright file in share/doc/velloran"
+bad=$(grep -nvE '^([A-Za-z-]+:( .*)?| .+)?$' "$copyright" || true)
+[ -z "$bad" ] || fail "the copyright file has lines that are neither fields nor continuations: $bad"
+[ "$(head -n 1 "$copyright")" = "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" ] ||
+    fail "the copyright file does not start by naming its format"
+holder=$(sed -n 's/^Copyright (c) //p' "$licence")
+files=$(awk -v RS= '/^Files: \*\n/' "$copyright")
+grep -qxF "Copyright: $holder" <<<"$files" && grep -qx 'License: MIT' <<<"$files" ||
+    fail "the copyright file does not give every file to $holder under MIT: $files"
+terms=$(awk -v RS= '/^License: MIT\n/' "$copyright" | sed -n '2,$p' | sed 's/^ //; s/^\.$//')
+[ "$terms" = "$(sed '1,/^Copyright (c) /d' "$licence" | sed '/./,$!d')" ] ||
+    fail "the MIT terms of the copyright file are not those of LICENSE"
 
 echo "installed tree at $root: layout, scan command, manual pages and desktop files are fine"

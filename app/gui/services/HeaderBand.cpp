@@ -5,50 +5,70 @@
 
 #include <QApplication>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QPainter>
 #include <QPalette>
+#include <QPixmap>
 #include <QStyleFactory>
-#include <QSvgRenderer>
 #include <QVBoxLayout>
-
-// Outside any namespace, as the resource macro requires.
-static void InitServiceResources()
-{
-    static const bool done = [] {
-        Q_INIT_RESOURCE(services);
-        return true;
-    }();
-    (void)done;
-}
 
 namespace {
 
 const QColor kTitleBlue(0x00, 0x60, 0xC0);
 
-// The logo, drawn from its SVG at whatever size and pixel ratio the band has.
+// The logo at whatever size and pixel ratio the band has.
 class LogoPicture : public QWidget
 {
 public:
-    explicit LogoPicture(QWidget* parent) : QWidget(parent), m_renderer(QStringLiteral(":/velloran/logo.svg"), this) {}
+    using QWidget::QWidget;
 
 protected:
     void paintEvent(QPaintEvent*) override
     {
         QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        m_renderer.render(&painter, QRectF(rect()));
+        DrawLogo(painter, QRectF(rect()));
     }
-
-private:
-    QSvgRenderer m_renderer;
 };
 
 } // namespace
 
+void DrawLogo(QPainter& painter, const QRectF& target)
+{
+    // logo.svg's shapes in its 64 x 64 box: the pale copy behind, the blue record in front, the tick.
+    constexpr qreal kBox = 64.0;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.translate(target.topLeft());
+    painter.scale(target.width() / kBox, target.height() / kBox);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0xA9, 0xCD, 0xF0));
+    painter.drawRoundedRect(QRectF(3, 3, 40, 40), 8, 8);
+    painter.setPen(QPen(Qt::white, 3));
+    painter.setBrush(kTitleBlue);
+    painter.drawRoundedRect(QRectF(17.5, 17.5, 44, 44), 9, 9);
+    painter.setPen(QPen(Qt::white, 6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPolyline(QPolygonF({QPointF(28.5, 40.5), QPointF(36, 48), QPointF(51, 31.5)}));
+    painter.restore();
+}
+
+QIcon LogoIcon()
+{
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
+        QPixmap picture(size, size);
+        picture.fill(Qt::transparent);
+        QPainter painter(&picture);
+        DrawLogo(painter, QRectF(0, 0, size, size));
+        painter.end();
+        icon.addPixmap(picture);
+    }
+    return icon;
+}
+
 HeaderBand::HeaderBand(int height, const char* stepName, QWidget* parent) : QWidget(parent)
 {
-    InitServiceResources();
     setObjectName("pnlHeader");
     setFixedHeight(height);
     setAutoFillBackground(true);

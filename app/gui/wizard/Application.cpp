@@ -70,8 +70,7 @@ int RunVelloran(int& argc, char** argv)
     QPointer<TfmMain> mainWindow;
     RunWithTopLevelHandler([&mainWindow] {
         mainWindow = new TfmMain;
-        // The logo comes with the header band's resources, which the main window has loaded by now.
-        QApplication::setWindowIcon(QIcon(QStringLiteral(":/velloran/logo.svg")));
+        QApplication::setWindowIcon(LogoIcon());
         mainWindow->show();
         QApplication::exec();
     });
