@@ -3,6 +3,13 @@
 # packaging/ to install. The build copies them, with what only the tests need, beside the programs in
 # bin/, so that everything there runs as it runs installed.
 
+# Qt's imported targets are seen only in the folder that found them (app/, tests/); this file is read
+# from the top.
+find_package(Qt6 6.4 REQUIRED COMPONENTS Core Gui Widgets)
+if(VELLORAN_BUILD_TESTS)
+    find_package(Qt6 6.4 QUIET COMPONENTS Test)
+endif()
+
 # Entries of the list; only the tests use Qt Test and the offscreen platform.
 set(VELLORAN_WINDOWS_RUNTIME)
 set(test_runtime)

@@ -28,6 +28,7 @@
 #include <exception>
 #include <filesystem>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -268,9 +269,9 @@ bool TfmACTSource::FindDefaultPad(char* buffer) const
         std::error_code typeError;
         if (!it->is_directory(typeError))
             continue;
-        const auto& name = it->path().filename().native();
-        if (name.size() >= 2 && name.back() != '.') {
-            databaseName = it->path().filename();
+        fs::path name = it->path().filename();
+        if (name.native().size() >= 2 && name.native().back() != '.') {
+            databaseName = std::move(name);
             break;
         }
     }
