@@ -148,7 +148,8 @@ has_window() { [ -n "$(window "$1")" ]; }
 key() {
     local target=$1
     shift
-    xdotool key --window "$(window "$target")" --delay 80 "$@"
+    # xdotool asks for the focused window first and complains that Xvfb has none.
+    xdotool key --window "$(window "$target")" --delay 80 "$@" 2> >(grep -v XGetInputFocus >&2)
 }
 shot() {
     if [ -n "$shots" ]; then
@@ -182,11 +183,13 @@ fi
 if [ "$mode" = accented ]; then
     # The browse button follows the PAD field; its dialog offers the database it found.
     key "$main" Tab space
-    wait_for 20 "the file dialog" has_window "^Open$"
+    # Wine's file dialog has no title on X: it is the program's other visible window.
+    file_dialog() { xdotool search --onlyvisible --class "velloran.exe" | grep -vx "$(window "$main")"; }
+    wait_for 20 "the file dialog" file_dialog
     sleep 1
     shot 1-browse
-    key "^Open$" Return
-    wait_for 20 "the file dialog to close" bash -c "! xdotool search --onlyvisible --name '^Open$'"
+    xdotool key --window "$(file_dialog | head -n 1)" Return 2> >(grep -v XGetInputFocus >&2)
+    wait_for 20 "the file dialog to close" bash -c "! $(declare -f window file_dialog); main='$main'; file_dialog"
     sleep 0.5
     shot 1-source-found
 fi
