@@ -93,8 +93,9 @@ std::string AbsolutePadPath(const char* path)
     if (!path || !*path)
         return {};
     std::error_code ec;
-    const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
-    return ec ? std::string(path) : absolute.string();
+    const std::filesystem::path absolute = std::filesystem::absolute(platform::fsPath(path), ec);
+    std::string text;
+    return !ec && platform::pathText(absolute, text) ? text : std::string(path);
 }
 
 void LoadSettings()

@@ -16,7 +16,7 @@ constexpr int kMaxSameSecond = 100;
 bool EnsureFolder(const std::string& path)
 {
     std::error_code ec;
-    return platform::createPrivateFolder(path) || std::filesystem::is_directory(path, ec);
+    return platform::createPrivateFolder(path) || std::filesystem::is_directory(platform::fsPath(path), ec);
 }
 
 const FieldDesc* RecordIdField(const FieldTable& table)

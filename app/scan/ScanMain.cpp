@@ -315,8 +315,9 @@ int main(int argc, char** argv)
     std::string work;
     if (!platform::createPrivateTempFolder("velloran-scan-", work)) {
         std::error_code ec;
-        std::fprintf(stderr, "velloran-scan: cannot create a work folder in %s\n",
-                     std::filesystem::temp_directory_path(ec).string().c_str());
+        std::string temp;
+        platform::pathText(std::filesystem::temp_directory_path(ec), temp);
+        std::fprintf(stderr, "velloran-scan: cannot create a work folder in %s\n", temp.c_str());
         return 1;
     }
     Scan scan{*options, work + platform::kPathSeparator, dataFolder, AbsolutePadPath(options->pad.c_str())};
@@ -343,6 +344,6 @@ int main(int argc, char** argv)
     std::fflush(stdout);
 
     std::error_code ec;
-    std::filesystem::remove_all(work, ec);
+    std::filesystem::remove_all(platform::fsPath(work), ec);
     return ok ? 0 : 1;
 }

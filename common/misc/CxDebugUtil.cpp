@@ -1,5 +1,6 @@
 #include "misc/CxDebugUtil.h"
 
+#include "platform/Platform.h"
 #include "platform/SaveFile.h"
 
 #include <cstdarg>
@@ -32,7 +33,7 @@ std::string SourceName(const char* source)
 long long FileSize(const std::string& path)
 {
     std::error_code ec;
-    const auto size = std::filesystem::file_size(path, ec);
+    const auto size = std::filesystem::file_size(platform::fsPath(path), ec);
     return ec ? -1 : static_cast<long long>(size);
 }
 
@@ -153,7 +154,7 @@ bool CxDebugUtil::WriteEntry(int level, const char* source, int line, const char
     // only. Only while nobody else has written behind it, or their lines would go too.
     if (!whole && before >= 0 && FileSize(path) == before + static_cast<long long>(written)) {
         std::error_code ec;
-        std::filesystem::resize_file(path, static_cast<std::uintmax_t>(before), ec);
+        std::filesystem::resize_file(platform::fsPath(path), static_cast<std::uintmax_t>(before), ec);
     }
     return whole;
 }

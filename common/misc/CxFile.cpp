@@ -1,5 +1,6 @@
 #include "misc/CxFile.h"
 
+#include "platform/Platform.h"
 #include "platform/SaveFile.h"
 
 #include <bit>
@@ -241,7 +242,7 @@ long long CxFile::GetFileSize(const char* path)
         return -1;
     // Some C runtimes open a folder for reading; its "size" would be meaningless.
     std::error_code ec;
-    if (std::filesystem::is_directory(path, ec))
+    if (std::filesystem::is_directory(platform::fsPath(path), ec))
         return -1;
     // A stream position is 64 bits wide on every system; ftell's long is 32 bits on Windows.
     std::ifstream file(path, std::ios::binary | std::ios::ate);

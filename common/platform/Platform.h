@@ -4,6 +4,7 @@
 // has its own source file; callers carry no #ifdef.
 
 #include <cstddef>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -57,6 +58,14 @@ bool executablePath(std::string& path);
 bool programFolder(std::string& folder);
 
 bool pathExists(const std::string& path);
+
+// Paths in this interface are texts of the system's single-byte encoding, as the Windows calls behind it
+// take them. std::filesystem reads a narrow text by another rule and gives one back as UTF-8 on Windows
+// (MinGW), so a folder with a letter beyond ASCII would come back under another name: paths cross over
+// through these two. pathText is false for a name the encoding cannot spell (a Windows file name may hold
+// any Unicode letter), which no call here could open anyway.
+std::filesystem::path fsPath(const std::string& path);
+bool pathText(const std::filesystem::path& path, std::string& text);
 
 // Creates one folder level that only its owner may enter (mode 0700; on Windows an access list that
 // admits the owner alone and is handed down to everything created inside).

@@ -102,6 +102,17 @@ bool pathExists(const std::string& path)
     return ::access(path.c_str(), F_OK) == 0;
 }
 
+std::filesystem::path fsPath(const std::string& path)
+{
+    return std::filesystem::path(path);
+}
+
+bool pathText(const std::filesystem::path& path, std::string& text)
+{
+    text = path.string();
+    return true;
+}
+
 bool createPrivateFolder(const std::string& path)
 {
     return ::mkdir(path.c_str(), 0700) == 0;

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -141,6 +142,40 @@ bool programFolder(std::string& folder)
 bool pathExists(const std::string& path)
 {
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::filesystem::path fsPath(const std::string& path)
+{
+    if (path.empty())
+        return {};
+    const int size = static_cast<int>(path.size());
+    const int wide = ::MultiByteToWideChar(CP_ACP, 0, path.data(), size, nullptr, 0);
+    std::wstring utf16(static_cast<std::size_t>(wide), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, path.data(), size, utf16.data(), wide);
+    return std::filesystem::path(std::move(utf16));
+}
+
+bool pathText(const std::filesystem::path& path, std::string& text)
+{
+    const std::wstring& utf16 = path.native();
+    if (utf16.empty()) {
+        text.clear();
+        return true;
+    }
+    const int size = static_cast<int>(utf16.size());
+    // A letter without a spelling would come out as "?" or as a look-alike, naming another file or none.
+    // UTF-8 as the system encoding spells every letter, and refuses the check.
+    const bool utf8 = ::GetACP() == CP_UTF8;
+    const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    BOOL substituted = FALSE;
+    BOOL* check = utf8 ? nullptr : &substituted;
+    const int bytes = ::WideCharToMultiByte(CP_ACP, flags, utf16.data(), size, nullptr, 0, nullptr, check);
+    if (bytes <= 0 || substituted)
+        return false;
+    std::string result(static_cast<std::size_t>(bytes), '\0');
+    ::WideCharToMultiByte(CP_ACP, flags, utf16.data(), size, result.data(), bytes, nullptr, nullptr);
+    text = std::move(result);
+    return true;
 }
 
 bool createPrivateFolder(const std::string& path)

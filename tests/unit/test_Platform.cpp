@@ -11,6 +11,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #ifdef _WIN32
 #include <shlobj.h>
@@ -176,3 +177,51 @@ TEST(ProgramFolder, IsTheExecutablesFolder)
 #endif
     EXPECT_FALSE(GetProgramFolder(nullptr));
 }
+
+// A folder whose name has a letter beyond ASCII, as a user's documents folder under "C:\Users\José" has:
+// std::filesystem must hand its path back spelled as the system's own calls spell it, or the PAD file
+// and the backup folder would be looked for under another name.
+TEST(LocalPaths, KeepANonAsciiNameThroughStdFilesystem)
+{
+    namespace fs = std::filesystem;
+    TempDir dir;
+#ifdef _WIN32
+    const fs::path wideName(L"Jos\u00e9");
+    std::string name;
+    if (!platform::pathText(wideName, name))
+        GTEST_SKIP() << "the system's encoding has no letter e with acute accent";
+#else
+    const std::string name = "Jos\xC3\xA9";
+#endif
+    const std::string folder = dir.path() + platform::kPathSeparator + name;
+    ASSERT_TRUE(platform::createPrivateFolder(folder));
+#ifdef _WIN32
+    // The system made the folder under the right letter, not under its bytes read another way.
+    EXPECT_TRUE(fs::is_directory(platform::fsPath(dir.path()) / wideName));
+#endif
+    const std::string pad = folder + platform::kPathSeparator + "Demo.pad";
+    writeFile(pad, "[Database]\n");
+
+    EXPECT_EQ(AbsolutePadPath(pad.c_str()), pad);
+    std::vector<std::string> listed;
+    for (const auto& entry : fs::directory_iterator(platform::fsPath(folder))) {
+        std::string text;
+        ASSERT_TRUE(platform::pathText(entry.path(), text));
+        listed.push_back(text);
+    }
+    EXPECT_EQ(listed, std::vector<std::string>{pad});
+    EXPECT_TRUE(platform::pathExists(listed.front()));
+}
+
+#ifdef _WIN32
+// A name the system's encoding cannot spell is refused rather than turned into a look-alike.
+TEST(LocalPaths, RefuseANameTheEncodingCannotSpell)
+{
+    if (::GetACP() != 1252)
+        GTEST_SKIP() << "checked with the Western code page only";
+    std::string text = "unchanged";
+    EXPECT_FALSE(platform::pathText(std::filesystem::path(L"C:\\\u4e2d\u6587\\Demo.pad"), text));
+    EXPECT_FALSE(platform::pathText(std::filesystem::path(L"C:\\\u0141\u00f3d\u017a"), text));
+    EXPECT_EQ(text, "unchanged");
+}
+#endif

@@ -28,6 +28,7 @@
 #include <exception>
 #include <filesystem>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -259,18 +260,18 @@ bool TfmACTSource::FindDefaultPad(char* buffer) const
     std::string documents;
     if (!platform::documentsFolder(documents))
         return false;
-    const fs::path actFolder = fs::path(documents) / "ACT";
+    const fs::path actFolder = platform::fsPath(documents) / "ACT";
 
     // The first database folder in listing order; "." and ".." never come from the listing.
     std::error_code ec;
-    std::string databaseName;
+    fs::path databaseName;
     for (fs::directory_iterator it(actFolder, ec), end; !ec && it != end; it.increment(ec)) {
         std::error_code typeError;
         if (!it->is_directory(typeError))
             continue;
-        const std::string name = it->path().filename().string();
-        if (name.size() >= 2 && name.back() != '.') {
-            databaseName = name;
+        fs::path name = it->path().filename();
+        if (name.native().size() >= 2 && name.native().back() != '.') {
+            databaseName = std::move(name);
             break;
         }
     }
@@ -282,9 +283,10 @@ bool TfmACTSource::FindDefaultPad(char* buffer) const
         std::error_code typeError;
         if (it->is_directory(typeError) || !EndsWithPad(it->path().filename().string()))
             continue;
-        const std::string path = (databases / it->path().filename()).string();
-        // A path without room in the buffer is no use to the file dialog.
-        if (path.size() >= kPathBufferSize)
+        std::string path;
+        // A path the system encoding cannot spell, or without room in the buffer, is no use to the file
+        // dialog.
+        if (!platform::pathText(databases / it->path().filename(), path) || path.size() >= kPathBufferSize)
             return false;
         std::memcpy(buffer, path.c_str(), path.size() + 1);
         return true;
