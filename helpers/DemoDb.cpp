@@ -1,5 +1,7 @@
 #include "DemoDb.h"
 
+#include "platform/Platform.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -1026,7 +1028,8 @@ bool CreateDemoDatabase(const DemoOptions& options, DemoSummary& summary, std::s
 {
     namespace fs = std::filesystem;
     summary = DemoSummary{};
-    const fs::path pad(options.padPath);
+    // Paths cross into std::filesystem through the platform layer, which knows their encoding.
+    const fs::path pad = platform::fsPath(options.padPath);
     fs::path database = pad;
     database.replace_extension(".sqlite");
     if (database == pad) {
@@ -1037,20 +1040,25 @@ bool CreateDemoDatabase(const DemoOptions& options, DemoSummary& summary, std::s
     if (pad.has_parent_path()) {
         fs::create_directories(pad.parent_path(), ec);
         if (ec) {
-            error = "cannot create folder " + pad.parent_path().string() + ": " + ec.message();
+            error = "cannot create the folder of " + options.padPath + ": " + ec.message();
             return false;
         }
     }
-    summary.databasePath = database.string();
+    std::string databaseName;
+    if (!platform::pathText(database, summary.databasePath) || !platform::pathText(database.filename(), databaseName)) {
+        error = "the database beside " + options.padPath + " cannot be named";
+        return false;
+    }
     // Built under another name, so an existing database stays until the new one is complete.
     const std::string building = summary.databasePath + ".tmp";
-    fs::remove(building, ec);
+    const fs::path buildingPath = platform::fsPath(building);
+    fs::remove(buildingPath, ec);
     {
         Database db;
         auto failed = [&](const std::string& what) {
             error = what + ": " + db.Error();
             db.Close();
-            fs::remove(building, ec);
+            fs::remove(buildingPath, ec);
             return false;
         };
         if (!db.Open(building, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE))
@@ -1100,16 +1108,16 @@ bool CreateDemoDatabase(const DemoOptions& options, DemoSummary& summary, std::s
         db.Close();
     }
     // A journal left by the old database must not be played back into the new one.
-    fs::remove(summary.databasePath + "-journal", ec);
-    fs::remove(summary.databasePath + "-wal", ec);
-    fs::rename(building, database, ec);
+    fs::remove(platform::fsPath(summary.databasePath + "-journal"), ec);
+    fs::remove(platform::fsPath(summary.databasePath + "-wal"), ec);
+    fs::rename(buildingPath, database, ec);
     if (ec) {
         error = "cannot replace " + summary.databasePath + ": " + ec.message();
-        fs::remove(building, ec);
+        fs::remove(buildingPath, ec);
         return false;
     }
     fs::remove(pad, ec);
-    if (!WritePadFile(options.padPath, database.filename().string())) {
+    if (!WritePadFile(options.padPath, databaseName)) {
         error = "cannot write the PAD file " + options.padPath;
         return false;
     }

@@ -97,7 +97,9 @@ Database::~Database()
 bool Database::Open(const std::string& path, int flags)
 {
     Close();
-    if (sqlite3_open_v2(path.c_str(), &m_db, flags, nullptr) != SQLITE_OK) {
+    // SQLite takes its file names in UTF-8; ours come in the system's encoding.
+    const std::u8string name = platform::fsPath(path).u8string();
+    if (sqlite3_open_v2(reinterpret_cast<const char*>(name.c_str()), &m_db, flags, nullptr) != SQLITE_OK) {
         m_error = m_db ? sqlite3_errmsg(m_db) : "out of memory";
         Close();
         return false;
