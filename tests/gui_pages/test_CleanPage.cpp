@@ -103,11 +103,6 @@ std::vector<std::vector<std::string>> ReadCsv(const std::string& path)
     return rows;
 }
 
-unsigned ModeOf(const std::string& path)
-{
-    return static_cast<unsigned>(std::filesystem::status(path).permissions()) & 0777u;
-}
-
 // The bar only moves forward and reaches 100 once, when everything is over.
 void ExpectBarRisesTo100AtTheEnd(const QSignalSpy& bar)
 {
@@ -492,8 +487,8 @@ TEST_F(CleanPage, TheBackupHoldsExactlyTheDeletedRecordsAndTheRecordThatStays)
     EXPECT_EQ(Removed(before, ReadAllRows(pad), "contacts"), (Ids{"c1", "c2", "c4"}));
     const std::string folder = Clean()->GetBackupFolder();
     ASSERT_FALSE(folder.empty());
-    EXPECT_EQ(folder.rfind(home.file("Documents") + "/Velloran Backups/", 0), 0u) << folder;
-    EXPECT_EQ(ModeOf(folder), 0700u);
+    EXPECT_EQ(folder.rfind(testutil::nativePath(home.file("Documents") + "/Velloran Backups/"), 0), 0u) << folder;
+    EXPECT_TRUE(testutil::ownerOnly(folder));
 
     EXPECT_EQ(testutil::readFile(folder + "deletions.csv"),
               "kind,record_id,kept_record_id\ncontacts,c2,c3\ncontacts,c1,c3\ncontacts,c4,\nnotes,n2,n1\n");
@@ -533,7 +528,7 @@ TEST_F(CleanPage, TheBackupHoldsExactlyTheDeletedRecordsAndTheRecordThatStays)
     }
     EXPECT_EQ(rows[1][std::find(names.begin(), names.end(), "Company") - names.begin()], "Acme, \"Best\"\nInc");
     for (const char* file : {"deletions.csv", "contacts.csv", "notes.csv", "log.txt"})
-        EXPECT_EQ(ModeOf(folder + file), 0600u) << file;
+        EXPECT_TRUE(testutil::ownerOnly(folder + file)) << file;
     EXPECT_FALSE(std::filesystem::exists(folder + "calendar.csv")) << "no deletions, no file";
 }
 

@@ -474,7 +474,7 @@ TEST_F(ReviewPage, NextAsksBeforeDeletingAndNoKeepsEveryTick)
     EXPECT_EQ(question.text.toStdString(),
               "Delete these records from the ACT! database?\n\n    1 contact\n    2 notes\n\nBefore anything is "
               "deleted, a copy of each of them is saved in a new folder in:\n" +
-                  home.file("Documents") + "/Velloran Backups");
+                  testutil::nativePath(home.file("Documents") + "/Velloran Backups"));
     EXPECT_EQ(main->GetCurrentPage(), 1);
     EXPECT_EQ(RowIds(TfmACTData::kAddr, true), (Ids{"c2"}));
     EXPECT_EQ(RowIds(TfmACTData::kNote, true), (Ids{"n2", "n3"}));
@@ -532,7 +532,7 @@ TEST_F(ReviewPage, TheQuestionWarnsOfGroupsThatWouldVanishAndOfRecordsWithoutCop
         EXPECT_FALSE(Data()->ConfirmDeletion()) << c.name;
         ASSERT_EQ(seams::ShownMessages().size(), 1u) << c.name;
         const seams::ShownMessage& question = seams::ShownMessages()[0];
-        EXPECT_TRUE(question.text.endsWith(QString::fromLatin1("/Velloran Backups") + QLatin1String(c.warnings)))
+        EXPECT_TRUE(question.text.endsWith(QString::fromStdString(testutil::nativePath("/Velloran Backups")) + QLatin1String(c.warnings)))
             << c.name << "\n" << question.text.toStdString();
         EXPECT_EQ(question.icon, *c.warnings ? QMessageBox::Warning : QMessageBox::Question) << c.name;
     }

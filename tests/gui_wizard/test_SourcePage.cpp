@@ -176,7 +176,7 @@ TEST_F(SourcePageTest, KindsAreTakenEvenWhenAQuestionStopsNext)
 
 TEST_F(SourcePageTest, StoredTextsAreCutToTheirFields)
 {
-    // "é" takes two bytes: a cut never leaves half of it.
+    // "é" takes two bytes in UTF-8 (one in a Windows code page): a cut never leaves half of it.
     QString longUser;
     for (int i = 0; i < 40; ++i)
         longUser += QChar(0x00E9);
@@ -185,7 +185,7 @@ TEST_F(SourcePageTest, StoredTextsAreCutToTheirFields)
     Child<QLineEdit>(page, "edtACTPassword")->setText(QString(100, QLatin1Char('w')));
     page->Exchange(true);
     EXPECT_EQ(std::string(AppSettings.PadName), std::string(255, 'p'));
-    EXPECT_EQ(QString::fromUtf8(AppSettings.UserName), longUser.left(31));
+    EXPECT_EQ(QString::fromLocal8Bit(AppSettings.UserName), longUser.left(31));
     EXPECT_EQ(std::string(AppSettings.Password), std::string(63, 'w'));
 }
 
@@ -202,14 +202,15 @@ TEST_F(SourcePageTest, AClearedPasswordIsStoredEmpty)
 
 TEST_F(SourcePageTest, AFailedLoadReportsAndRestoresTheCursor)
 {
-    FillSource("/nowhere/None.pad", "Ann", "pw", KIND_NOTE);
+    const std::string missing = testutil::nativePath(home.path() + "/nowhere/None.pad");
+    FillSource(missing, "Ann", "pw", KIND_NOTE);
     EXPECT_FALSE(page->Exchange(true));
     EXPECT_EQ(loads, 1);
     EXPECT_EQ(cursorDuringLoad, Qt::WaitCursor);
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     const auto errors = MessagesWithCaption("Error");
     ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0].text.toStdString(), std::string(kLoadFailed) + "\n\nNotes: PAD file not found: /nowhere/None.pad");
+    EXPECT_EQ(errors[0].text.toStdString(), std::string(kLoadFailed) + "\n\nNotes: PAD file not found: " + missing);
     EXPECT_EQ(errors[0].icon, QMessageBox::Warning);
 }
 
@@ -369,7 +370,7 @@ TEST_F(FindDefaultPadTest, FindsTheFirstPadOfTheFirstDatabaseFolder)
         std::memset(buffer, 'z', sizeof(buffer));
         const bool found = page->FindDefaultPad(buffer);
         EXPECT_EQ(found, c.expected != nullptr);
-        EXPECT_EQ(std::string(buffer), c.expected ? home.documents() + "/" + c.expected : "");
+        EXPECT_EQ(std::string(buffer), c.expected ? testutil::nativePath(home.documents() + "/" + c.expected) : "");
     }
 }
 

@@ -59,10 +59,19 @@ std::string TempDir::file(const std::string& name) const
     return m_path + "/" + name;
 }
 
+std::string nativePath(std::string path)
+{
+    for (char& c : path)
+        if (platform::isPathSeparator(c))
+            c = platform::kPathSeparator;
+    return path;
+}
+
 std::string useHome(const std::string& home)
 {
-    const std::string data = home + "/data";
-    const std::string documents = home + "/Documents";
+    // Named as the system names them, so that paths the program builds on them read as one.
+    const std::string data = nativePath(home + "/data");
+    const std::string documents = nativePath(home + "/Documents");
     std::filesystem::create_directories(data);
     std::filesystem::create_directories(documents);
 #ifndef _WIN32

@@ -32,6 +32,8 @@ private:
 // folder `home`/Documents and, on Linux, the configuration home (through the environment there, so that
 // programs we start see the same). Returns the data folder as the program names it (GetDataFolder).
 std::string useHome(const std::string& home);
+// `path` with every separator the system's own ('\\' on Windows), as the program joins paths.
+std::string nativePath(std::string path);
 
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes);
