@@ -185,7 +185,11 @@ TEST_F(SourcePageTest, StoredTextsAreCutToTheirFields)
     Child<QLineEdit>(page, "edtACTPassword")->setText(QString(100, QLatin1Char('w')));
     page->Exchange(true);
     EXPECT_EQ(std::string(AppSettings.PadName), std::string(255, 'p'));
-    EXPECT_EQ(QString::fromLocal8Bit(AppSettings.UserName), longUser.left(31));
+    // As many whole letters as the field's 63 bytes hold.
+    QString kept = longUser;
+    while (kept.toLocal8Bit().size() > 63)
+        kept.chop(1);
+    EXPECT_EQ(QString::fromLocal8Bit(AppSettings.UserName), kept);
     EXPECT_EQ(std::string(AppSettings.Password), std::string(63, 'w'));
 }
 
@@ -337,7 +341,8 @@ TEST_F(FindDefaultPadTest, FindsTheFirstPadOfTheFirstDatabaseFolder)
 {
     std::string documents;
     ASSERT_TRUE(platform::documentsFolder(documents));
-    ASSERT_EQ(documents, home.documents()) << "the test home must stand in for the documents folder";
+    ASSERT_EQ(documents, testutil::nativePath(home.documents()))
+        << "the test home must stand in for the documents folder";
 
     struct Case
     {
@@ -351,10 +356,12 @@ TEST_F(FindDefaultPadTest, FindsTheFirstPadOfTheFirstDatabaseFolder)
          {"ACT/MyDb/Databases"},
          {"ACT/MyDb/Databases/Main.pad", "ACT/MyDb/Databases/Main.txt"},
          "ACT/MyDb/Databases/Main.pad"},
+#ifndef _WIN32 // Windows drops a trailing dot from a folder's name
         {"short and dotted folder names are passed over",
          {"ACT/x/Databases", "ACT/Db./Databases", "ACT/Real/Databases"},
          {"ACT/x/Databases/X.pad", "ACT/Db./Databases/D.pad", "ACT/Real/Databases/R.pad"},
          "ACT/Real/Databases/R.pad"},
+#endif
         {"extension in capitals", {"ACT/Db/Databases"}, {"ACT/Db/Databases/Main.PAD"}, "ACT/Db/Databases/Main.PAD"},
         {"no ACT folder", {}, {}, nullptr},
         {"ACT holds files only", {"ACT"}, {"ACT/readme.txt"}, nullptr},
@@ -385,13 +392,13 @@ TEST_F(FindDefaultPadTest, BrowseStartsOnTheTypedTextOrElseOnTheFoundPad)
     ASSERT_EQ(seams::ShownFileDialogs().size(), 1u);
     EXPECT_EQ(seams::ShownFileDialogs()[0].filter.toStdString(), "ACT! Database File (*.pad)");
     EXPECT_EQ(seams::ShownFileDialogs()[0].initialFile.toStdString(), "/typed/Own.pad");
-    EXPECT_EQ(edit->text().toStdString(), "/chosen/Other.pad");
+    EXPECT_EQ(edit->text().toStdString(), testutil::nativePath("/chosen/Other.pad"));
 
     edit->clear();
     Click("btnPadBrowse"); // cancelled: no answer queued
     ASSERT_EQ(seams::ShownFileDialogs().size(), 2u);
     EXPECT_EQ(seams::ShownFileDialogs()[1].initialFile.toStdString(),
-              home.documents() + "/ACT/MyDb/Databases/Main.pad");
+              testutil::nativePath(home.documents() + "/ACT/MyDb/Databases/Main.pad"));
     EXPECT_EQ(edit->text().toStdString(), "") << "a cancelled dialog leaves the edit alone";
 }
 
