@@ -16,6 +16,12 @@ constexpr const char* kExecutableSuffix = ".exe";
 constexpr const char* kExecutableSuffix = "";
 #endif
 
+#ifdef _WIN32
+// The command line that hands `args` to a child whose C runtime splits it again: each in double quotes,
+// with backslashes doubled only where they come before a quote.
+std::string commandLineOf(const std::vector<std::string>& args);
+#endif
+
 // A started child; nothing is held when the members have their initial values.
 struct ChildProcess
 {

@@ -30,8 +30,7 @@ void appendQuoted(std::string& commandLine, const std::string& argument)
 
 } // namespace
 
-int startProcess(const std::string& path, const std::vector<std::string>& args, const std::string& workingFolder,
-                 ChildProcess& child)
+std::string commandLineOf(const std::vector<std::string>& args)
 {
     std::string commandLine;
     for (const std::string& arg : args) {
@@ -39,6 +38,13 @@ int startProcess(const std::string& path, const std::vector<std::string>& args, 
             commandLine += ' ';
         appendQuoted(commandLine, arg);
     }
+    return commandLine;
+}
+
+int startProcess(const std::string& path, const std::vector<std::string>& args, const std::string& workingFolder,
+                 ChildProcess& child)
+{
+    std::string commandLine = commandLineOf(args);
 
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;

@@ -1,6 +1,7 @@
 #include "TestUtil.h"
 
 #include "platform/Platform.h"
+#include "platform/Process.h"
 
 #include <deque>
 #include <filesystem>
@@ -254,24 +255,6 @@ void unsetEnvironment(const std::string& name)
 
 namespace {
 
-// One argument as the C runtime of the child splits the command line again.
-void appendQuoted(std::string& commandLine, const std::string& argument)
-{
-    commandLine += '"';
-    std::size_t backslashes = 0;
-    for (const char c : argument) {
-        if (c == '\\') {
-            ++backslashes;
-            continue;
-        }
-        commandLine.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
-        commandLine += c;
-        backslashes = 0;
-    }
-    commandLine.append(backslashes * 2, '\\');
-    commandLine += '"';
-}
-
 // Our environment block with `changes` made, names matched without regard to case.
 std::string environmentBlock(const Environment& changes)
 {
@@ -327,12 +310,9 @@ std::string readBack(HANDLE file)
 
 int runProgram(const std::string& path, const std::vector<std::string>& args, const RunOptions& options)
 {
-    std::string commandLine;
-    appendQuoted(commandLine, path);
-    for (const std::string& arg : args) {
-        commandLine += ' ';
-        appendQuoted(commandLine, arg);
-    }
+    std::vector<std::string> all{path};
+    all.insert(all.end(), args.begin(), args.end());
+    std::string commandLine = platform::commandLineOf(all);
     std::string environment = environmentBlock(options.environment);
     const HANDLE input = inheritableOutput(false);
     const HANDLE out = inheritableOutput(options.out != nullptr);
