@@ -62,6 +62,16 @@ CxACTBaseUtil* LoadedData::Util(int kind) const
     return kind >= 0 && kind < kKindCount ? utils[kind] : nullptr;
 }
 
+bool LoadedData::MarkForDeletion(RecordKind kind, void* record)
+{
+    if (!record || !Util(KindIndex(kind)))
+        return false;
+    return Visit(kind, [record](auto& util) {
+        using Record = typename std::remove_reference_t<decltype(util)>::Record;
+        return util.MarkForDeletion(static_cast<Record*>(record)->pEntry);
+    });
+}
+
 bool LoadedData::Regroup(int kind)
 {
     switch (kind) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/DupGroup.h"
+#include "core/RecordKinds.h"
 
 #include <memory>
 
@@ -41,6 +42,24 @@ public:
     CxList* DupList(int kind) const { return m_lists[kind].get(); }
     DupGroups& Groups(int kind) { return m_groups[kind]; }
     const DupGroups& Groups(int kind) const { return m_groups[kind]; }
+
+    // Calls f with the kind's own utility (CxACTAddrUtil& and so on), which must exist.
+    template <class F> decltype(auto) Visit(RecordKind kind, F&& f) const
+    {
+        switch (kind) {
+        case RecordKind::Contacts:
+            return f(*m_addr);
+        case RecordKind::Calendar:
+            return f(*m_date);
+        case RecordKind::Tasks:
+            return f(*m_task);
+        default:
+            return f(*m_note);
+        }
+    }
+
+    // Asks the kind's helper to delete the record at the next submit. False without a utility or record.
+    bool MarkForDeletion(RecordKind kind, void* record);
 
     // The grouping pass over the kind's records into its deletion list, and its groups. False when the
     // kind has no utility or no list.

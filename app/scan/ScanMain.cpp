@@ -6,6 +6,7 @@
 #include "ACT/CxACTNote.h"
 #include "ACT/CxACTTask.h"
 #include "core/Apputil.h"
+#include "core/CleanupSession.h"
 #include "core/DeletionBackup.h"
 #include "core/DupGroup.h"
 #include "misc/CxDebugUtil.h"
@@ -44,15 +45,6 @@ struct Options
     bool timings = false;
 };
 
-struct KindName
-{
-    const char* name;
-    std::int32_t flag;
-};
-
-const KindName kKindNames[] = {
-    {"contacts", KIND_ADDR}, {"calendar", KIND_DATE}, {"tasks", KIND_TASK}, {"notes", KIND_NOTE}};
-
 struct MatchName
 {
     const char* name;
@@ -82,17 +74,19 @@ bool parseNames(const std::string& text, const Entry (&entries)[N], unsigned& na
     return named != 0;
 }
 
+// The kinds by their words; false for an unknown word or none.
 bool parseKinds(const std::string& text, std::int32_t& kinds)
 {
-    unsigned named = 0;
-    if (!parseNames(text, kKindNames, named))
-        return false;
     kinds = 0;
-    for (std::size_t i = 0; i < std::size(kKindNames); ++i) {
-        if ((named >> i) & 1u)
-            kinds |= kKindNames[i].flag;
+    std::stringstream list(text);
+    std::string item;
+    while (std::getline(list, item, ',')) {
+        const std::optional<RecordKind> kind = KindOfWord(item);
+        if (!kind)
+            return false;
+        kinds |= KindInfo(*kind).flag;
     }
-    return true;
+    return kinds != 0;
 }
 
 // "none" alone, or any of the option names.
@@ -204,54 +198,48 @@ double secondsSince(std::chrono::steady_clock::time_point start)
 struct Scan
 {
     const Options& options;
-    std::string workFolder;
-    std::string dataFolder;
-    std::string padPath;
+    LoadRequest request;
+    CleanupSession session;
     bool headerPrinted = false;
 
-    void configure(CxACTBaseUtil& util) const
-    {
-        util.SetWorkFolder(workFolder.c_str());
-        util.SetPadName(padPath.c_str());
-        util.SetUserName(options.user.c_str());
-        util.SetPassword(options.password.c_str());
-        util.SetDebugFolder(dataFolder.c_str());
-        util.SetDebugEnabled(AppSettings.EnableDebug);
-        util.SetLogLevel(AppSettings.LogLevel);
-    }
-
     // Loads, groups and prints one kind; false when the load failed.
-    template <class Util>
-    bool run(Util& util, const char* kindName, const char* title)
+    bool run(RecordKind kind)
     {
-        configure(util);
+        const RecordKindInfo& info = KindInfo(kind);
+        // One kind at a time: what is printed needs no memory any more.
+        request.kinds = info.flag;
+        WorkProgress quiet;
         auto start = std::chrono::steady_clock::now();
-        if (!util.Load()) {
-            std::fprintf(stderr, "velloran-scan: cannot load the %s: %s\n", kindName, util.GetFailureText().c_str());
+        const LoadOutcome outcome = session.LoadSelectedKinds(request, quiet);
+        if (!outcome.Loaded()) {
+            std::fprintf(stderr, "velloran-scan: cannot load the %s: %s\n", info.word,
+                         outcome.kinds[KindIndex(kind)].failure.c_str());
             return false;
         }
         const double loadSeconds = secondsSince(start);
-        double readSeconds = 0;
-        if (options.timings) {
-            // The data file is still there: reading it again measures our part of the load alone.
-            util.Clear();
+        return session.Data().Visit(kind, [&](auto& util) {
+            double readSeconds = 0;
+            if (options.timings) {
+                // The data file is still there: reading it again measures our part of the load alone.
+                util.Clear();
+                start = std::chrono::steady_clock::now();
+                util.ReadDataFile();
+                readSeconds = secondsSince(start);
+            }
+
+            using Record = typename std::remove_reference_t<decltype(util)>::Record;
+            CxList dupList;
+            std::vector<Record*> kept;
             start = std::chrono::steady_clock::now();
-            util.ReadDataFile();
-            readSeconds = secondsSince(start);
-        }
+            FindDuplicates(util.GetManager(), &dupList, &kept);
+            const double groupSeconds = secondsSince(start);
+            if (options.timings)
+                std::fprintf(stderr, "%s: helper %.3f s, read %.3f s, grouping %.3f s\n", info.word,
+                             loadSeconds - readSeconds, readSeconds, groupSeconds);
 
-        using Record = typename Util::Record;
-        CxList dupList;
-        std::vector<Record*> kept;
-        start = std::chrono::steady_clock::now();
-        FindDuplicates(util.GetManager(), &dupList, &kept);
-        const double groupSeconds = secondsSince(start);
-        if (options.timings)
-            std::fprintf(stderr, "%s: helper %.3f s, read %.3f s, grouping %.3f s\n", kindName,
-                         loadSeconds - readSeconds, readSeconds, groupSeconds);
-
-        print(util.GetManager()->GetEntryCount(), dupList, kept, kindName, title);
-        return true;
+            print(util.GetManager()->GetEntryCount(), dupList, kept, info.word, info.title);
+            return true;
+        });
     }
 
     template <class Record>
@@ -320,27 +308,18 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "velloran-scan: cannot create a work folder in %s\n", temp.c_str());
         return 1;
     }
-    Scan scan{*options, work + platform::kPathSeparator, dataFolder, AbsolutePadPath(options->pad.c_str())};
+    // The settings' options with the login and the database of the command line.
+    LoadRequest request = LoadRequest::FromSettings(AppSettings);
+    request.workFolder = work + platform::kPathSeparator;
+    request.padPath = AbsolutePadPath(options->pad.c_str());
+    request.userName = options->user;
+    request.password = options->password;
+    Scan scan{*options, request, {}};
 
     bool ok = true;
-    if (ok && (options->kinds & KIND_ADDR)) {
-        CxACTAddrUtil util;
-        ok = scan.run(util, "contacts", "Contacts");
-    }
-    if (ok && (options->kinds & KIND_DATE)) {
-        CxACTDateUtil util;
-        ok = scan.run(util, "calendar", "Calendar");
-    }
-    if (ok && (options->kinds & KIND_TASK)) {
-        CxACTTaskUtil util;
-        util.SetOpp(AppSettings.Opp);
-        util.SetOppNotes(AppSettings.OppNotes);
-        ok = scan.run(util, "tasks", "Todos and Opportunities");
-    }
-    if (ok && (options->kinds & KIND_NOTE)) {
-        CxACTNoteUtil util;
-        ok = scan.run(util, "notes", "Notes");
-    }
+    for (const RecordKind kind : kAllRecordKinds)
+        if (ok && IsChosen(kind, options->kinds))
+            ok = scan.run(kind);
     std::fflush(stdout);
 
     std::error_code ec;

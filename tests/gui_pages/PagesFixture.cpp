@@ -172,7 +172,7 @@ void PagesTest::TearDown()
     if (main)
         main->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    TfmACTClean::SetBeforeSubmitHook(nullptr);
+    CleanupSession::SetBeforeSubmitHook(nullptr);
     seams::SetDialogHandler(nullptr);
 }
 

@@ -153,11 +153,11 @@ void ShootPages(const QString& pad)
     DupListModel* contacts = data->GetListModel(TfmACTData::kAddr);
     for (int row : {0, 1})
         contacts->setData(contacts->index(row, 0), Qt::Checked, Qt::CheckStateRole);
-    TfmACTClean::SetBeforeSubmitHook([](CxACTBaseUtil& util) { util.SetPassword("changed"); });
+    CleanupSession::SetBeforeSubmitHook([](CxACTBaseUtil& util) { util.SetPassword("changed"); });
     const char* const failedBoxes[] = {"question-again", "cleaning-failed-box", nullptr};
     g_boxNames = failedBoxes;
     RunCleaning(main);
-    TfmACTClean::SetBeforeSubmitHook(nullptr);
+    CleanupSession::SetBeforeSubmitHook(nullptr);
     Save(main, "cleaning-failed");
     g_boxNames = nullptr;
     main->close();

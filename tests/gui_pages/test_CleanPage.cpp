@@ -140,7 +140,7 @@ protected:
     {
         m_submits = 0;
         m_failAt = failAt;
-        TfmACTClean::SetBeforeSubmitHook([this](CxACTBaseUtil&) {
+        CleanupSession::SetBeforeSubmitHook([this](CxACTBaseUtil&) {
             if (++m_submits == m_failAt)
                 throw std::runtime_error("submit failed in a test");
         });
@@ -599,7 +599,7 @@ TEST_F(CleanPage, TheLogAndTheBarFollowTheWorkWhileTheHelperRuns)
     auto* bar = Child<QProgressBar>(Clean(), "pbDel");
     int barDuringSubmit = -1;
     QString logDuringSubmit;
-    TfmACTClean::SetBeforeSubmitHook([&](CxACTBaseUtil&) {
+    CleanupSession::SetBeforeSubmitHook([&](CxACTBaseUtil&) {
         // On the submitting thread: ask the GUI thread what it shows now.
         QMetaObject::invokeMethod(
             bar,

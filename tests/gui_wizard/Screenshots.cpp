@@ -73,7 +73,7 @@ void ShootLoading()
     main->show();
     if (!QTest::qWaitForWindowExposed(main))
         std::fprintf(stderr, "main-loading: the window was never shown\n");
-    TfmMain::SetBeforeLoadHook([](CxACTBaseUtil&) { std::this_thread::sleep_for(std::chrono::milliseconds(700)); });
+    CleanupSession::SetBeforeLoadHook([](CxACTBaseUtil&) { std::this_thread::sleep_for(std::chrono::milliseconds(700)); });
     QTimer::singleShot(500, main, [main] {
         const QString path = g_folder + QStringLiteral("/main-loading.png");
         const QPixmap screen = main->screen()->grabWindow(0);
@@ -84,7 +84,7 @@ void ShootLoading()
     });
     AppSettings.AppFlag = KIND_ADDR;
     main->SetPage(1);
-    TfmMain::SetBeforeLoadHook(nullptr);
+    CleanupSession::SetBeforeLoadHook(nullptr);
     delete main.data();
 }
 

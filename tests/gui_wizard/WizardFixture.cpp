@@ -47,7 +47,7 @@ void WizardTest::SetUp()
 void WizardTest::TearDown()
 {
     CloseMain();
-    TfmMain::SetBeforeLoadHook(nullptr);
+    CleanupSession::SetBeforeLoadHook(nullptr);
     seams::SetDialogHandler(nullptr);
 }
 

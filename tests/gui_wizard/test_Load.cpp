@@ -99,7 +99,7 @@ TEST_F(LoadTest, OneFailedKindFailsTheLoadButTheOthersStillLoad)
 {
     SKIP_WITHOUT_HELPERS();
     OpenMain();
-    TfmMain::SetBeforeLoadHook([](CxACTBaseUtil& util) {
+    CleanupSession::SetBeforeLoadHook([](CxACTBaseUtil& util) {
         if (util.GetKind() == ACTKind::Addr)
             util.SetHelperName("velloran-no-such-helper");
     });
@@ -121,7 +121,7 @@ TEST_F(LoadTest, AHangingHelperDoesNotFreezeTheWindow)
 {
     OpenMain();
     GetHelperRunner(ACTKind::Addr).SetWaitTimeout(800);
-    TfmMain::SetBeforeLoadHook([](CxACTBaseUtil& util) { util.SetHelperName(VELLORAN_HANG_HELPER); });
+    CleanupSession::SetBeforeLoadHook([](CxACTBaseUtil& util) { util.SetHelperName(VELLORAN_HANG_HELPER); });
     FillSource("/db/Hang.pad", "Ann", "pw", KIND_ADDR);
 
     int ticks = 0;
@@ -149,7 +149,7 @@ TEST_F(LoadTest, ClosingDuringALoadWaitsForItsEndAndThenCloses)
 {
     OpenMain();
     GetHelperRunner(ACTKind::Addr).SetWaitTimeout(1500);
-    TfmMain::SetBeforeLoadHook([](CxACTBaseUtil& util) { util.SetHelperName(VELLORAN_HANG_HELPER); });
+    CleanupSession::SetBeforeLoadHook([](CxACTBaseUtil& util) { util.SetHelperName(VELLORAN_HANG_HELPER); });
     FillSource("/db/Hang.pad", "Ann", "pw", KIND_ADDR);
 
     bool waitSeen = false;

@@ -62,7 +62,7 @@ protected:
         WizardTest::SetUp();
         OpenMain();
         page = main->GetSourcePage();
-        TfmMain::SetBeforeLoadHook([this](CxACTBaseUtil&) {
+        CleanupSession::SetBeforeLoadHook([this](CxACTBaseUtil&) {
             ++loads;
             cursorDuringLoad = QGuiApplication::overrideCursor() ? QGuiApplication::overrideCursor()->shape() : -1;
         });
@@ -244,7 +244,7 @@ TEST_F(SourcePageTest, TheWaitWindowStandsOverTheClientPanelWithTheChosenKindsOn
 
 TEST_F(SourcePageTest, AnExceptionInTheLoadShowsTheBugReportInstead)
 {
-    TfmMain::SetBeforeLoadHook([](CxACTBaseUtil&) { throw std::runtime_error("helper exploded"); });
+    CleanupSession::SetBeforeLoadHook([](CxACTBaseUtil&) { throw std::runtime_error("helper exploded"); });
     struct Shown
     {
         QString title;

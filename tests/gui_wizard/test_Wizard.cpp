@@ -65,7 +65,7 @@ struct LoadRecorder
     std::vector<std::string> kinds;
     void Install()
     {
-        TfmMain::SetBeforeLoadHook([this](CxACTBaseUtil& util) {
+        CleanupSession::SetBeforeLoadHook([this](CxACTBaseUtil& util) {
             if (dynamic_cast<CxACTAddrUtil*>(&util))
                 kinds.push_back("Addr");
             else if (dynamic_cast<CxACTNoteUtil*>(&util))
@@ -78,6 +78,13 @@ struct LoadRecorder
 
 class MainWindowTest : public WizardTest
 {
+protected:
+    // The load the source page runs, from the settings, without its wait window.
+    bool LoadSelectedKinds()
+    {
+        WorkProgress quiet;
+        return main->GetSession().LoadSelectedKinds(LoadRequest::FromSettings(AppSettings), quiet).Loaded();
+    }
 };
 
 TEST_F(MainWindowTest, StartsOnTheSourcePageWithItsWindowAndButtons)
@@ -191,12 +198,12 @@ TEST_F(MainWindowTest, OnlyTheTickedKindsAreLoaded)
     LoadRecorder recorder;
     recorder.Install();
     AppSettings.AppFlag = KIND_NOTE;
-    main->LoadSelectedKinds();
+    LoadSelectedKinds();
     EXPECT_EQ(recorder.kinds, std::vector<std::string>({"Note"}));
 
     recorder.kinds.clear();
     AppSettings.AppFlag = KIND_NOTE | KIND_ADDR | 64;
-    main->LoadSelectedKinds();
+    LoadSelectedKinds();
     EXPECT_EQ(recorder.kinds, std::vector<std::string>({"Addr", "Note"}));
 }
 
@@ -209,7 +216,7 @@ TEST_F(MainWindowTest, WithoutADataFolderNothingIsLoaded)
     writeFile(home.path() + "/blocker", "");
     platform::setUserFoldersForTesting(home.path() + "/blocker/data", home.documents());
     AppSettings.AppFlag = 15;
-    EXPECT_FALSE(main->LoadSelectedKinds());
+    EXPECT_FALSE(LoadSelectedKinds());
     EXPECT_TRUE(recorder.kinds.empty());
 }
 

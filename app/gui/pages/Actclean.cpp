@@ -4,22 +4,16 @@
 #include "gui/services/Diagnostics.h"
 #include "gui/services/LinkLabel.h"
 #include "gui/services/Seams.h"
-#include "gui/services/WaitWindow.h"
 #include "gui/services/Worker.h"
-#include "gui/wizard/WizardHost.h"
 
 #include "ACT/CxACTAddr.h"
 #include "ACT/CxACTDate.h"
 #include "ACT/CxACTNote.h"
 #include "ACT/CxACTTask.h"
 #include "core/Apputil.h"
-#include "core/DeletionBackup.h"
-#include "core/DupGroup.h"
-#include "core/LoadedData.h"
 #include "misc/CxDebugUtil.h"
 #include "misc/CxList.h"
 #include "misc/WinUtil.h"
-#include "platform/Platform.h"
 
 #include <QHBoxLayout>
 #include <QHideEvent>
@@ -30,64 +24,27 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <exception>
 #include <string>
-#include <thread>
-#include <unordered_set>
-#include <vector>
 
 namespace {
 
 constexpr int kClientWidth = 792;
 constexpr int kClientHeight = 366;
 constexpr int kStartDelayMs = 1000;
-constexpr auto kPauseBeforeSubmit = std::chrono::milliseconds(200);
 
 const char* const kSeparator = "================================================================================";
 const char* const kLineBreak = "\r\n";
-const char* const kSubmitText = "Submitting deletion information to ACT! database...";
-const char* const kBackupText = "Saving a backup of the records to delete...";
 
-// Shares of the bar: marking, the backup, the submits (by their records), the log of the records.
-constexpr int kMarkedPercent = 10;
-constexpr int kBackedUpPercent = 20;
-constexpr int kSubmittedPercent = 95;
-
-struct CleanKind
-{
-    std::int32_t flag;
-    const char* item;     // in the log lines: "contact" items
-    const char* kindWord; // in the backup: contacts.csv, and the kind column of deletions.csv
-    const char* statusFile;
-    const FieldTable& (*fields)();
-};
-
-// In the order every run visits the kinds.
-const CleanKind kCleanKinds[] = {
-    {KIND_ADDR, "contact", "contacts", "ACTAddrStatus.dat", ContactFields},
-    {KIND_DATE, "calendar", "calendar", "ACTDateStatus.dat", CalendarFields},
-    {KIND_TASK, "task", "tasks", "ACTTaskStatus.dat", TaskFields},
-    {KIND_NOTE, "note", "notes", "ACTNoteStatus.dat", NoteFields},
-};
-
-std::function<void(CxACTBaseUtil&)>& BeforeSubmitHook()
-{
-    static std::function<void(CxACTBaseUtil&)> hook;
-    return hook;
-}
+// The share of the bar that collecting the ticked records takes; the session's work fills it up to the
+// share it reports last, and the log of the records the rest.
+constexpr int kPlannedPercent = 10;
 
 } // namespace
 
-void TfmACTClean::SetBeforeSubmitHook(std::function<void(CxACTBaseUtil&)> hook)
-{
-    BeforeSubmitHook() = std::move(hook);
-}
-
-TfmACTClean::TfmACTClean(WizardHost* host, LoadedData* data, QWidget* parent)
-    : QWidget(parent), m_pHost(host), m_pData(data)
+TfmACTClean::TfmACTClean(CleanupSession* session, QWidget* parent) : QWidget(parent), m_pSession(session)
 {
     setObjectName(QStringLiteral("fmACTClean"));
     resize(kClientWidth, kClientHeight);
@@ -134,6 +91,7 @@ bool TfmACTClean::Exchange(bool save)
         return true;
     memLog->clear();
     m_pendingLog.clear();
+    m_logText.clear();
     AddLogLine("Start deleting duplicate records ...");
     AddLogLine(kSeparator);
     AddLogLine(kLineBreak);
@@ -151,7 +109,7 @@ bool TfmACTClean::Exchange(bool save)
 void TfmACTClean::tmStartTimer()
 {
     tmStart->stop();
-    const WorkScope work(m_pHost);
+    emit workStarted();
     bool failed = false;
     try {
         RunCleaning();
@@ -162,14 +120,11 @@ void TfmACTClean::tmStartTimer()
         DEBUG_LOG(0, "Deleting the duplicate items failed with an unknown exception.");
         failed = true;
     }
-    if (failed) {
-        if (m_bWaitWindowUp)
-            StopWaitWindow();
-        m_bWaitWindowUp = false;
+    if (failed)
         FlushLog();
-    }
     m_bRunning = false;
     lblBack->setEnabled(true);
+    emit workEnded();
     if (failed)
         ShowBugReport(window());
 }
@@ -185,15 +140,14 @@ void TfmACTClean::RunCleaning()
 {
     m_nTotal = 0;
     m_nProcessed = 0;
-    for (KindRun& run : m_run)
-        run = KindRun();
-    m_backupFolder.clear();
-    m_backupFailure.clear();
+    m_plan = DeletionPlan();
+    m_outcome = DeletionOutcome();
 
+    const LoadedData& data = m_pSession->Data();
     const std::int32_t flags = AppSettings.AppFlag;
-    for (int i = 0; i < 4; ++i)
-        if ((flags & kCleanKinds[i].flag) && m_pData->DupList(i))
-            m_nTotal += m_pData->DupList(i)->GetCount();
+    for (const RecordKind kind : kAllRecordKinds)
+        if (IsChosen(kind, flags) && data.DupList(KindIndex(kind)))
+            m_nTotal += data.DupList(KindIndex(kind))->GetCount();
 
     if (flags & KIND_ADDR)
         DeleteAddrDups();
@@ -203,145 +157,58 @@ void TfmACTClean::RunCleaning()
         DeleteTaskDups();
     if (flags & KIND_NOTE)
         DeleteNoteDups();
-    SetProgress(kMarkedPercent);
+    SetProgress(kPlannedPercent);
 
     std::exception_ptr error;
-    const bool anyMarked = std::any_of(std::begin(m_run), std::end(m_run), [](const KindRun& r) { return r.marks > 0; });
-    DeletionBackup backup;
-    if (anyMarked && PrepareBackup(backup)) {
-        StartWaitWindow(parentWidget());
-        m_bWaitWindowUp = true;
-        SetWaitWindowText(kBackupText);
+    if (!m_plan.Empty()) {
         try {
             // The helpers run for minutes on large databases: off the GUI thread, so the windows stay drawn.
-            RunOnWorker([this, &backup] { BackUpAndSubmit(backup); });
+            RunWithWaitWindow(
+                parentWidget(), [this](WorkProgress& progress) { m_pSession->Delete(m_plan, progress, m_outcome); },
+                [this](const std::string& line, int percent) {
+                    if (!line.empty()) {
+                        AddLogLine(line.c_str());
+                        FlushLog();
+                    }
+                    SetProgress(percent);
+                });
         } catch (...) {
             error = std::current_exception();
-            FailKinds("The run ended with an unexpected error.");
+            m_outcome.Fail("The run ended with an unexpected error.");
         }
-        StopWaitWindow();
-        m_bWaitWindowUp = false;
     }
 
     LogRecordsAndSummary();
     SetProgress(100);
-    if (!m_backupFolder.empty()) {
-        std::string logError;
-        if (!backup.WriteLog(memLog->toPlainText().toStdString(), logError)) {
-            AddLogLine(logError.c_str());
-            FlushLog();
-        }
+    std::string logError;
+    if (!m_pSession->WriteLog(m_logText, logError)) {
+        AddLogLine(logError.c_str());
+        FlushLog();
     }
     if (error)
         std::rethrow_exception(error);
 
-    if (!m_backupFailure.empty()) {
+    if (!m_outcome.backupFailure.empty()) {
         seams::ShowMessage(this, QMessageBox::Critical, QStringLiteral("Error"),
                            QStringLiteral("Nothing was deleted: the backup of the records to delete could not be "
                                           "written.\n\n") +
-                               QString::fromLocal8Bit(m_backupFailure.c_str()),
+                               QString::fromLocal8Bit(m_outcome.backupFailure.c_str()),
                            QMessageBox::Ok);
-    } else if (std::any_of(std::begin(m_run), std::end(m_run), [](const KindRun& r) { return !r.failure.empty(); })) {
+    } else if (m_outcome.AnyFailed()) {
         seams::ShowMessage(this, QMessageBox::Warning, QStringLiteral("Warning"),
                            QStringLiteral("Not every ticked record could be deleted. The end of the log on this page "
                                           "says which kinds failed and why; a copy of the log is in\n") +
-                               QString::fromLocal8Bit((m_backupFolder + "log.txt").c_str()),
+                               QString::fromLocal8Bit((m_outcome.backupFolder + "log.txt").c_str()),
                            QMessageBox::Ok);
-    }
-}
-
-bool TfmACTClean::PrepareBackup(DeletionBackup& backup)
-{
-    std::string documents;
-    std::string error = "No documents folder was found.";
-    if (platform::documentsFolder(documents) && backup.Create(BackupRootFolder(documents), error)) {
-        m_backupFolder = backup.Folder();
-        AddLogLine(("Backup of the records to delete: " + m_backupFolder).c_str());
-        AddLogLine(kLineBreak);
-        FlushLog();
-        return true;
-    }
-    DEBUG_LOG(0, "No backup folder, nothing is deleted: %s", error.c_str());
-    m_backupFailure = error;
-    FailKinds("No backup of its records could be written, so nothing was deleted: " + error);
-    return false;
-}
-
-void TfmACTClean::BackUpAndSubmit(const DeletionBackup& backup)
-{
-    std::vector<BackupKind> kinds;
-    int allMarks = 0;
-    for (int i = 0; i < 4; ++i) {
-        const KindRun& run = m_run[i];
-        if (run.marks == 0)
-            continue;
-        allMarks += run.marks;
-        std::unordered_set<const void*> leaving;
-        for (const KindRun::Item& item : run.items)
-            if (item.marked)
-                leaving.insert(item.record);
-        // What stays of a group is its first member that is not deleted: a group's first record may be
-        // ticked too (in the full view), and then one of its copies stays in its place.
-        const DupGroups& groups = m_pData->Groups(i);
-        BackupKind kind{kCleanKinds[i].kindWord, &kCleanKinds[i].fields(), {}};
-        kind.records.reserve(static_cast<std::size_t>(run.marks));
-        for (const KindRun::Item& item : run.items) {
-            if (!item.marked)
-                continue;
-            const void* staying = nullptr;
-            const auto group = groups.GroupOf(item.record);
-            const auto at =
-                std::find_if(group.begin(), group.end(), [&](const void* member) { return leaving.count(member) == 0; });
-            if (at != group.end())
-                staying = *at;
-            kind.records.push_back({item.record, staying});
-        }
-        kinds.push_back(std::move(kind));
-    }
-    std::string error;
-    if (!backup.WriteRecords(kinds, error)) {
-        DEBUG_LOG(0, "The backup could not be written, nothing is deleted: %s", error.c_str());
-        m_backupFailure = error;
-        FailKinds("No backup of its records could be written, so nothing was deleted: " + error);
-        return;
-    }
-    Report(std::string(), kBackedUpPercent);
-
-    SetWaitWindowText(kSubmitText);
-    std::this_thread::sleep_for(kPauseBeforeSubmit);
-    char folder[260] = "";
-    const bool haveFolder = GetDataFolder(folder);
-    int submittedMarks = 0;
-    for (int i = 0; i < 4; ++i) {
-        KindRun& run = m_run[i];
-        CxACTBaseUtil* util = m_pData->Util(i);
-        if (run.marks == 0 || !util)
-            continue;
-        Report("Submitting " + std::to_string(run.marks) + " " + kCleanKinds[i].item +
-                   " items to the ACT! database ...",
-               -1);
-        if (haveFolder)
-            SetWaitWindowFile((std::string(folder) + kCleanKinds[i].statusFile).c_str());
-        if (BeforeSubmitHook())
-            BeforeSubmitHook()(*util);
-        run.done = util->Submit();
-        if (!run.done) {
-            run.failure = util->GetFailureText();
-            if (run.failure.empty())
-                run.failure = "The helper gave no reason; the debug log may know more.";
-            DEBUG_LOG(0, "Deleting %s items failed: %s", kCleanKinds[i].item, run.failure.c_str());
-        }
-        submittedMarks += run.marks;
-        Report(std::string(), kBackedUpPercent + (kSubmittedPercent - kBackedUpPercent) * submittedMarks / allMarks);
     }
 }
 
 void TfmACTClean::LogRecordsAndSummary()
 {
     std::int32_t* const counters[] = {&m_nAddrDeleted, &m_nDateDeleted, &m_nTaskDeleted, &m_nNoteDeleted};
-    for (int i = 0; i < 4; ++i) {
-        const KindRun& run = m_run[i];
-        for (const KindRun::Item& item : run.items) {
+    for (int i = 0; i < kRecordKindCount; ++i) {
+        const KindDeletion& run = m_outcome.kinds[i];
+        for (const KindDeletion::Item& item : run.items) {
             switch (i) {
             case 0:
                 LogContact(static_cast<const ContactRecord*>(item.record));
@@ -356,7 +223,7 @@ void TfmACTClean::LogRecordsAndSummary()
                 LogNote(static_cast<const NoteRecord*>(item.record));
                 break;
             }
-            EndRecord(item.marked && run.done, *counters[i]);
+            EndRecord(run.Deleted(item), *counters[i]);
         }
     }
 
@@ -371,39 +238,19 @@ void TfmACTClean::LogRecordsAndSummary()
     AddLogLine(line);
     std::snprintf(line, sizeof line, "\t%d duplicate note items deleted.", m_nNoteDeleted);
     AddLogLine(line);
-    for (int i = 0; i < 4; ++i)
-        if (!m_run[i].failure.empty())
-            AddLogLine(
-                (std::string("Deleting ") + kCleanKinds[i].item + " items failed: " + m_run[i].failure).c_str());
+    for (const RecordKind kind : kAllRecordKinds) {
+        const std::string& failure = m_outcome.kinds[KindIndex(kind)].failure;
+        if (!failure.empty())
+            AddLogLine((std::string("Deleting ") + KindInfo(kind).item + " items failed: " + failure).c_str());
+    }
     AddLogLine(kLineBreak);
     FlushLog();
-}
-
-void TfmACTClean::FailKinds(const std::string& reason)
-{
-    for (KindRun& run : m_run)
-        if (run.marks > 0 && !run.done && run.failure.empty())
-            run.failure = reason;
 }
 
 void TfmACTClean::SetProgress(int percent)
 {
     if (percent >= 0 && percent != pbDel->value())
         pbDel->setValue(percent);
-}
-
-void TfmACTClean::Report(std::string line, int percent)
-{
-    QMetaObject::invokeMethod(
-        this,
-        [this, line = std::move(line), percent] {
-            if (!line.empty()) {
-                AddLogLine(line.c_str());
-                FlushLog();
-            }
-            SetProgress(percent);
-        },
-        Qt::QueuedConnection);
 }
 
 template <class Record> void TfmACTClean::DeleteKindDups(CxList* dupList, void (TfmACTClean::*deleter)(Record*))
@@ -414,58 +261,54 @@ template <class Record> void TfmACTClean::DeleteKindDups(CxList* dupList, void (
         (this->*deleter)(static_cast<Record*>(record));
         ++m_nProcessed;
         if (m_nTotal > 0)
-            SetProgress(static_cast<int>(m_nProcessed * kMarkedPercent / m_nTotal));
+            SetProgress(static_cast<int>(m_nProcessed * kPlannedPercent / m_nTotal));
     }
 }
 
 void TfmACTClean::DeleteAddrDups()
 {
-    DeleteKindDups(m_pData->DupList(0), &TfmACTClean::DeleteContact);
+    DeleteKindDups(m_pSession->Data().DupList(0), &TfmACTClean::DeleteContact);
 }
 
 void TfmACTClean::DeleteDateDups()
 {
-    DeleteKindDups(m_pData->DupList(1), &TfmACTClean::DeleteEvent);
+    DeleteKindDups(m_pSession->Data().DupList(1), &TfmACTClean::DeleteEvent);
 }
 
 void TfmACTClean::DeleteTaskDups()
 {
-    DeleteKindDups(m_pData->DupList(2), &TfmACTClean::DeleteTask);
+    DeleteKindDups(m_pSession->Data().DupList(2), &TfmACTClean::DeleteTask);
 }
 
 void TfmACTClean::DeleteNoteDups()
 {
-    DeleteKindDups(m_pData->DupList(3), &TfmACTClean::DeleteNote);
+    DeleteKindDups(m_pSession->Data().DupList(3), &TfmACTClean::DeleteNote);
 }
 
-template <class Record, class Util> void TfmACTClean::MarkRecord(int kind, Util* util, Record* record)
+template <class Record> void TfmACTClean::PlanRecord(RecordKind kind, Record* record)
 {
-    if (!record || !(record->DupFlags & DUP_SELECTED))
-        return;
-    const bool marked = util && util->MarkForDeletion(record->pEntry);
-    m_run[kind].items.push_back({record, marked});
-    if (marked)
-        ++m_run[kind].marks;
+    if (record && (record->DupFlags & DUP_SELECTED))
+        m_plan.ticked[KindIndex(kind)].push_back(record);
 }
 
 void TfmACTClean::DeleteContact(ContactRecord* record)
 {
-    MarkRecord(0, m_pData->AddrUtil(), record);
+    PlanRecord(RecordKind::Contacts, record);
 }
 
 void TfmACTClean::DeleteEvent(CalendarRecord* record)
 {
-    MarkRecord(1, m_pData->DateUtil(), record);
+    PlanRecord(RecordKind::Calendar, record);
 }
 
 void TfmACTClean::DeleteTask(TaskRecord* record)
 {
-    MarkRecord(2, m_pData->TaskUtil(), record);
+    PlanRecord(RecordKind::Tasks, record);
 }
 
 void TfmACTClean::DeleteNote(NoteRecord* record)
 {
-    MarkRecord(3, m_pData->NoteUtil(), record);
+    PlanRecord(RecordKind::Notes, record);
 }
 
 void TfmACTClean::LogContact(const ContactRecord* record)
@@ -547,8 +390,9 @@ void TfmACTClean::AddLogLine(const char* text)
 {
     QString line = QString::fromLocal8Bit(text ? text : "");
     line.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    line += QLatin1Char('\n');
     m_pendingLog += line;
-    m_pendingLog += QLatin1Char('\n');
+    m_logText += line.toStdString();
 }
 
 void TfmACTClean::FlushLog()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/CleanupSession.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -9,23 +11,19 @@
 #include <string>
 #include <vector>
 
-class CxACTBaseUtil;
 class CxList;
-class DeletionBackup;
 class LinkLabel;
 class QPlainTextEdit;
 class QProgressBar;
 class QTimer;
-class LoadedData;
-class WizardHost;
 struct CalendarRecord;
 struct ContactRecord;
 struct NoteRecord;
 struct TaskRecord;
 
-// Page 2 of the wizard: about a second after it is entered it marks every ticked record of the deletion
-// lists, saves a backup of them, has each kind with marks submit its deletions to the CRM under the wait
-// window, and then logs every record with the outcome of its kind's submit. Nothing counts as deleted
+// Page 2 of the wizard: about a second after it is entered it collects every ticked record of the
+// deletion lists and has the cleanup session delete them under the wait window (backup, marks, each
+// kind's submit), then logs every record with the outcome of its kind's submit. Nothing counts as deleted
 // unless its kind's submit succeeded; without a complete backup nothing is submitted.
 class TfmACTClean : public QWidget
 {
@@ -34,7 +32,7 @@ public:
     // Field lines are built in a buffer of this size; longer lines are cut to fit.
     static constexpr std::size_t kFieldLineSize = 256;
 
-    TfmACTClean(WizardHost* host, LoadedData* data, QWidget* parent);
+    TfmACTClean(CleanupSession* session, QWidget* parent);
 
     // false: clear the log and start a run at the next tick of tmStart. Always true.
     bool Exchange(bool save);
@@ -46,8 +44,7 @@ public:
     void DeleteDateDups();
     void DeleteTaskDups();
     void DeleteNoteDups();
-    // Each marks one ticked record for deletion in its kind's utility and remembers it for the log;
-    // null or unticked records are passed over.
+    // Each puts one ticked record into the plan of the run; null or unticked records are passed over.
     void DeleteContact(ContactRecord* record);
     void DeleteEvent(CalendarRecord* record);
     void DeleteTask(TaskRecord* record);
@@ -65,7 +62,7 @@ public:
     // True from the entry until the run has ended.
     bool IsRunning() const { return m_bRunning; }
     // The backup folder of the last run (ending in the separator); empty when it made none.
-    const std::string& GetBackupFolder() const { return m_backupFolder; }
+    const std::string& GetBackupFolder() const { return m_outcome.backupFolder; }
     std::int32_t GetAddrDeleted() const { return m_nAddrDeleted; }
     std::int32_t GetDateDeleted() const { return m_nDateDeleted; }
     std::int32_t GetTaskDeleted() const { return m_nTaskDeleted; }
@@ -74,47 +71,24 @@ public:
 signals:
     // "Back to First Step", once the run is over.
     void backRequested();
-
-public:
-    // For tests: called on the submitting thread with each kind's utility right before its Submit.
-    static void SetBeforeSubmitHook(std::function<void(CxACTBaseUtil&)> hook);
+    // Around the run: the data it deletes from must not go meanwhile.
+    void workStarted();
+    void workEnded();
 
 protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    // What one kind of a run went through.
-    struct KindRun
-    {
-        struct Item
-        {
-            void* record;
-            bool marked;
-        };
-        std::vector<Item> items; // the ticked records, in list order
-        int marks = 0;
-        bool done = false; // its submit ran and succeeded
-        std::string failure;
-    };
-
     template <class Record> void DeleteKindDups(CxList* dupList, void (TfmACTClean::*deleter)(Record*));
-    template <class Record, class Util> void MarkRecord(int kind, Util* util, Record* record);
-    // Creates the backup folder and logs it; false, with every kind failed, when there is none.
-    bool PrepareBackup(DeletionBackup& backup);
-    // On the worker: the backup's files, then each kind's submit.
-    void BackUpAndSubmit(const DeletionBackup& backup);
+    template <class Record> void PlanRecord(RecordKind kind, Record* record);
     void LogRecordsAndSummary();
-    void FailKinds(const std::string& reason);
     void SetProgress(int percent);
-    // From the worker: a line for the log and the bar, handed to the GUI thread.
-    void Report(std::string line, int percent);
     void FieldLine(const char* label, const char* value);
     void EndRecord(bool deleted, std::int32_t& counter);
     // Hands the lines added since the last flush to memLog.
     void FlushLog();
 
-    WizardHost* m_pHost;
-    LoadedData* m_pData;
+    CleanupSession* m_pSession;
 
     QPlainTextEdit* memLog = nullptr;
     QProgressBar* pbDel = nullptr;
@@ -128,11 +102,11 @@ private:
     std::int64_t m_nTotal = 0;
     std::int64_t m_nProcessed = 0;
 
-    KindRun m_run[4];
-    std::string m_backupFolder;
-    std::string m_backupFailure;
+    DeletionPlan m_plan;
+    DeletionOutcome m_outcome;
 
     bool m_bRunning = false;
-    bool m_bWaitWindowUp = false;
     QString m_pendingLog;
+    // The whole log of the run in UTF-8, for the copy beside the backup.
+    std::string m_logText;
 };

@@ -130,7 +130,7 @@ const DupListModel::Column kNoteColumns[] = {
      [](const void* r, char*) { return Bytes(As<NoteRecord>(r)->NoteText); }},
 };
 
-struct KindInfo
+struct KindView
 {
     std::int32_t flag;
     const char* sheetName;
@@ -150,7 +150,7 @@ struct KindInfo
     bool captionEditable;
 };
 
-const KindInfo kKinds[TfmACTData::kKindCount] = {
+const KindView kKindViews[TfmACTData::kKindCount] = {
     {KIND_ADDR, "tAddr", "Contacts", "lvAddr", "cbAddrAll", "Load All Contacts Data", "lblAddrCount",
      "Contacts (%d Dups)", "Contacts (%d Dup)", "%d Contact records in total", "contact", "contacts", kAddrColumns,
      static_cast<int>(std::size(kAddrColumns)), true, false},
@@ -231,7 +231,7 @@ TfmACTData::TfmACTData(LoadedData* data, QWidget* parent) : QWidget(parent), m_p
     pData = new QTabWidget(pSplit);
     pData->setObjectName(QStringLiteral("pData"));
     for (int i = 0; i < kKindCount; ++i) {
-        const KindInfo& info = kKinds[i];
+        const KindView& info = kKindViews[i];
         KindControls& kind = m_kinds[i];
 
         kind.sheet = new QWidget(pData);
@@ -344,7 +344,7 @@ bool TfmACTData::Exchange(bool save)
         return true;
     }
     for (int i = 0; i < kKindCount; ++i)
-        pData->setTabVisible(i, (AppSettings.AppFlag & kKinds[i].flag) != 0);
+        pData->setTabVisible(i, (AppSettings.AppFlag & kKindViews[i].flag) != 0);
     if (!pData->isTabVisible(pData->currentIndex())) {
         for (int i = 0; i < kKindCount; ++i) {
             if (pData->isTabVisible(i)) {
@@ -403,7 +403,7 @@ bool TfmACTData::ConfirmDeletion()
         if (tickedRecords.empty())
             continue;
         ticked += static_cast<int>(tickedRecords.size());
-        const KindInfo& info = kKinds[i];
+        const KindView& info = kKindViews[i];
         counts.append(QStringLiteral("    %1 %2").arg(tickedRecords.size())
                           .arg(QLatin1String(tickedRecords.size() == 1 ? info.noun : info.nouns)));
 
@@ -517,7 +517,7 @@ void TfmACTData::FillKindList(DataKind kind, Util* util, CxList* dupList, bool d
     }
     controls.model->SetRecords(std::move(records), dupsOnly);
 
-    const KindInfo& info = kKinds[kind];
+    const KindView& info = kKindViews[kind];
     const int dups = static_cast<int>(dupList->GetCount());
     pData->setTabText(kind, QString::asprintf(dups > 1 ? info.tabPlural : info.tabSingular, dups));
     const int total = manager ? static_cast<int>(manager->GetEntryCount()) : 0;

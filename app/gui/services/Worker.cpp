@@ -1,5 +1,9 @@
 #include "Worker.h"
 
+#include "WaitWindow.h"
+
+#include "core/WorkProgress.h"
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDialog>
@@ -9,6 +13,7 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <chrono>
 #include <exception>
 #include <thread>
 
@@ -45,7 +50,56 @@ private:
     }
 };
 
+// Each step's text stays up a moment before the helper starts, so that the user can read it.
+constexpr auto kPauseAfterStep = std::chrono::milliseconds(200);
+
+class WaitWindowProgress : public WorkProgress
+{
+public:
+    WaitWindowProgress(QObject* context, const std::function<void(const std::string&, int)>& onReport)
+        : m_context(context), m_onReport(onReport)
+    {
+    }
+
+    void Step(const char* text) override
+    {
+        SetWaitWindowText(text);
+        std::this_thread::sleep_for(kPauseAfterStep);
+    }
+    void WatchFile(const std::string& path) override { SetWaitWindowFile(path.c_str()); }
+    void Report(const std::string& line, int percent) override
+    {
+        if (!m_onReport)
+            return;
+        if (QThread::currentThread() == m_context->thread()) {
+            m_onReport(line, percent);
+            return;
+        }
+        // Queued before the worker's end is, so every report is handled before the work returns.
+        QMetaObject::invokeMethod(
+            m_context, [onReport = m_onReport, line, percent] { onReport(line, percent); }, Qt::QueuedConnection);
+    }
+
+private:
+    QObject* m_context;
+    std::function<void(const std::string&, int)> m_onReport;
+};
+
 } // namespace
+
+void RunWithWaitWindow(QWidget* owner, const std::function<void(WorkProgress&)>& work,
+                       const std::function<void(const std::string&, int)>& onReport)
+{
+    WaitWindowProgress progress(owner, onReport);
+    StartWaitWindow(owner);
+    try {
+        RunOnWorker([&] { work(progress); });
+    } catch (...) {
+        StopWaitWindow();
+        throw;
+    }
+    StopWaitWindow();
+}
 
 void RunOnWorker(const std::function<void()>& work)
 {

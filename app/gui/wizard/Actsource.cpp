@@ -4,10 +4,9 @@
 #include "gui/services/LinkLabel.h"
 #include "gui/services/Seams.h"
 #include "gui/services/Shell.h"
-#include "gui/services/WaitWindow.h"
+#include "core/CleanupSession.h"
 #include "gui/services/Worker.h"
 #include "gui/wizard/Dupoption.h"
-#include "gui/wizard/WizardHost.h"
 
 #include "core/Apputil.h"
 #include "misc/CxDebugUtil.h"
@@ -40,7 +39,6 @@ const char* const kInvalidUser =
     "Invalid ACT! user name. Velloran can not load ACT! data correctly, are you sure to continue?";
 const char* const kLoadFailed = "Can not retrieve your ACT! information. Please make sure that you entered the "
                                 "correct ACT! access options.";
-const char* const kLoadingText = "Loading ACT! information, please wait ...";
 
 // Stores the longest prefix of `text` that fits the field with its terminator, never splitting a
 // character of the local encoding.
@@ -84,7 +82,7 @@ QLineEdit* MakeEdit(const char* name, QWidget* parent)
 
 } // namespace
 
-TfmACTSource::TfmACTSource(WizardHost* host, QWidget* parent) : QWidget(parent), m_pHost(host)
+TfmACTSource::TfmACTSource(CleanupSession* session, QWidget* parent) : QWidget(parent), m_pSession(session)
 {
     setObjectName(QStringLiteral("fmACTSource"));
 
@@ -216,7 +214,7 @@ bool TfmACTSource::Exchange(bool save)
     AppSettings.SaveUser = cbACTSaveUser->isChecked();
     AppSettings.SavePassword = cbACTSavePassword->isChecked();
 
-    m_pHost->SetStepText(QString::fromLatin1(kLoadingText));
+    emit loadStarted();
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     bool waitCursor = true;
     const auto arrowCursor = [&waitCursor] {
@@ -224,20 +222,18 @@ bool TfmACTSource::Exchange(bool save)
             QGuiApplication::restoreOverrideCursor();
         waitCursor = false;
     };
-    StartWaitWindow(m_pHost->GetClientPanel());
     try {
-        bool loaded = false;
-        RunOnWorker([this, &loaded] { loaded = m_pHost->LoadSelectedKinds(); });
-        StopWaitWindow();
+        LoadOutcome outcome;
+        RunWithWaitWindow(parentWidget(), [this, &outcome](WorkProgress& progress) {
+            outcome = m_pSession->LoadSelectedKinds(LoadRequest::FromSettings(AppSettings), progress);
+        });
         // Back to the arrow before the message: the hourglass is for the load, not for the question.
         arrowCursor();
-        if (loaded)
+        if (outcome.Loaded())
             return true;
-        // Back to the page's own step text: the load is over.
-        m_pHost->UpdateButtons();
-        QString message = QString::fromLatin1(kLoadFailed);
-        if (!m_pHost->GetLoadFailure().isEmpty())
-            message += QStringLiteral("\n\n") + m_pHost->GetLoadFailure();
+        emit loadFailed();
+        const QString message =
+            QString::fromLatin1(kLoadFailed) + QStringLiteral("\n\n") + QString::fromLocal8Bit(outcome.failure.c_str());
         seams::ShowMessage(this, QMessageBox::Warning, QStringLiteral("Error"), message, QMessageBox::Ok);
         return false;
     } catch (const std::exception& error) {
@@ -246,8 +242,7 @@ bool TfmACTSource::Exchange(bool save)
         DEBUG_LOG(0, "Loading ACT! information failed with an unknown exception.");
     }
     arrowCursor();
-    StopWaitWindow();
-    m_pHost->UpdateButtons();
+    emit loadFailed();
     ShowBugReport(window());
     return false;
 }

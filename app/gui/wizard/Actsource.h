@@ -4,11 +4,11 @@
 
 #include <cstddef>
 
+class CleanupSession;
 class QCheckBox;
 class LinkLabel;
 class QLineEdit;
 class QPushButton;
-class WizardHost;
 
 // Page 0 of the wizard: which database (its PAD file), the login, and the record kinds to check.
 // Keeps nothing of its own: it is filled from AppSettings and written back there.
@@ -18,10 +18,10 @@ class TfmACTSource : public QWidget
 public:
     static constexpr std::size_t kPathBufferSize = 260;
 
-    TfmACTSource(WizardHost* host, QWidget* parent);
+    TfmACTSource(CleanupSession* session, QWidget* parent);
 
     // false: fill the page from AppSettings. true: check and store the input, then load the chosen
-    // kinds; returns whether the wizard may go on.
+    // kinds into the session; returns whether the wizard may go on.
     bool Exchange(bool save);
 
     // The first PAD file under <documents>/ACT/<first database folder>/Databases into a buffer of
@@ -35,9 +35,12 @@ public:
 signals:
     // Enter in one of the edits: the user means Next.
     void nextRequested();
+    // Around a load that is about to start, and one that failed (the failure has been shown).
+    void loadStarted();
+    void loadFailed();
 
 private:
-    WizardHost* m_pHost;
+    CleanupSession* m_pSession;
 
     QLineEdit* edtPadName = nullptr;
     QPushButton* btnPadBrowse = nullptr;

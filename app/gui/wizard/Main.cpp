@@ -5,13 +5,10 @@
 #include "gui/services/Diagnostics.h"
 #include "gui/services/HeaderBand.h"
 #include "gui/services/Shell.h"
-#include "gui/services/WaitWindow.h"
 #include "gui/wizard/Actsource.h"
 
-#include "ACT/CxACTTask.h"
 #include "core/Apputil.h"
 #include "misc/CxDebugUtil.h"
-#include "misc/CxList.h"
 
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -27,9 +24,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <chrono>
 #include <string>
-#include <thread>
 
 namespace {
 
@@ -57,32 +52,24 @@ constexpr PageState kPageStates[kPageCount] = {
     {false, false, "&Finish", "Deleting duplicate items now."},
 };
 
-struct LoadKind
-{
-    std::int32_t flag;
-    const char* waitText;
-    const char* statusFile;
-    const char* name;
-};
-
-// In the order every load visits the kinds.
-constexpr LoadKind kLoadKinds[] = {
-    {KIND_ADDR, "Loading ACT! Contacts...", "ACTAddrStatus.dat", "Contacts"},
-    {KIND_DATE, "Loading ACT! Calendar...", "ACTDateStatus.dat", "Calendar"},
-    {KIND_TASK, "Loading ACT! Tasks...", "ACTTaskStatus.dat", "Todos and Opportunities"},
-    {KIND_NOTE, "Loading ACT! Notes...", "ACTNoteStatus.dat", "Notes"},
-};
+// While the source page loads.
+const char* const kLoadingText = "Loading ACT! information, please wait ...";
 
 // How often a close asked for during work looks again whether the work is over.
 constexpr int kCloseRetryMs = 100;
 
-constexpr auto kPauseBeforeKind = std::chrono::milliseconds(200);
-
-std::function<void(CxACTBaseUtil&)>& BeforeLoadHook()
+// BeginWork and EndWork of a scope.
+class WorkScope
 {
-    static std::function<void(CxACTBaseUtil&)> hook;
-    return hook;
-}
+public:
+    explicit WorkScope(TfmMain* main) : m_pMain(main) { m_pMain->BeginWork(); }
+    ~WorkScope() { m_pMain->EndWork(); }
+    WorkScope(const WorkScope&) = delete;
+    WorkScope& operator=(const WorkScope&) = delete;
+
+private:
+    TfmMain* m_pMain;
+};
 
 QPushButton* MakeButton(const char* name, const char* caption, QWidget* parent)
 {
@@ -93,11 +80,6 @@ QPushButton* MakeButton(const char* name, const char* caption, QWidget* parent)
 }
 
 } // namespace
-
-void TfmMain::SetBeforeLoadHook(std::function<void(CxACTBaseUtil&)> hook)
-{
-    BeforeLoadHook() = std::move(hook);
-}
 
 TfmMain::TfmMain(QWidget* parent) : QWidget(parent)
 {
@@ -192,11 +174,16 @@ TfmMain::~TfmMain()
 void TfmMain::CreatePages()
 {
     auto* clientLayout = static_cast<QGridLayout*>(pClient->layout());
-    m_pSource = new TfmACTSource(this, pClient);
-    m_pData = new TfmACTData(&m_data, pClient);
-    m_pClean = new TfmACTClean(this, &m_data, pClient);
+    m_pSource = new TfmACTSource(&m_session, pClient);
+    m_pData = new TfmACTData(&m_session.Data(), pClient);
+    m_pClean = new TfmACTClean(&m_session, pClient);
     connect(m_pClean, &TfmACTClean::backRequested, this, [this] { SetPage(0); });
+    connect(m_pClean, &TfmACTClean::workStarted, this, &TfmMain::BeginWork);
+    connect(m_pClean, &TfmACTClean::workEnded, this, &TfmMain::EndWork);
     connect(m_pSource, &TfmACTSource::nextRequested, this, &TfmMain::btnNextClick);
+    connect(m_pSource, &TfmACTSource::loadStarted, this, [this] { SetStepText(QString::fromLatin1(kLoadingText)); });
+    // Back to the page's own step text when the load failed; after a success the next page sets its own.
+    connect(m_pSource, &TfmACTSource::loadFailed, this, &TfmMain::UpdateButtons);
     for (QWidget* page :
          {static_cast<QWidget*>(m_pSource), static_cast<QWidget*>(m_pData), static_cast<QWidget*>(m_pClean)}) {
         page->hide();
@@ -257,74 +244,9 @@ void TfmMain::SetStepText(const QString& text)
     m_pHeader->stepLabel()->setText(text);
 }
 
-bool TfmMain::LoadSelectedKinds()
-{
-    m_data.CreateUtilities();
-
-    m_loadFailure.clear();
-    char folder[260] = "";
-    const bool haveFolder = GetDataFolder(folder);
-    if (!haveFolder) {
-        DEBUG_LOG(0, "Can not find the data folder, no ACT! information is loaded.");
-        m_loadFailure = QStringLiteral("Velloran's data folder cannot be found or created.");
-    }
-
-    // Each reason once, with the kinds it hit: a wrong password fails every kind alike.
-    std::vector<std::pair<QString, QStringList>> failures;
-    bool anyChosen = false;
-    bool allLoaded = true;
-    const std::string padPath = AbsolutePadPath(AppSettings.PadName);
-    for (std::size_t i = 0; haveFolder && i < std::size(kLoadKinds); ++i) {
-        const LoadKind& kind = kLoadKinds[i];
-        if ((AppSettings.AppFlag & kind.flag) == 0)
-            continue;
-        anyChosen = true;
-        SetWaitWindowText(kind.waitText);
-        std::this_thread::sleep_for(kPauseBeforeKind);
-
-        CxACTBaseUtil& util = *m_data.Util(static_cast<int>(i));
-        util.SetWorkFolder(folder);
-        util.SetPadName(padPath.c_str());
-        util.SetUserName(AppSettings.UserName);
-        util.SetPassword(AppSettings.Password);
-        util.SetDebugFolder(folder);
-        util.SetDebugEnabled(AppSettings.EnableDebug);
-        util.SetLogLevel(AppSettings.LogLevel);
-        if (kind.flag == KIND_TASK) {
-            m_data.TaskUtil()->SetOpp(AppSettings.Opp);
-            m_data.TaskUtil()->SetOppNotes(AppSettings.OppNotes);
-        }
-        const std::string statusFile = std::string(folder) + kind.statusFile;
-        SetWaitWindowFile(statusFile.c_str());
-        if (BeforeLoadHook())
-            BeforeLoadHook()(util);
-        // A failed kind does not stop the kinds after it, but it fails the load: the review page must
-        // not offer a partial picture of the database as if it were whole.
-        if (!util.Load()) {
-            allLoaded = false;
-            const QString reason = QString::fromLocal8Bit(util.GetFailureText().c_str());
-            auto same = std::find_if(failures.begin(), failures.end(), [&](const auto& f) { return f.first == reason; });
-            if (same == failures.end())
-                failures.push_back({reason, {QString::fromLatin1(kind.name)}});
-            else
-                same->second.append(QString::fromLatin1(kind.name));
-        }
-    }
-    if (haveFolder && !anyChosen)
-        m_loadFailure = QStringLiteral("No kind of records is ticked: choose at least one.");
-    for (const auto& [reason, kinds] : failures) {
-        if (!m_loadFailure.isEmpty())
-            m_loadFailure += QLatin1Char('\n');
-        m_loadFailure += kinds.join(QStringLiteral(", ")) + QStringLiteral(": ") + reason;
-    }
-
-    m_data.CreateLists();
-    return haveFolder && anyChosen && allLoaded;
-}
-
 void TfmMain::ReleaseLoadedData()
 {
-    m_data.Release();
+    m_session.Release();
 }
 
 void TfmMain::BeginWork()

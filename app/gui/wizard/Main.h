@@ -1,12 +1,9 @@
 #pragma once
 
-#include "core/LoadedData.h"
-#include "gui/wizard/WizardHost.h"
+#include "core/CleanupSession.h"
 
 #include <QString>
 #include <QWidget>
-
-#include <functional>
 
 class QPushButton;
 class HeaderBand;
@@ -15,9 +12,9 @@ class TfmACTData;
 class TfmACTClean;
 
 // The wizard's main window: three pages (source, review, cleaning), the buttons that move between them,
-// and the data of the last load, which it hands to the pages. Created once per run; closing it destroys
-// it, and its destruction saves the settings and releases everything.
-class TfmMain : public QWidget, public WizardHost
+// and the cleanup session the pages work with. Created once per run; closing it destroys it, and its
+// destruction saves the settings and releases everything.
+class TfmMain : public QWidget
 {
     Q_OBJECT
 public:
@@ -26,41 +23,34 @@ public:
 
     void CreatePages();
     void DestroyPages();
-    void SetPage(int target) override;
-    void UpdateButtons() override;
-    void SetStepText(const QString& text) override;
-    // Loads every kind ticked in AppFlag through fresh data utilities. True only when each of them
-    // loaded; otherwise GetLoadFailure says why. Touches no widget, so it may run on the worker thread.
-    bool LoadSelectedKinds() override;
+    void SetPage(int target);
+    void UpdateButtons();
+    void SetStepText(const QString& text);
     void ReleaseLoadedData();
-    // Why the last load failed, one line per reason with the kinds it hit; empty after a success.
-    const QString& GetLoadFailure() const override { return m_loadFailure; }
 
     // While a load or a deletion is under way (between BeginWork and the matching EndWork) the window
     // refuses to close, since closing frees the data the work is using; a close asked for meanwhile
     // happens once the work is over.
-    void BeginWork() override;
-    void EndWork() override;
+    void BeginWork();
+    void EndWork();
     bool IsWorking() const { return m_nWork > 0; }
 
     int GetCurrentPage() const { return CurrentPage; }
-    QWidget* GetClientPanel() const override { return pClient; }
+    QWidget* GetClientPanel() const { return pClient; }
     TfmACTSource* GetSourcePage() const { return m_pSource; }
     TfmACTData* GetDataPage() const { return m_pData; }
     TfmACTClean* GetCleanPage() const { return m_pClean; }
 
-    LoadedData& GetLoadedData() { return m_data; }
-    CxACTAddrUtil* GetAddrUtil() const { return m_data.AddrUtil(); }
-    CxACTDateUtil* GetDateUtil() const { return m_data.DateUtil(); }
-    CxACTTaskUtil* GetTaskUtil() const { return m_data.TaskUtil(); }
-    CxACTNoteUtil* GetNoteUtil() const { return m_data.NoteUtil(); }
-    CxList* GetAddrDupList() const { return m_data.DupList(0); }
-    CxList* GetDateDupList() const { return m_data.DupList(1); }
-    CxList* GetTaskDupList() const { return m_data.DupList(2); }
-    CxList* GetNoteDupList() const { return m_data.DupList(3); }
-
-    // For tests: called with each chosen kind's utility right before its Load, on the loading thread.
-    static void SetBeforeLoadHook(std::function<void(CxACTBaseUtil&)> hook);
+    CleanupSession& GetSession() { return m_session; }
+    LoadedData& GetLoadedData() { return m_session.Data(); }
+    CxACTAddrUtil* GetAddrUtil() const { return m_session.Data().AddrUtil(); }
+    CxACTDateUtil* GetDateUtil() const { return m_session.Data().DateUtil(); }
+    CxACTTaskUtil* GetTaskUtil() const { return m_session.Data().TaskUtil(); }
+    CxACTNoteUtil* GetNoteUtil() const { return m_session.Data().NoteUtil(); }
+    CxList* GetAddrDupList() const { return m_session.Data().DupList(0); }
+    CxList* GetDateDupList() const { return m_session.Data().DupList(1); }
+    CxList* GetTaskDupList() const { return m_session.Data().DupList(2); }
+    CxList* GetNoteDupList() const { return m_session.Data().DupList(3); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -86,9 +76,8 @@ private:
     TfmACTData* m_pData = nullptr;
     TfmACTClean* m_pClean = nullptr;
 
-    LoadedData m_data;
+    CleanupSession m_session;
 
-    QString m_loadFailure;
     int m_nWork = 0;
     bool m_bCloseWhenIdle = false;
 };

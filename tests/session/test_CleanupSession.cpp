@@ -1,0 +1,306 @@
+// The cleanup session without a window: loads and deletions against the stand-in helpers and a demo
+// database, as the wizard and velloran-scan use it.
+
+#include "TestUtil.h"
+
+#include "ACT/ACTRecords.h"
+#include "ACT/CxACTAddr.h"
+#include "ACT/CxACTDate.h"
+#include "ACT/CxACTNote.h"
+#include "core/Apputil.h"
+#include "core/CleanupSession.h"
+#include "misc/CxList.h"
+#include "platform/Platform.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+// What a run told its watcher, in order.
+struct RecordingProgress : WorkProgress
+{
+    std::vector<std::string> steps;
+    std::vector<std::string> files;
+    std::vector<std::string> lines;
+    std::vector<int> percents;
+
+    void Step(const char* text) override { steps.push_back(text); }
+    void WatchFile(const std::string& path) override { files.push_back(path); }
+    void Report(const std::string& line, int percent) override
+    {
+        if (!line.empty())
+            lines.push_back(line);
+        if (percent >= 0)
+            percents.push_back(percent);
+    }
+};
+
+std::set<std::string> RecordIds(const std::string& dbPath, const char* table)
+{
+    std::set<std::string> ids;
+    sqlite3* db = nullptr;
+    EXPECT_EQ(sqlite3_open_v2(dbPath.c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    sqlite3_stmt* stmt = nullptr;
+    const std::string sql = std::string("SELECT RecordID FROM \"") + table + "\"";
+    EXPECT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr), SQLITE_OK);
+    while (sqlite3_step(stmt) == SQLITE_ROW)
+        ids.insert(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return ids;
+}
+
+const char* RecordIdOf(RecordKind kind, const void* record)
+{
+    switch (kind) {
+    case RecordKind::Contacts:
+        return static_cast<const ContactRecord*>(record)->RecordID;
+    case RecordKind::Calendar:
+        return static_cast<const CalendarRecord*>(record)->RecordID;
+    case RecordKind::Tasks:
+        return static_cast<const TaskRecord*>(record)->RecordID;
+    default:
+        return static_cast<const NoteRecord*>(record)->RecordID;
+    }
+}
+
+class CleanupSessionTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        testutil::useHome(home.path());
+        char folder[260] = "";
+        ASSERT_TRUE(GetDataFolder(folder));
+        dataFolder = folder;
+        pad = home.file("Demo.pad");
+        db = home.file("Demo.sqlite");
+        ASSERT_EQ(testutil::runProgram(VELLORAN_DEMO_DB, {"--pad", pad, "--contacts", "60", "--events", "30",
+                                                          "--tasks", "40", "--notes", "30", "--seed", "5"}),
+                  0);
+        AppSettings = AppSettingsData();
+        LoadSettings();
+    }
+
+    void TearDown() override
+    {
+        CleanupSession::SetBeforeLoadHook(nullptr);
+        CleanupSession::SetBeforeSubmitHook(nullptr);
+    }
+
+    LoadRequest Request(std::int32_t kinds, const std::string& password = "demo") const
+    {
+        LoadRequest request;
+        request.workFolder = dataFolder;
+        request.debugFolder = dataFolder;
+        request.padPath = pad;
+        request.userName = "Demo";
+        request.password = password;
+        request.kinds = kinds;
+        return request;
+    }
+
+    // Loads the kinds, groups them, and plans every duplicate for deletion.
+    DeletionPlan LoadAndPlanEveryDuplicate(std::int32_t kinds)
+    {
+        RecordingProgress progress;
+        EXPECT_TRUE(session.LoadSelectedKinds(Request(kinds), progress).Loaded());
+        DeletionPlan plan;
+        for (const RecordKind kind : kAllRecordKinds) {
+            if (!IsChosen(kind, kinds))
+                continue;
+            const int i = KindIndex(kind);
+            session.Data().Regroup(i);
+            CxList* list = session.Data().DupList(i);
+            for (void* record = list->GetFirst(); record; record = list->GetNext())
+                plan.ticked[i].push_back(record);
+        }
+        return plan;
+    }
+
+    std::set<std::string> Planned(const DeletionPlan& plan, RecordKind kind) const
+    {
+        std::set<std::string> ids;
+        for (const void* record : plan.ticked[KindIndex(kind)])
+            ids.insert(RecordIdOf(kind, record));
+        return ids;
+    }
+
+    testutil::TempDir home;
+    std::string dataFolder;
+    std::string pad;
+    std::string db;
+    CleanupSession session;
+};
+
+TEST_F(CleanupSessionTest, LoadsOnlyTheChosenKindsAndTellsWhatItLoads)
+{
+    RecordingProgress progress;
+    const LoadOutcome outcome = session.LoadSelectedKinds(Request(KIND_ADDR | KIND_NOTE | 64), progress);
+
+    EXPECT_TRUE(outcome.Loaded()) << outcome.failure;
+    EXPECT_EQ(session.Data().AddrUtil()->GetRecordCount(), RecordIds(db, "contacts").size());
+    EXPECT_EQ(session.Data().NoteUtil()->GetRecordCount(), RecordIds(db, "notes").size());
+    EXPECT_EQ(session.Data().DateUtil()->GetRecordCount(), 0u);
+    EXPECT_FALSE(outcome.kinds[KindIndex(RecordKind::Calendar)].chosen);
+    EXPECT_EQ(progress.steps, std::vector<std::string>({"Loading ACT! Contacts...", "Loading ACT! Notes..."}));
+    EXPECT_EQ(progress.files, std::vector<std::string>({dataFolder + "ACTAddrStatus.dat", dataFolder + "ACTNoteStatus.dat"}));
+    ASSERT_NE(session.Data().DupList(0), nullptr);
+    EXPECT_EQ(session.Data().DupList(0)->GetCount(), 0u) << "lists start empty, grouping fills them";
+}
+
+TEST_F(CleanupSessionTest, AFailedLoadSaysWhyPerReasonWithTheKindsItHit)
+{
+    struct Case
+    {
+        const char* name;
+        LoadRequest request;
+        const char* missingHelperFor; // the kind whose helper cannot be found, if any
+        std::string failure;
+    };
+    LoadRequest noFolder = Request(KIND_ADDR);
+    noFolder.workFolder.clear();
+    const std::string missing = std::string("velloran-no-such-helper") + platform::kExecutableSuffix;
+    const Case cases[] = {
+        {"no data folder", noFolder, nullptr, "Velloran's data folder cannot be found or created."},
+        {"no kind chosen", Request(64), nullptr, "No kind of records is ticked: choose at least one."},
+        {"a wrong password fails every kind alike", Request(KIND_ADDR | KIND_NOTE, "wrong"), nullptr,
+         "Contacts, Notes: "},
+        {"one kind's helper is missing", Request(KIND_ADDR | KIND_DATE | KIND_NOTE), "Calendar",
+         "Calendar: The helper " + missing + " cannot be started: "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CleanupSession::SetBeforeLoadHook([&c](CxACTBaseUtil& util) {
+            if (c.missingHelperFor && util.GetKind() == ACTKind::Date)
+                util.SetHelperName("velloran-no-such-helper");
+        });
+        WorkProgress quiet;
+        const LoadOutcome outcome = session.LoadSelectedKinds(c.request, quiet);
+        EXPECT_FALSE(outcome.Loaded());
+        EXPECT_EQ(outcome.failure.substr(0, c.failure.size()), c.failure) << outcome.failure;
+        EXPECT_EQ(outcome.failure.find('\n'), std::string::npos) << "one reason, one line: " << outcome.failure;
+        if (c.missingHelperFor) {
+            // The kinds after the failed one still load: the user sees every reason at once.
+            EXPECT_GT(session.Data().NoteUtil()->GetRecordCount(), 0u);
+            EXPECT_TRUE(outcome.kinds[KindIndex(RecordKind::Notes)].loaded);
+        }
+    }
+}
+
+TEST_F(CleanupSessionTest, DeletesExactlyThePlannedRecordsAfterBackingThemUp)
+{
+    const std::int32_t kinds = KIND_ADDR | KIND_DATE | KIND_TASK | KIND_NOTE;
+    const DeletionPlan plan = LoadAndPlanEveryDuplicate(kinds);
+    std::set<std::string> before[kRecordKindCount];
+    for (const RecordKind kind : kAllRecordKinds) {
+        before[KindIndex(kind)] = RecordIds(db, KindInfo(kind).word);
+        ASSERT_FALSE(plan.ticked[KindIndex(kind)].empty()) << KindInfo(kind).word;
+    }
+
+    RecordingProgress progress;
+    DeletionOutcome outcome;
+    session.Delete(plan, progress, outcome);
+
+    EXPECT_FALSE(outcome.AnyFailed());
+    ASSERT_FALSE(outcome.backupFolder.empty());
+    for (const RecordKind kind : kAllRecordKinds) {
+        SCOPED_TRACE(KindInfo(kind).word);
+        const KindDeletion& deletion = outcome.kinds[KindIndex(kind)];
+        EXPECT_TRUE(deletion.submitted);
+        EXPECT_EQ(deletion.marks, static_cast<int>(plan.ticked[KindIndex(kind)].size()));
+        std::set<std::string> expected = before[KindIndex(kind)];
+        for (const std::string& id : Planned(plan, kind))
+            expected.erase(id);
+        EXPECT_EQ(RecordIds(db, KindInfo(kind).word), expected);
+        EXPECT_TRUE(std::filesystem::exists(outcome.backupFolder + KindInfo(kind).word + ".csv"));
+    }
+    const std::string csv = testutil::readFile(outcome.backupFolder + "deletions.csv");
+    for (const void* record : plan.ticked[0])
+        EXPECT_NE(csv.find(std::string("contacts,") + RecordIdOf(RecordKind::Contacts, record) + ","),
+                  std::string::npos);
+
+    EXPECT_EQ(progress.steps, std::vector<std::string>({"Saving a backup of the records to delete...",
+                                                        "Submitting deletion information to ACT! database..."}));
+    ASSERT_EQ(progress.lines.size(), 6u);
+    EXPECT_EQ(progress.lines[0], "Backup of the records to delete: " + outcome.backupFolder);
+    EXPECT_EQ(progress.lines[2], "Submitting " + std::to_string(plan.ticked[0].size()) +
+                                     " contact items to the ACT! database ...");
+    EXPECT_TRUE(std::is_sorted(progress.percents.begin(), progress.percents.end()));
+    EXPECT_EQ(progress.percents.back(), 95);
+
+    std::string error;
+    EXPECT_TRUE(session.WriteLog("the log\n", error)) << error;
+    EXPECT_EQ(testutil::readFile(outcome.backupFolder + "log.txt"), "the log\n");
+}
+
+TEST_F(CleanupSessionTest, ARefusedDeletionKeepsEveryRecordAndSaysWhy)
+{
+    const DeletionPlan plan = LoadAndPlanEveryDuplicate(KIND_ADDR | KIND_NOTE);
+    const std::set<std::string> contacts = RecordIds(db, "contacts");
+    const std::set<std::string> notes = RecordIds(db, "notes");
+    // The CRM refuses the contacts' login at the submit; the notes go through.
+    CleanupSession::SetBeforeSubmitHook([](CxACTBaseUtil& util) {
+        if (util.GetKind() == ACTKind::Addr)
+            util.SetPassword("changed");
+    });
+
+    WorkProgress quiet;
+    DeletionOutcome outcome;
+    session.Delete(plan, quiet, outcome);
+
+    const KindDeletion& refused = outcome.kinds[KindIndex(RecordKind::Contacts)];
+    EXPECT_FALSE(refused.submitted);
+    EXPECT_FALSE(refused.failure.empty());
+    for (const KindDeletion::Item& item : refused.items)
+        EXPECT_FALSE(refused.Deleted(item));
+    EXPECT_EQ(RecordIds(db, "contacts"), contacts);
+    EXPECT_TRUE(outcome.kinds[KindIndex(RecordKind::Notes)].submitted);
+    EXPECT_LT(RecordIds(db, "notes").size(), notes.size());
+    EXPECT_TRUE(outcome.AnyFailed());
+}
+
+TEST_F(CleanupSessionTest, WithoutABackupNothingIsSubmitted)
+{
+    const DeletionPlan plan = LoadAndPlanEveryDuplicate(KIND_ADDR);
+    const std::set<std::string> contacts = RecordIds(db, "contacts");
+    // A documents folder below a plain file cannot be made.
+    testutil::writeFile(home.file("blocker"), "");
+    platform::setUserFoldersForTesting(testutil::nativePath(home.path() + "/data"),
+                                       testutil::nativePath(home.file("blocker") + "/Documents"));
+
+    WorkProgress quiet;
+    DeletionOutcome outcome;
+    session.Delete(plan, quiet, outcome);
+
+    EXPECT_FALSE(outcome.backupFailure.empty());
+    EXPECT_TRUE(outcome.backupFolder.empty());
+    const KindDeletion& contactsRun = outcome.kinds[KindIndex(RecordKind::Contacts)];
+    EXPECT_FALSE(contactsRun.submitted);
+    EXPECT_EQ(contactsRun.failure.rfind("No backup of its records could be written, so nothing was deleted: ", 0), 0u)
+        << contactsRun.failure;
+    EXPECT_EQ(RecordIds(db, "contacts"), contacts);
+}
+
+TEST_F(CleanupSessionTest, AnEmptyPlanTouchesNothing)
+{
+    LoadAndPlanEveryDuplicate(KIND_ADDR);
+    const std::set<std::string> contacts = RecordIds(db, "contacts");
+    RecordingProgress progress;
+    DeletionOutcome outcome;
+    session.Delete(DeletionPlan(), progress, outcome);
+
+    EXPECT_TRUE(outcome.backupFolder.empty()) << "nothing to delete, nothing to back up";
+    EXPECT_FALSE(outcome.AnyFailed());
+    EXPECT_TRUE(progress.steps.empty());
+    EXPECT_EQ(RecordIds(db, "contacts"), contacts);
+}
+
+} // namespace
