@@ -2,7 +2,7 @@
 
 #include "gui/pages/DupListModel.h"
 #include "gui/services/Seams.h"
-#include "gui/wizard/Dupoption.h"
+#include "gui/services/Dupoption.h"
 
 #include "ACT/CxACTNote.h"
 #include "core/Apputil.h"

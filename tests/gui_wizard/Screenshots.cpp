@@ -4,7 +4,7 @@
 #include "gui/services/HeaderBand.h"
 #include "gui/services/Seams.h"
 #include "gui/wizard/Application.h"
-#include "gui/wizard/Dupoption.h"
+#include "gui/services/Dupoption.h"
 #include "gui/wizard/Main.h"
 
 #include "core/Apputil.h"

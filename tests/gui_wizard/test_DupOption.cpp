@@ -1,6 +1,6 @@
 #include "WizardFixture.h"
 
-#include "gui/wizard/Dupoption.h"
+#include "gui/services/Dupoption.h"
 
 #include "core/Apputil.h"
 

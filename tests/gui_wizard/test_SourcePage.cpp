@@ -4,7 +4,7 @@
 #include "gui/services/Seams.h"
 #include "gui/services/Shell.h"
 #include "gui/wizard/Actsource.h"
-#include "gui/wizard/Dupoption.h"
+#include "gui/services/Dupoption.h"
 
 #include "ACT/CxACTBaseUtil.h"
 #include "core/Apputil.h"

@@ -149,14 +149,12 @@ void TfmACTClean::RunCleaning()
         if (IsChosen(kind, flags) && data.DupList(KindIndex(kind)))
             m_nTotal += data.DupList(KindIndex(kind))->GetCount();
 
-    if (flags & KIND_ADDR)
-        DeleteAddrDups();
-    if (flags & KIND_DATE)
-        DeleteDateDups();
-    if (flags & KIND_TASK)
-        DeleteTaskDups();
-    if (flags & KIND_NOTE)
-        DeleteNoteDups();
+    // A kind's pass, in the order of the kinds.
+    void (TfmACTClean::*const passes[kRecordKindCount])() = {&TfmACTClean::DeleteAddrDups, &TfmACTClean::DeleteDateDups,
+                                                            &TfmACTClean::DeleteTaskDups, &TfmACTClean::DeleteNoteDups};
+    for (const RecordKind kind : kAllRecordKinds)
+        if (IsChosen(kind, flags))
+            (this->*passes[KindIndex(kind)])();
     SetProgress(kPlannedPercent);
 
     std::exception_ptr error;
@@ -205,39 +203,32 @@ void TfmACTClean::RunCleaning()
 
 void TfmACTClean::LogRecordsAndSummary()
 {
-    std::int32_t* const counters[] = {&m_nAddrDeleted, &m_nDateDeleted, &m_nTaskDeleted, &m_nNoteDeleted};
-    for (int i = 0; i < kRecordKindCount; ++i) {
-        const KindDeletion& run = m_outcome.kinds[i];
+    // In the order of the kinds.
+    std::int32_t* const counters[kRecordKindCount] = {&m_nAddrDeleted, &m_nDateDeleted, &m_nTaskDeleted,
+                                                      &m_nNoteDeleted};
+    using Logger = void (*)(TfmACTClean*, const void*);
+    const Logger loggers[kRecordKindCount] = {
+        [](TfmACTClean* page, const void* r) { page->LogContact(static_cast<const ContactRecord*>(r)); },
+        [](TfmACTClean* page, const void* r) { page->LogEvent(static_cast<const CalendarRecord*>(r)); },
+        [](TfmACTClean* page, const void* r) { page->LogTask(static_cast<const TaskRecord*>(r)); },
+        [](TfmACTClean* page, const void* r) { page->LogNote(static_cast<const NoteRecord*>(r)); },
+    };
+    for (const RecordKind kind : kAllRecordKinds) {
+        const KindDeletion& run = m_outcome.kinds[KindIndex(kind)];
         for (const KindDeletion::Item& item : run.items) {
-            switch (i) {
-            case 0:
-                LogContact(static_cast<const ContactRecord*>(item.record));
-                break;
-            case 1:
-                LogEvent(static_cast<const CalendarRecord*>(item.record));
-                break;
-            case 2:
-                LogTask(static_cast<const TaskRecord*>(item.record));
-                break;
-            default:
-                LogNote(static_cast<const NoteRecord*>(item.record));
-                break;
-            }
-            EndRecord(run.Deleted(item), *counters[i]);
+            loggers[KindIndex(kind)](this, item.record);
+            EndRecord(run.Deleted(item), *counters[KindIndex(kind)]);
         }
     }
 
     AddLogLine(kSeparator);
     AddLogLine("Deleting duplicates finished:");
-    char line[64];
-    std::snprintf(line, sizeof line, "\t%d duplicate contact items deleted.", m_nAddrDeleted);
-    AddLogLine(line);
-    std::snprintf(line, sizeof line, "\t%d duplicate calendar items deleted.", m_nDateDeleted);
-    AddLogLine(line);
-    std::snprintf(line, sizeof line, "\t%d duplicate task items deleted.", m_nTaskDeleted);
-    AddLogLine(line);
-    std::snprintf(line, sizeof line, "\t%d duplicate note items deleted.", m_nNoteDeleted);
-    AddLogLine(line);
+    for (const RecordKind kind : kAllRecordKinds) {
+        char line[64];
+        std::snprintf(line, sizeof line, "\t%d duplicate %s items deleted.", *counters[KindIndex(kind)],
+                      KindInfo(kind).item);
+        AddLogLine(line);
+    }
     for (const RecordKind kind : kAllRecordKinds) {
         const std::string& failure = m_outcome.kinds[KindIndex(kind)].failure;
         if (!failure.empty())

@@ -5,7 +5,7 @@
 #include "gui/pages/RecordText.h"
 #include "gui/services/Seams.h"
 #include "gui/viewers/Viewers.h"
-#include "gui/wizard/Dupoption.h"
+#include "gui/services/Dupoption.h"
 
 #include "ACT/CxACTAddr.h"
 #include "ACT/CxACTDate.h"

@@ -6,7 +6,7 @@
 #include "gui/services/Shell.h"
 #include "core/CleanupSession.h"
 #include "gui/services/Worker.h"
-#include "gui/wizard/Dupoption.h"
+#include "gui/services/Dupoption.h"
 
 #include "core/Apputil.h"
 #include "misc/CxDebugUtil.h"
@@ -167,11 +167,11 @@ TfmACTSource::TfmACTSource(CleanupSession* session, QWidget* parent) : QWidget(p
 
 bool TfmACTSource::Exchange(bool save)
 {
+    // The kinds' boxes in the order of the kinds.
+    QCheckBox* const kindBoxes[kRecordKindCount] = {cbAddr, cbDate, cbTask, cbNote};
     if (!save) {
-        cbAddr->setChecked(AppSettings.AppFlag & KIND_ADDR);
-        cbDate->setChecked(AppSettings.AppFlag & KIND_DATE);
-        cbTask->setChecked(AppSettings.AppFlag & KIND_TASK);
-        cbNote->setChecked(AppSettings.AppFlag & KIND_NOTE);
+        for (const RecordKind kind : kAllRecordKinds)
+            kindBoxes[KindIndex(kind)]->setChecked(IsChosen(kind, AppSettings.AppFlag));
         cbACTSaveUser->setChecked(AppSettings.SaveUser);
         cbACTSavePassword->setChecked(AppSettings.SavePassword);
         edtPadName->setText(QString::fromLocal8Bit(AppSettings.PadName));
@@ -182,14 +182,9 @@ bool TfmACTSource::Exchange(bool save)
 
     // The kinds are taken even when a question below stops this Next.
     std::int32_t flag = 0;
-    if (cbAddr->isChecked())
-        flag |= KIND_ADDR;
-    if (cbDate->isChecked())
-        flag |= KIND_DATE;
-    if (cbTask->isChecked())
-        flag |= KIND_TASK;
-    if (cbNote->isChecked())
-        flag |= KIND_NOTE;
+    for (const RecordKind kind : kAllRecordKinds)
+        if (kindBoxes[KindIndex(kind)]->isChecked())
+            flag |= KindInfo(kind).flag;
     AppSettings.AppFlag = flag;
 
     const auto confirm = [this](const char* text, QLineEdit* edit) {

@@ -1,4 +1,4 @@
-#include "gui/wizard/Dupoption.h"
+#include "gui/services/Dupoption.h"
 
 #include "gui/services/HeaderBand.h"
 
