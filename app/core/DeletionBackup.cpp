@@ -1,6 +1,6 @@
 #include "core/DeletionBackup.h"
 
-#include "misc/CxDateTime.h"
+#include "core/DateText.h"
 #include "platform/Platform.h"
 #include "platform/SaveFile.h"
 
@@ -89,22 +89,6 @@ std::string CsvField(std::string_view text)
         out += c;
     }
     return out + '"';
-}
-
-std::string IsoDateText(double date)
-{
-    if (date == 0)
-        return std::string();
-    SystemTime time;
-    char text[64];
-    if (!VariantTimeToSystemTime(date, &time)) {
-        // Outside the calendar's range: the number itself, so that nothing is lost.
-        std::snprintf(text, sizeof text, "%.17g", date);
-        return text;
-    }
-    std::snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02u", time.wYear, time.wMonth, time.wDay, time.wHour,
-                  time.wMinute, time.wSecond);
-    return text;
 }
 
 std::string BackupRootFolder(const std::string& documentsFolder)

@@ -17,9 +17,6 @@
 // One RFC 4180 field: quoted when it holds a comma, a double quote or a line break.
 std::string CsvField(std::string_view text);
 
-// An OLE Automation date as "yyyy-MM-ddTHH:mm:ss"; empty for none (0).
-std::string IsoDateText(double date);
-
 // "<documents>/Velloran Backups": the folder of every backup.
 std::string BackupRootFolder(const std::string& documentsFolder);
 

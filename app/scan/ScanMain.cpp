@@ -7,10 +7,10 @@
 #include "ACT/CxACTTask.h"
 #include "core/Apputil.h"
 #include "core/CleanupSession.h"
+#include "core/DateText.h"
 #include "core/DeletionBackup.h"
 #include "core/DupGroup.h"
 #include "misc/CxDebugUtil.h"
-#include "misc/WinUtil.h"
 #include "platform/Platform.h"
 
 #include <chrono>
@@ -151,20 +151,6 @@ std::string oneLine(const char* text)
     return out;
 }
 
-std::string timeText(double date)
-{
-    char buffer[32];
-    FormatVariantTime(date, buffer, sizeof buffer);
-    return buffer;
-}
-
-std::string dateText(double date)
-{
-    char buffer[32];
-    FormatVariantDate(date, buffer, sizeof buffer);
-    return buffer;
-}
-
 const char* importance(std::int32_t priority)
 {
     return priority == 0 ? "High" : priority == 2 ? "Low" : "Normal";
@@ -178,12 +164,12 @@ std::vector<std::string> columns(const ContactRecord& r)
 }
 std::vector<std::string> columns(const CalendarRecord& r)
 {
-    return {oneLine(r.Regarding), timeText(r.StartTime), timeText(r.EndTime), r.IsTimeless ? "Yes" : "No",
+    return {oneLine(r.Regarding), TimeTextOrNA(r.StartTime), TimeTextOrNA(r.EndTime), r.IsTimeless ? "Yes" : "No",
             oneLine(r.Location)};
 }
 std::vector<std::string> columns(const TaskRecord& r)
 {
-    return {oneLine(r.Regarding), importance(r.Priority), dateText(r.DueDate), oneLine(r.Details)};
+    return {oneLine(r.Regarding), importance(r.Priority), DateTextOrNA(r.DueDate), oneLine(r.Details)};
 }
 std::vector<std::string> columns(const NoteRecord& r)
 {

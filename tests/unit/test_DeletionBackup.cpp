@@ -1,5 +1,6 @@
 #include "TestUtil.h"
 
+#include "core/DateText.h"
 #include "core/DeletionBackup.h"
 #include "platform/SaveFile.h"
 

@@ -11,9 +11,9 @@
 #include "ACT/CxACTNote.h"
 #include "ACT/CxACTTask.h"
 #include "core/Apputil.h"
+#include "core/DateText.h"
 #include "misc/CxDebugUtil.h"
 #include "misc/CxList.h"
-#include "misc/WinUtil.h"
 
 #include <QHBoxLayout>
 #include <QHideEvent>
@@ -317,11 +317,8 @@ void TfmACTClean::LogEvent(const CalendarRecord* record)
     AddLogLine("Deleting calendar item ...");
     FieldLine("Subject", record->Regarding);
     FieldLine("Location", record->Location);
-    char time[32] = "";
-    FormatVariantTime(record->StartTime, time, sizeof time);
-    FieldLine("Start Time", time);
-    FormatVariantTime(record->EndTime, time, sizeof time);
-    FieldLine("End Time", time);
+    FieldLine("Start Time", TimeTextOrNA(record->StartTime).c_str());
+    FieldLine("End Time", TimeTextOrNA(record->EndTime).c_str());
     FieldLine("All Day Event", pagetext::YesNo(record->IsTimeless));
 }
 
@@ -330,9 +327,7 @@ void TfmACTClean::LogTask(const TaskRecord* record)
     AddLogLine("Deleting todo or opportunity item ...");
     FieldLine("Subject", record->Regarding);
     FieldLine("Priority", pagetext::Priority(record->Priority));
-    char date[32] = "";
-    FormatVariantDate(record->DueDate, date, sizeof date);
-    FieldLine("Due Date", date);
+    FieldLine("Due Date", DateTextOrNA(record->DueDate).c_str());
 }
 
 void TfmACTClean::LogNote(const NoteRecord* record)

@@ -3,6 +3,7 @@
 #include "gui/pages/ComparePane.h"
 #include "gui/pages/DupListModel.h"
 #include "gui/pages/RecordText.h"
+#include "gui/services/FieldText.h"
 #include "gui/services/Seams.h"
 #include "gui/viewers/Viewers.h"
 #include "gui/services/Dupoption.h"
@@ -12,11 +13,11 @@
 #include "ACT/CxACTNote.h"
 #include "ACT/CxACTTask.h"
 #include "core/Apputil.h"
+#include "core/DateText.h"
 #include "core/DeletionBackup.h"
 #include "core/DupGroup.h"
 #include "core/LoadedData.h"
 #include "misc/CxList.h"
-#include "misc/WinUtil.h"
 #include "platform/Platform.h"
 
 #include <QCheckBox>
@@ -35,6 +36,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <iterator>
 #include <string>
@@ -55,78 +57,63 @@ template <class Record> const Record* As(const void* record)
     return static_cast<const Record*>(record);
 }
 
-QString TimeText(double value)
-{
-    char text[32] = "";
-    FormatVariantTime(value, text, sizeof text);
-    return QString::fromLatin1(text);
-}
-
-QString DateText(double value)
-{
-    char text[32] = "";
-    FormatVariantDate(value, text, sizeof text);
-    return QString::fromLatin1(text);
-}
-
 std::string_view Bytes(const char* field)
 {
     return field;
 }
 
-std::string_view TimeBytes(double value, char* scratch)
+// A built text for the filter, kept in the row's scratch so that the view outlives the string.
+std::string_view ScratchBytes(const std::string& text, char* scratch)
 {
-    FormatVariantTime(value, scratch, DupListModel::kScratchSize);
-    return scratch;
-}
-
-std::string_view DateBytes(double value, char* scratch)
-{
-    FormatVariantDate(value, scratch, DupListModel::kScratchSize);
-    return scratch;
+    const std::size_t size = std::min(text.size(), DupListModel::kScratchSize);
+    std::memcpy(scratch, text.data(), size);
+    return std::string_view(scratch, size);
 }
 
 const DupListModel::Column kAddrColumns[] = {
-    {"Display Name", 120, [](const void* r) { return pagetext::Field(As<ContactRecord>(r)->FullName); },
+    {"Display Name", 120, [](const void* r) { return FieldText(As<ContactRecord>(r)->FullName); },
      [](const void* r, char*) { return Bytes(As<ContactRecord>(r)->FullName); }},
-    {"Email", 120, [](const void* r) { return pagetext::Field(As<ContactRecord>(r)->BusinessEmail); },
+    {"Email", 120, [](const void* r) { return FieldText(As<ContactRecord>(r)->BusinessEmail); },
      [](const void* r, char*) { return Bytes(As<ContactRecord>(r)->BusinessEmail); }},
-    {"Primary Phone", 100, [](const void* r) { return pagetext::Field(As<ContactRecord>(r)->BusinessPhone); },
+    {"Primary Phone", 100, [](const void* r) { return FieldText(As<ContactRecord>(r)->BusinessPhone); },
      [](const void* r, char*) { return Bytes(As<ContactRecord>(r)->BusinessPhone); }},
-    {"Company", 100, [](const void* r) { return pagetext::Field(As<ContactRecord>(r)->Company); },
+    {"Company", 100, [](const void* r) { return FieldText(As<ContactRecord>(r)->Company); },
      [](const void* r, char*) { return Bytes(As<ContactRecord>(r)->Company); }},
-    {"Title", 100, [](const void* r) { return pagetext::Field(As<ContactRecord>(r)->Title); },
+    {"Title", 100, [](const void* r) { return FieldText(As<ContactRecord>(r)->Title); },
      [](const void* r, char*) { return Bytes(As<ContactRecord>(r)->Title); }},
 };
 
 const DupListModel::Column kDateColumns[] = {
-    {"Subject", 200, [](const void* r) { return pagetext::Field(As<CalendarRecord>(r)->Regarding); },
+    {"Subject", 200, [](const void* r) { return FieldText(As<CalendarRecord>(r)->Regarding); },
      [](const void* r, char*) { return Bytes(As<CalendarRecord>(r)->Regarding); }},
-    {"Start Time", 80, [](const void* r) { return TimeText(As<CalendarRecord>(r)->StartTime); },
-     [](const void* r, char* scratch) { return TimeBytes(As<CalendarRecord>(r)->StartTime, scratch); }},
-    {"End Time", 80, [](const void* r) { return TimeText(As<CalendarRecord>(r)->EndTime); },
-     [](const void* r, char* scratch) { return TimeBytes(As<CalendarRecord>(r)->EndTime, scratch); }},
+    {"Start Time", 80,
+     [](const void* r) { return QString::fromStdString(TimeTextOrNA(As<CalendarRecord>(r)->StartTime)); },
+     [](const void* r, char* scratch) {
+         return ScratchBytes(TimeTextOrNA(As<CalendarRecord>(r)->StartTime), scratch);
+     }},
+    {"End Time", 80, [](const void* r) { return QString::fromStdString(TimeTextOrNA(As<CalendarRecord>(r)->EndTime)); },
+     [](const void* r, char* scratch) { return ScratchBytes(TimeTextOrNA(As<CalendarRecord>(r)->EndTime), scratch); }},
     {"All Day Event", 100,
      [](const void* r) { return QString::fromLatin1(pagetext::YesNo(As<CalendarRecord>(r)->IsTimeless)); },
      [](const void* r, char*) { return std::string_view(pagetext::YesNo(As<CalendarRecord>(r)->IsTimeless)); }},
-    {"Location", 150, [](const void* r) { return pagetext::Field(As<CalendarRecord>(r)->Location); },
+    {"Location", 150, [](const void* r) { return FieldText(As<CalendarRecord>(r)->Location); },
      [](const void* r, char*) { return Bytes(As<CalendarRecord>(r)->Location); }},
 };
 
 const DupListModel::Column kTaskColumns[] = {
-    {"Subject", 200, [](const void* r) { return pagetext::Field(As<TaskRecord>(r)->Regarding); },
+    {"Subject", 200, [](const void* r) { return FieldText(As<TaskRecord>(r)->Regarding); },
      [](const void* r, char*) { return Bytes(As<TaskRecord>(r)->Regarding); }},
     {"Importance", 80,
      [](const void* r) { return QString::fromLatin1(pagetext::Priority(As<TaskRecord>(r)->Priority)); },
      [](const void* r, char*) { return std::string_view(pagetext::Priority(As<TaskRecord>(r)->Priority)); }},
-    {"Due Date", 80, [](const void* r) { return DateText(As<TaskRecord>(r)->DueDate); },
-     [](const void* r, char* scratch) { return DateBytes(As<TaskRecord>(r)->DueDate, scratch); }},
-    {"Body", 240, [](const void* r) { return pagetext::Field(As<TaskRecord>(r)->Details); },
+    {"Due Date", 80, [](const void* r) { return QString::fromStdString(DateTextOrNA(As<TaskRecord>(r)->DueDate)); },
+     [](const void* r, char* scratch) { return ScratchBytes(DateTextOrNA(As<TaskRecord>(r)->DueDate), scratch); }},
+    {"Body", 240, [](const void* r) { return FieldText(As<TaskRecord>(r)->Details); },
      [](const void* r, char*) { return Bytes(As<TaskRecord>(r)->Details); }},
 };
 
 const DupListModel::Column kNoteColumns[] = {
-    {"Notes", 600, [](const void* r) { return pagetext::Field(As<NoteRecord>(r)->NoteText); },
+    {"Notes", 600, [](const void* r) { return FieldText(As<NoteRecord>(r)->NoteText); },
      [](const void* r, char*) { return Bytes(As<NoteRecord>(r)->NoteText); }},
 };
 

@@ -1,20 +1,18 @@
 #include "gui/pages/CompareFields.h"
 
 #include "gui/pages/RecordText.h"
+#include "gui/services/FieldText.h"
 #include "gui/viewers/ViewerCommon.h"
 
 #include "ACT/ACTRecords.h"
+#include "core/DateText.h"
 #include "core/DupRules.h"
 
 #include <QStringList>
 
 #include <iterator>
 
-using viewers::FieldText;
-using viewers::FormatDate;
-using viewers::FormatDateTime;
 using viewers::FormatPhone;
-using viewers::FormatTime;
 using viewers::IsEmpty;
 
 namespace compare {
@@ -32,14 +30,14 @@ QString YesNo(bool value)
 }
 
 // Contacts and notes list every date but 0; calendar events and tasks only dates after 0.
-QString DateIfNotZero(double date, QString (*format)(double))
+QString DateIfNotZero(double date, std::string (*format)(double))
 {
-    return date != 0.0 ? format(date) : QString();
+    return date != 0.0 ? QString::fromStdString(format(date)) : QString();
 }
 
-QString DateIfPositive(double date, QString (*format)(double))
+QString DateIfPositive(double date, std::string (*format)(double))
 {
-    return date > 0 ? format(date) : QString();
+    return date > 0 ? QString::fromStdString(format(date)) : QString();
 }
 
 // A number alone gives its row; an extension without its number gives none.
@@ -128,7 +126,8 @@ QString RecurrenceEnd(const CalendarRecord& r)
 {
     if (!Recurs(r))
         return QString();
-    return r.RecurEndDate > kNoRecurEnd ? FormatDate(r.RecurEndDate) : QStringLiteral("No end date");
+    return r.RecurEndDate > kNoRecurEnd ? QString::fromStdString(DateText(r.RecurEndDate))
+                                        : QStringLiteral("No end date");
 }
 
 #define TEXT(R, label, f)                                                                                              \
@@ -206,15 +205,14 @@ const CompareField kContactFields[] = {
     TEXT(ContactRecord, "Messenger ID", InstantMessenger),
     TEXT(ContactRecord, "Spouse", SpouseName),
     TEXT(ContactRecord, "Last Results", LastResults),
-    ROW(ContactRecord, "Birthday", DateIfNotZero(r.Birthday, FormatDate), AT(ContactRecord, Birthday)),
-    ROW(ContactRecord, "Create Time", DateIfNotZero(r.CreateDate, FormatDateTime), AT(ContactRecord, CreateDate)),
-    ROW(ContactRecord, "Edit Time", DateIfNotZero(r.EditDate, FormatDateTime), AT(ContactRecord, EditDate)),
-    ROW(ContactRecord, "Last Attempt Time", DateIfNotZero(r.LastAttempt, FormatDateTime),
-        AT(ContactRecord, LastAttempt)),
-    ROW(ContactRecord, "Last Email Time", DateIfNotZero(r.LastEmail, FormatDateTime), AT(ContactRecord, LastEmail)),
-    ROW(ContactRecord, "Last Meet Time", DateIfNotZero(r.LastMeeting, FormatDateTime), AT(ContactRecord, LastMeeting)),
-    ROW(ContactRecord, "Last Reach Time", DateIfNotZero(r.LastReach, FormatDateTime), AT(ContactRecord, LastReach)),
-    ROW(ContactRecord, "Last Letter Time", DateIfNotZero(r.LastLetter, FormatDateTime), AT(ContactRecord, LastLetter)),
+    ROW(ContactRecord, "Birthday", DateIfNotZero(r.Birthday, DateText), AT(ContactRecord, Birthday)),
+    ROW(ContactRecord, "Create Time", DateIfNotZero(r.CreateDate, DateTimeText), AT(ContactRecord, CreateDate)),
+    ROW(ContactRecord, "Edit Time", DateIfNotZero(r.EditDate, DateTimeText), AT(ContactRecord, EditDate)),
+    ROW(ContactRecord, "Last Attempt Time", DateIfNotZero(r.LastAttempt, DateTimeText), AT(ContactRecord, LastAttempt)),
+    ROW(ContactRecord, "Last Email Time", DateIfNotZero(r.LastEmail, DateTimeText), AT(ContactRecord, LastEmail)),
+    ROW(ContactRecord, "Last Meet Time", DateIfNotZero(r.LastMeeting, DateTimeText), AT(ContactRecord, LastMeeting)),
+    ROW(ContactRecord, "Last Reach Time", DateIfNotZero(r.LastReach, DateTimeText), AT(ContactRecord, LastReach)),
+    ROW(ContactRecord, "Last Letter Time", DateIfNotZero(r.LastLetter, DateTimeText), AT(ContactRecord, LastLetter)),
     TEXT(ContactRecord, "Secondary First Name", SecondaryFirstName),
     TEXT(ContactRecord, "Secondary Last Name", SecondaryLastName),
     TEXT(ContactRecord, "Secondary Contact", SecondaryContact),
@@ -240,9 +238,9 @@ const CompareField kContactFields[] = {
 // The event's start gives the viewer both its date and its start time.
 const CompareField kEventFields[] = {
     TEXT(CalendarRecord, "Description", Regarding),
-    ROW(CalendarRecord, "Date", FormatDate(r.StartTime), AT(CalendarRecord, StartTime)),
-    ROW(CalendarRecord, "Start time", FormatTime(r.StartTime), AT(CalendarRecord, StartTime)),
-    ROW(CalendarRecord, "End time", FormatTime(r.EndTime), AT(CalendarRecord, EndTime)),
+    ROW(CalendarRecord, "Date", QString::fromStdString(DateText(r.StartTime)), AT(CalendarRecord, StartTime)),
+    ROW(CalendarRecord, "Start time", QString::fromStdString(TimeText(r.StartTime)), AT(CalendarRecord, StartTime)),
+    ROW(CalendarRecord, "End time", QString::fromStdString(TimeText(r.EndTime)), AT(CalendarRecord, EndTime)),
     TEXT(CalendarRecord, "Location", Location),
     ROW(CalendarRecord, "Event Type", EventType(r.EventType), AT(CalendarRecord, EventType)),
     ROW(CalendarRecord, "All day event", YesNo(r.IsTimeless), AT(CalendarRecord, IsTimeless)),
@@ -252,8 +250,8 @@ const CompareField kEventFields[] = {
         AT(CalendarRecord, RecurMonth)),
     ROW(CalendarRecord, "Recurrence End", RecurrenceEnd(r), AT(CalendarRecord, RecurEndDate)),
     TEXT(CalendarRecord, "Notes", Details),
-    ROW(CalendarRecord, "Create Time", DateIfPositive(r.CreateTime, FormatDateTime), AT(CalendarRecord, CreateTime)),
-    ROW(CalendarRecord, "Edit Date", DateIfPositive(r.EditDate, FormatDateTime), AT(CalendarRecord, EditDate)),
+    ROW(CalendarRecord, "Create Time", DateIfPositive(r.CreateTime, DateTimeText), AT(CalendarRecord, CreateTime)),
+    ROW(CalendarRecord, "Edit Date", DateIfPositive(r.EditDate, DateTimeText), AT(CalendarRecord, EditDate)),
 };
 
 // The viewer shows the priority as its number; the word of the review list is added, so that the two
@@ -263,12 +261,12 @@ const CompareField kTaskFields[] = {
     ROW(TaskRecord, "Priority",
         QStringLiteral("%1 (%2)").arg(r.Priority).arg(QLatin1String(pagetext::Priority(r.Priority))),
         AT(TaskRecord, Priority)),
-    ROW(TaskRecord, "Due Date", DateIfPositive(r.DueDate, FormatDate), AT(TaskRecord, DueDate)),
+    ROW(TaskRecord, "Due Date", DateIfPositive(r.DueDate, DateText), AT(TaskRecord, DueDate)),
     ROW(TaskRecord, "Completed", YesNo(r.IsCompleted), AT(TaskRecord, IsCompleted)),
     ROW(TaskRecord, "Private", YesNo(r.IsPrivate), AT(TaskRecord, IsPrivate)),
     TEXT(TaskRecord, "Notes", Details),
-    ROW(TaskRecord, "Create Time", DateIfPositive(r.CreateTime, FormatDateTime), AT(TaskRecord, CreateTime)),
-    ROW(TaskRecord, "Edit Date", DateIfPositive(r.EditDate, FormatDateTime), AT(TaskRecord, EditDate)),
+    ROW(TaskRecord, "Create Time", DateIfPositive(r.CreateTime, DateTimeText), AT(TaskRecord, CreateTime)),
+    ROW(TaskRecord, "Edit Date", DateIfPositive(r.EditDate, DateTimeText), AT(TaskRecord, EditDate)),
 };
 
 const CompareField kNoteFields[] = {
@@ -277,8 +275,8 @@ const CompareField kNoteFields[] = {
     TEXT(NoteRecord, "Edit User Name", EditUserName),
     TEXT(NoteRecord, "Manage User Name", ManageUserName),
     ROW(NoteRecord, "Private", YesNo(r.Private), AT(NoteRecord, Private)),
-    ROW(NoteRecord, "Create Time", DateIfNotZero(r.CreateTime, FormatDateTime), AT(NoteRecord, CreateTime)),
-    ROW(NoteRecord, "Edit Time", DateIfNotZero(r.EditTime, FormatDateTime), AT(NoteRecord, EditTime)),
+    ROW(NoteRecord, "Create Time", DateIfNotZero(r.CreateTime, DateTimeText), AT(NoteRecord, CreateTime)),
+    ROW(NoteRecord, "Edit Time", DateIfNotZero(r.EditTime, DateTimeText), AT(NoteRecord, EditTime)),
 };
 
 #undef TEXT

@@ -1,18 +1,11 @@
 #pragma once
 
-// Texts of record fields as the review and cleaning pages show them.
-
-#include <QString>
+// Words for a record's coded values as the review and cleaning pages show them. Text fields go through
+// FieldText (gui/services/FieldText.h), dates through the core's DateText.h.
 
 #include <cstdint>
 
 namespace pagetext {
-
-// A record's text field, in the system's single-byte encoding.
-inline QString Field(const char* field)
-{
-    return QString::fromLocal8Bit(field);
-}
 
 inline const char* YesNo(bool value)
 {

@@ -4,6 +4,7 @@
 
 #include "ACT/ACTRecords.h"
 #include "ACT/CxACTAddr.h"
+#include "core/DateText.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -35,10 +36,10 @@ constexpr PhoneRow kPhones[] = {
 };
 
 // A date row shown whenever the date is not 0: negative dates are listed too.
-void AddDate(ListRows& rows, const char* label, double date, QString (*format)(double))
+void AddDate(ListRows& rows, const char* label, double date, std::string (*format)(double))
 {
     if (date != 0.0)
-        rows.push_back({QString::fromLatin1(label), format(date)});
+        rows.push_back({QString::fromLatin1(label), QString::fromStdString(format(date))});
 }
 
 QString StreetLines(const char* line1, const char* line2, const char* line3)
@@ -54,8 +55,8 @@ QString StreetLines(const char* line1, const char* line2, const char* line3)
 } // namespace
 
 TfmACTAddrDetail::TfmACTAddrDetail(QWidget* owner)
-    : TfmACTDetail(owner, "fmACTAddrDetail", "ACT! Contact Record Details",
-                   "View detail information of the ACT! Contact record.")
+    : TfmACTRecordDetail(owner, "fmACTAddrDetail", "ACT! Contact Record Details",
+                         "View detail information of the ACT! Contact record.")
 {
     auto* names = new QGridLayout;
     names->setHorizontalSpacing(8);
@@ -129,38 +130,22 @@ TfmACTAddrDetail::AddressPage TfmACTAddrDetail::MakeAddressPage(QWidget* page, c
     return boxes;
 }
 
-void TfmACTAddrDetail::SetUtility(CxACTAddrUtil* utility)
+void TfmACTAddrDetail::FillControls(const ContactRecord& r)
 {
-    m_utility = utility;
-}
-
-void TfmACTAddrDetail::SetEntry(CommAddr* entry)
-{
-    m_entry = entry;
-    m_record = entry ? entry->pPayload : nullptr;
-    FillFromRecord();
-}
-
-bool TfmACTAddrDetail::FillFromRecord()
-{
-    if (!m_record || !m_utility)
-        return false;
     pMain->setCurrentWidget(tPhone);
-    SetEditText(edtDisplayName, FieldText(m_record->FullName));
-    SetEditText(edtCompany, FieldText(m_record->Company));
-    SetEditText(edtTitle, FieldText(m_record->Title));
+    SetEditText(edtDisplayName, FieldText(r.FullName));
+    SetEditText(edtCompany, FieldText(r.Company));
+    SetEditText(edtTitle, FieldText(r.Title));
     SetPageVisible(pMain, tNote, false);
-    FillPhones();
-    FillAddresses();
-    FillCustom();
-    FillMisc();
-    FillSecondary();
-    return true;
+    FillPhones(r);
+    FillAddresses(r);
+    FillCustom(r);
+    FillMisc(r);
+    FillSecondary(r);
 }
 
-void TfmACTAddrDetail::FillPhones()
+void TfmACTAddrDetail::FillPhones(const ContactRecord& r)
 {
-    const ContactRecord& r = *m_record;
     ListRows rows;
     for (const PhoneRow& phone : kPhones) {
         // An extension without its number gives no row.
@@ -172,9 +157,8 @@ void TfmACTAddrDetail::FillPhones()
     FillList(lvPhone, rows);
 }
 
-void TfmACTAddrDetail::FillAddresses()
+void TfmACTAddrDetail::FillAddresses(const ContactRecord& r)
 {
-    const ContactRecord& r = *m_record;
     m_work.street->setPlainText(StreetLines(r.BusinessAddress1, r.BusinessAddress2, r.BusinessAddress3));
     SetEditText(m_work.city, FieldText(r.BusinessCity));
     SetEditText(m_work.state, FieldText(r.BusinessState));
@@ -187,11 +171,11 @@ void TfmACTAddrDetail::FillAddresses()
     SetEditText(m_home.country, FieldText(r.HomeCountry));
 }
 
-void TfmACTAddrDetail::FillCustom()
+void TfmACTAddrDetail::FillCustom(const ContactRecord& r)
 {
     ListRows rows;
     int number = 0;
-    for (const char* field : m_record->UserDefined) {
+    for (const char* field : r.UserDefined) {
         ++number;
         // Empty fields keep their numbers: the rows show which field each text came from.
         if (!IsEmpty(field))
@@ -200,9 +184,8 @@ void TfmACTAddrDetail::FillCustom()
     FillList(lvCustom, rows);
 }
 
-void TfmACTAddrDetail::FillMisc()
+void TfmACTAddrDetail::FillMisc(const ContactRecord& r)
 {
-    const ContactRecord& r = *m_record;
     ListRows rows;
     AddTextRow(rows, "Rcord Creator", r.RecordCreator);
     AddTextRow(rows, "Record Manager", r.RecordManager);
@@ -217,20 +200,19 @@ void TfmACTAddrDetail::FillMisc()
     AddTextRow(rows, "Messenger ID", r.InstantMessenger);
     AddTextRow(rows, "Spouse", r.SpouseName);
     AddTextRow(rows, "Last Results", r.LastResults);
-    AddDate(rows, "Birthday", r.Birthday, FormatDate);
-    AddDate(rows, "Create Time", r.CreateDate, FormatDateTime);
-    AddDate(rows, "Edit Time", r.EditDate, FormatDateTime);
-    AddDate(rows, "Last Attempt Time", r.LastAttempt, FormatDateTime);
-    AddDate(rows, "Last Email Time", r.LastEmail, FormatDateTime);
-    AddDate(rows, "Last Meet Time", r.LastMeeting, FormatDateTime);
-    AddDate(rows, "Last Reach Time", r.LastReach, FormatDateTime);
-    AddDate(rows, "Last Letter Time", r.LastLetter, FormatDateTime);
+    AddDate(rows, "Birthday", r.Birthday, DateText);
+    AddDate(rows, "Create Time", r.CreateDate, DateTimeText);
+    AddDate(rows, "Edit Time", r.EditDate, DateTimeText);
+    AddDate(rows, "Last Attempt Time", r.LastAttempt, DateTimeText);
+    AddDate(rows, "Last Email Time", r.LastEmail, DateTimeText);
+    AddDate(rows, "Last Meet Time", r.LastMeeting, DateTimeText);
+    AddDate(rows, "Last Reach Time", r.LastReach, DateTimeText);
+    AddDate(rows, "Last Letter Time", r.LastLetter, DateTimeText);
     FillList(lvMisc, rows);
 }
 
-void TfmACTAddrDetail::FillSecondary()
+void TfmACTAddrDetail::FillSecondary(const ContactRecord& r)
 {
-    const ContactRecord& r = *m_record;
     ListRows rows;
     AddTextRow(rows, "First Name", r.SecondaryFirstName);
     AddTextRow(rows, "Last Name", r.SecondaryLastName);

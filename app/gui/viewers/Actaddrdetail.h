@@ -12,17 +12,11 @@ class QTreeWidget;
 
 // One contact in full: phones and e-mail addresses, both addresses, the custom fields, the fields ACT!
 // keeps for itself and the secondary contact. Shows only; nothing is ever read back.
-class TfmACTAddrDetail : public viewers::TfmACTDetail
+class TfmACTAddrDetail : public viewers::TfmACTRecordDetail<ContactRecord, CxACTAddrUtil>
 {
     Q_OBJECT
 public:
     explicit TfmACTAddrDetail(QWidget* owner);
-
-    void SetUtility(CxACTAddrUtil* utility);
-    // Takes the entry's record (none without an entry) and fills the window from it.
-    void SetEntry(CommAddr* entry);
-    // False, with nothing filled, without a record or a utility.
-    bool FillFromRecord();
 
 private:
     struct AddressPage
@@ -35,15 +29,12 @@ private:
     };
 
     AddressPage MakeAddressPage(QWidget* page, const char* kind);
-    void FillPhones();
-    void FillAddresses();
-    void FillCustom();
-    void FillMisc();
-    void FillSecondary();
-
-    CommAddr* m_entry = nullptr;
-    ContactRecord* m_record = nullptr;
-    CxACTAddrUtil* m_utility = nullptr;
+    void FillControls(const ContactRecord& r) override;
+    void FillPhones(const ContactRecord& r);
+    void FillAddresses(const ContactRecord& r);
+    void FillCustom(const ContactRecord& r);
+    void FillMisc(const ContactRecord& r);
+    void FillSecondary(const ContactRecord& r);
 
     QLineEdit* edtDisplayName = nullptr;
     QLineEdit* edtCompany = nullptr;

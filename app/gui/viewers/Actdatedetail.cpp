@@ -4,6 +4,7 @@
 
 #include "ACT/ACTRecords.h"
 #include "ACT/CxACTDate.h"
+#include "core/DateText.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -62,8 +63,8 @@ QLabel* MakeLabel(const char* text, QWidget* parent)
 } // namespace
 
 TfmACTDateDetail::TfmACTDateDetail(QWidget* owner)
-    : TfmACTDetail(owner, "fmACTDateDetail", "ACT! Calendar Record Details",
-                   "View detail information of the ACT! Calendar record.")
+    : TfmACTRecordDetail(owner, "fmACTDateDetail", "ACT! Calendar Record Details",
+                         "View detail information of the ACT! Calendar record.")
 {
     pDate = MakePageControl("pDate", this);
     tGen = AddPage(pDate, "tGen", "General");
@@ -184,38 +185,22 @@ void TfmACTDateDetail::MakeRecurrencePage()
     layout->addWidget(range);
 }
 
-void TfmACTDateDetail::SetUtility(CxACTDateUtil* utility)
+void TfmACTDateDetail::FillControls(const CalendarRecord& r)
 {
-    m_utility = utility;
-}
-
-void TfmACTDateDetail::SetEntry(CommDate* entry)
-{
-    m_entry = entry;
-    m_record = entry ? entry->pPayload : nullptr;
-    FillFromRecord();
-}
-
-bool TfmACTDateDetail::FillFromRecord()
-{
-    if (!m_record || !m_utility)
-        return false;
     pDate->setCurrentWidget(tGen);
-    FillGeneral();
-    FillRecurrence();
-    memNotes->setPlainText(MultiLineText(FieldText(m_record->Details)));
-    FillMisc();
-    return true;
+    FillGeneral(r);
+    FillRecurrence(r);
+    memNotes->setPlainText(MultiLineText(FieldText(r.Details)));
+    FillMisc(r);
 }
 
-void TfmACTDateDetail::FillGeneral()
+void TfmACTDateDetail::FillGeneral(const CalendarRecord& r)
 {
-    const CalendarRecord& r = *m_record;
     SetEditText(edtDesc, FieldText(r.Regarding));
     // Always formatted: an empty start shows no date and the time 00:00:00.
-    SetEditText(edtDate, FormatDate(r.StartTime));
-    SetEditText(edtStartTime, FormatTime(r.StartTime));
-    SetEditText(edtEndTime, FormatTime(r.EndTime));
+    SetEditText(edtDate, QString::fromStdString(DateText(r.StartTime)));
+    SetEditText(edtStartTime, QString::fromStdString(TimeText(r.StartTime)));
+    SetEditText(edtEndTime, QString::fromStdString(TimeText(r.EndTime)));
     SetEditText(edtLocation, FieldText(r.Location));
     cbAllday->setChecked(r.IsTimeless);
     cbPrivate->setChecked(r.IsPrivate);
@@ -225,9 +210,8 @@ void TfmACTDateDetail::FillGeneral()
     cbType->setCurrentIndex(EventTypeIndex(r.EventType));
 }
 
-void TfmACTDateDetail::FillRecurrence()
+void TfmACTDateDetail::FillRecurrence(const CalendarRecord& r)
 {
-    const CalendarRecord& r = *m_record;
     const std::int32_t type = r.RecurType;
     const bool recurs = type >= RecurDaily && type <= RecurYearly;
     SetPageVisible(pDate, tRecur, recurs);
@@ -263,21 +247,20 @@ void TfmACTDateDetail::FillRecurrence()
     }
 
     // The range: from the event's first day, to the recurrence's end when it has one.
-    SetEditText(edtRecurStart, FormatDate(r.StartTime));
+    SetEditText(edtRecurStart, QString::fromStdString(DateText(r.StartTime)));
     const bool ends = r.RecurEndDate > kNoRecurEnd;
     (ends ? rbtnEndBy : rbtnNoEnd)->setChecked(true);
-    SetEditText(edtRecurEnd, ends ? FormatDate(r.RecurEndDate) : QString());
+    SetEditText(edtRecurEnd, ends ? QString::fromStdString(DateText(r.RecurEndDate)) : QString());
 }
 
-void TfmACTDateDetail::FillMisc()
+void TfmACTDateDetail::FillMisc(const CalendarRecord& r)
 {
-    const CalendarRecord& r = *m_record;
     ListRows rows;
     // Unlike contacts and notes, a negative date gives no row here.
     if (r.CreateTime > 0)
-        rows.push_back({QStringLiteral("Create Time"), FormatDateTime(r.CreateTime)});
+        rows.push_back({QStringLiteral("Create Time"), QString::fromStdString(DateTimeText(r.CreateTime))});
     if (r.EditDate > 0)
-        rows.push_back({QStringLiteral("Edit Date"), FormatDateTime(r.EditDate)});
+        rows.push_back({QStringLiteral("Edit Date"), QString::fromStdString(DateTimeText(r.EditDate))});
     FillList(lvMisc, rows);
 }
 

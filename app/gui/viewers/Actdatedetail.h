@@ -16,30 +16,21 @@ class QTreeWidget;
 
 // One calendar event in full: what, when and where, its type and flags, its recurrence, its notes and
 // when it was created and edited. Shows only; nothing is ever read back.
-class TfmACTDateDetail : public viewers::TfmACTDetail
+class TfmACTDateDetail : public viewers::TfmACTRecordDetail<CalendarRecord, CxACTDateUtil>
 {
     Q_OBJECT
 public:
     explicit TfmACTDateDetail(QWidget* owner);
-
-    void SetUtility(CxACTDateUtil* utility);
-    // Takes the entry's record (none without an entry) and fills the window from it.
-    void SetEntry(CommDate* entry);
-    // False, with nothing filled, without a record or a utility.
-    bool FillFromRecord();
 
 private:
     void MakeGeneralPage();
     void MakeRecurrencePage();
     // "Every [edit] unit" at the top of a recurrence page.
     QLineEdit* AddEveryRow(QGridLayout* grid, const char* name, const char* unit, QWidget* page);
-    void FillGeneral();
-    void FillRecurrence();
-    void FillMisc();
-
-    CommDate* m_entry = nullptr;
-    CalendarRecord* m_record = nullptr;
-    CxACTDateUtil* m_utility = nullptr;
+    void FillControls(const CalendarRecord& r) override;
+    void FillGeneral(const CalendarRecord& r);
+    void FillRecurrence(const CalendarRecord& r);
+    void FillMisc(const CalendarRecord& r);
 
     QTabWidget* pDate = nullptr;
     QWidget* tGen = nullptr;

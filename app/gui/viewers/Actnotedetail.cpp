@@ -4,6 +4,7 @@
 
 #include "ACT/ACTRecords.h"
 #include "ACT/CxACTNote.h"
+#include "core/DateText.h"
 
 #include <QPlainTextEdit>
 #include <QTabWidget>
@@ -13,8 +14,8 @@
 using namespace viewers;
 
 TfmACTNoteDetail::TfmACTNoteDetail(QWidget* owner)
-    : TfmACTDetail(owner, "fmACTNoteDetail", "ACT! Note Record Details",
-                   "View detail information of the ACT! Note record.")
+    : TfmACTRecordDetail(owner, "fmACTNoteDetail", "ACT! Note Record Details",
+                         "View detail information of the ACT! Note record.")
 {
     pMain = MakePageControl("pMain", this);
     tNote = AddPage(pMain, "tNote", "Notes");
@@ -30,23 +31,8 @@ TfmACTNoteDetail::TfmACTNoteDetail(QWidget* owner)
     pMain->setCurrentWidget(tNote);
 }
 
-void TfmACTNoteDetail::SetUtility(CxACTNoteUtil* utility)
+void TfmACTNoteDetail::FillControls(const NoteRecord& r)
 {
-    m_utility = utility;
-}
-
-void TfmACTNoteDetail::SetEntry(CommNote* entry)
-{
-    m_entry = entry;
-    m_record = entry ? entry->pPayload : nullptr;
-    FillFromRecord();
-}
-
-bool TfmACTNoteDetail::FillFromRecord()
-{
-    if (!m_record || !m_utility)
-        return false;
-    const NoteRecord& r = *m_record;
     pMain->setCurrentWidget(tNote);
     memNotes->setPlainText(MultiLineText(FieldText(r.NoteText)));
 
@@ -57,11 +43,10 @@ bool TfmACTNoteDetail::FillFromRecord()
     rows.push_back({QStringLiteral("Private"), r.Private ? QStringLiteral("Yes") : QStringLiteral("No")});
     // Any date but 0 is listed, a negative one too.
     if (r.CreateTime != 0.0)
-        rows.push_back({QStringLiteral("Create Time"), FormatDateTime(r.CreateTime)});
+        rows.push_back({QStringLiteral("Create Time"), QString::fromStdString(DateTimeText(r.CreateTime))});
     if (r.EditTime != 0.0)
-        rows.push_back({QStringLiteral("Edit Time"), FormatDateTime(r.EditTime)});
+        rows.push_back({QStringLiteral("Edit Time"), QString::fromStdString(DateTimeText(r.EditTime))});
     FillList(lvMisc, rows);
-    return true;
 }
 
 void ShowNoteDetail(QWidget* owner, CommNote* entry, CxACTNoteUtil* util)

@@ -4,6 +4,7 @@
 
 #include "ACT/ACTRecords.h"
 #include "ACT/CxACTTask.h"
+#include "core/DateText.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -16,8 +17,8 @@
 using namespace viewers;
 
 TfmACTTaskDetail::TfmACTTaskDetail(QWidget* owner)
-    : TfmACTDetail(owner, "fmACTTaskDetail", "ACT! Todo Record Details",
-                   "View detail information of the ACT! Todo record.")
+    : TfmACTRecordDetail(owner, "fmACTTaskDetail", "ACT! Todo Record Details",
+                         "View detail information of the ACT! Todo record.")
 {
     pMain = MakePageControl("pMain", this);
     tGeneral = AddPage(pMain, "tGeneral", "General");
@@ -49,39 +50,23 @@ TfmACTTaskDetail::TfmACTTaskDetail(QWidget* owner)
     pMain->setCurrentWidget(tGeneral);
 }
 
-void TfmACTTaskDetail::SetUtility(CxACTTaskUtil* utility)
+void TfmACTTaskDetail::FillControls(const TaskRecord& r)
 {
-    m_utility = utility;
-}
-
-void TfmACTTaskDetail::SetEntry(CommTask* entry)
-{
-    m_entry = entry;
-    m_record = entry ? entry->pPayload : nullptr;
-    FillFromRecord();
-}
-
-bool TfmACTTaskDetail::FillFromRecord()
-{
-    if (!m_record || !m_utility)
-        return false;
-    const TaskRecord& r = *m_record;
     pMain->setCurrentWidget(tGeneral);
     SetEditText(edtDesc, FieldText(r.Regarding));
     cbPrivate->setChecked(r.IsPrivate);
     cbCompleted->setChecked(r.IsCompleted);
     SetEditText(edtPriority, QString::asprintf("%d", r.Priority));
-    SetEditText(edtDueDate, r.DueDate > 0 ? FormatDate(r.DueDate) : QString());
+    SetEditText(edtDueDate, r.DueDate > 0 ? QString::fromStdString(DateText(r.DueDate)) : QString());
     memNotes->setPlainText(MultiLineText(FieldText(r.Details)));
 
     // Unlike contacts and notes, a negative date gives no row here.
     ListRows rows;
     if (r.CreateTime > 0)
-        rows.push_back({QStringLiteral("Create Time"), FormatDateTime(r.CreateTime)});
+        rows.push_back({QStringLiteral("Create Time"), QString::fromStdString(DateTimeText(r.CreateTime))});
     if (r.EditDate > 0)
-        rows.push_back({QStringLiteral("Edit Date"), FormatDateTime(r.EditDate)});
+        rows.push_back({QStringLiteral("Edit Date"), QString::fromStdString(DateTimeText(r.EditDate))});
     FillList(lvMisc, rows);
-    return true;
 }
 
 void ShowTaskDetail(QWidget* owner, CommTask* entry, CxACTTaskUtil* util)

@@ -2,8 +2,6 @@
 
 #include "gui/services/HeaderBand.h"
 
-#include "misc/CxDateTime.h"
-
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
@@ -56,32 +54,6 @@ protected:
 };
 
 } // namespace
-
-QString FieldText(const char* field)
-{
-    return field ? QString::fromLocal8Bit(field) : QString();
-}
-
-QString FormatDate(double date)
-{
-    char text[32];
-    CxDateTime(date).FormatDate(text, sizeof text);
-    return QString::fromLatin1(text);
-}
-
-QString FormatTime(double date)
-{
-    char text[32];
-    CxDateTime(date).FormatTime(text, sizeof text);
-    return QString::fromLatin1(text);
-}
-
-QString FormatDateTime(double date)
-{
-    char text[32];
-    CxDateTime(date).FormatDateTime(text, sizeof text);
-    return QString::fromLatin1(text);
-}
 
 QString MultiLineText(const QString& text)
 {

@@ -1,9 +1,12 @@
 #pragma once
 
 // What the four detail viewers share: the window frame with its header and close button, read-only
-// controls, and the texts of record fields and dates.
+// controls, the texts of record fields, and how a viewer is given its record and filled.
 
+#include "gui/services/FieldText.h"
 #include "gui/services/Seams.h"
+
+#include "ACT/CommMgr.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -26,9 +29,6 @@ class QVBoxLayout;
 
 namespace viewers {
 
-// A record's text field, in the system's single-byte encoding.
-QString FieldText(const char* field);
-
 // Empty when its first character is the terminator.
 inline bool IsEmpty(const char* field)
 {
@@ -40,11 +40,6 @@ inline QString FormatPhone(const char* number, const char* extension)
 {
     return IsEmpty(extension) ? FieldText(number) : FieldText(number) + QStringLiteral(" * ") + FieldText(extension);
 }
-
-// The texts of CxDateTime for an OLE date.
-QString FormatDate(double date);
-QString FormatTime(double date);
-QString FormatDateTime(double date);
 
 // Windows line ends as the record brings them, as single line breaks.
 QString MultiLineText(const QString& text);
@@ -104,6 +99,43 @@ private:
 
     QVBoxLayout* m_body = nullptr;
     QObject* m_inputBlocker = nullptr;
+};
+
+// A viewer of one kind of record. It holds the kind's utility and the record of the entry it shows, and
+// fills its controls only when it has both; each viewer brings its controls and how a record fills them.
+template <class Record, class Utility> class TfmACTRecordDetail : public TfmACTDetail
+{
+public:
+    using Entry = CommEntry<Record>;
+
+    void SetUtility(Utility* utility) { m_utility = utility; }
+
+    // Takes the entry's record (none without an entry) and fills the window from it.
+    void SetEntry(Entry* entry)
+    {
+        m_record = entry ? entry->pPayload : nullptr;
+        FillFromRecord();
+    }
+
+    // False, with nothing filled, without a record or a utility.
+    bool FillFromRecord()
+    {
+        if (!m_record || !m_utility)
+            return false;
+        FillControls(*m_record);
+        return true;
+    }
+
+protected:
+    using TfmACTDetail::TfmACTDetail;
+
+private:
+    // Sets every control from `record` and brings the first page to the front. A viewer may be filled
+    // again after its record changed, so nothing it showed before may stay.
+    virtual void FillControls(const Record& record) = 0;
+
+    const Record* m_record = nullptr;
+    Utility* m_utility = nullptr;
 };
 
 // Replaces the rows of a list in one batch.
