@@ -19,6 +19,7 @@
 #include <tlhelp32.h>
 #else
 #include <cerrno>
+#include <cstring>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -335,12 +336,19 @@ int runProgram(const std::string& path, const std::vector<std::string>& args, co
         // An exit code of the system's error statuses is a crash.
         if (::GetExitCodeProcess(started.hProcess, &code) && code < 0xC0000000u)
             result = static_cast<int>(code);
+        else
+            std::fprintf(stderr, "runProgram: %s ended with status 0x%08lX\n", path.c_str(),
+                         static_cast<unsigned long>(code));
         ::CloseHandle(started.hThread);
         ::CloseHandle(started.hProcess);
         if (options.out)
             *options.out = readBack(out);
         if (options.err)
             *options.err = readBack(err);
+    } else {
+        // A test that fails on -1 then says why the program did not run.
+        std::fprintf(stderr, "runProgram: %s cannot be started: system error %lu\n", path.c_str(),
+                     static_cast<unsigned long>(::GetLastError()));
     }
     for (const HANDLE handle : {input, out, err})
         if (handle != INVALID_HANDLE_VALUE)
@@ -488,17 +496,25 @@ int runProgram(const std::string& path, const std::vector<std::string>& args, co
         ::posix_spawn_file_actions_addchdir_np(&actions, options.workingFolder.c_str());
     pid_t pid = -1;
     int result = -1;
-    if ((!options.out || out) && (!options.err || err) &&
-        ::posix_spawn(&pid, path.c_str(), &actions, nullptr, argv.data(), envp.data()) == 0) {
+    const int spawned = (!options.out || out) && (!options.err || err)
+                            ? ::posix_spawn(&pid, path.c_str(), &actions, nullptr, argv.data(), envp.data())
+                            : errno;
+    if (spawned == 0) {
         int status = 0;
         while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
         }
         if (WIFEXITED(status))
             result = WEXITSTATUS(status);
+        else
+            std::fprintf(stderr, "runProgram: %s ended by signal %d\n", path.c_str(),
+                         WIFSIGNALED(status) ? WTERMSIG(status) : 0);
         if (out)
             *options.out = readBack(out);
         if (err)
             *options.err = readBack(err);
+    } else {
+        // A test that fails on -1 then says why the program did not run.
+        std::fprintf(stderr, "runProgram: %s cannot be started: %s\n", path.c_str(), std::strerror(spawned));
     }
     ::posix_spawn_file_actions_destroy(&actions);
     for (std::FILE* file : {out, err})

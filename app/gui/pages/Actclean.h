@@ -7,9 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string>
-#include <vector>
 
 class CxList;
 class LinkLabel;
