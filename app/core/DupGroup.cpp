@@ -75,9 +75,9 @@ struct Group
 } // namespace
 
 template <class Record>
-bool RecordsMatch(const Record* a, const Record* b)
+bool RecordsMatch(const Record* a, const Record* b, const AppSettingsData& settings)
 {
-    return RecordsEqual(rulesOf<Record>(), a, b);
+    return RecordsEqual(rulesOf<Record>(), a, b, settings);
 }
 
 template <class Record>
@@ -100,13 +100,15 @@ void SeekRecord(CommEntryMgr<CommEntry<Record>>* manager, Record* record)
 }
 
 template <class Record>
-bool CollectDuplicatesOf(CommEntryMgr<CommEntry<Record>>* manager, CxList* dupList, Record* record)
+bool CollectDuplicatesOf(CommEntryMgr<CommEntry<Record>>* manager, CxList* dupList, Record* record,
+                         const AppSettingsData& settings)
 {
     if (!manager || !dupList || !record || (record->DupFlags & DUP_GROUPED))
         return false;
+    const BoundRules rules = BindRules(rulesOf<Record>(), settings);
     SeekRecord(manager, record);
     for (Record* other = NextRecord(manager); other; other = NextRecord(manager)) {
-        if (RecordsMatch(record, other)) {
+        if (RecordsEqual(rules, record, other)) {
             other->DupFlags |= DUP_GROUPED;
             dupList->Add(other);
         }
@@ -116,7 +118,7 @@ bool CollectDuplicatesOf(CommEntryMgr<CommEntry<Record>>* manager, CxList* dupLi
 }
 
 template <class Record>
-bool FindDuplicatesPairwise(CommEntryMgr<CommEntry<Record>>* manager, CxList* dupList)
+bool FindDuplicatesPairwise(CommEntryMgr<CommEntry<Record>>* manager, CxList* dupList, const AppSettingsData& settings)
 {
     if (!manager || !dupList)
         return false;
@@ -125,7 +127,7 @@ bool FindDuplicatesPairwise(CommEntryMgr<CommEntry<Record>>* manager, CxList* du
         r->DupFlags &= ~DUP_GROUPED;
     for (Record* r = FirstRecord(manager); r; r = NextRecord(manager)) {
         if (!(r->DupFlags & DUP_GROUPED))
-            CollectDuplicatesOf(manager, dupList, r);
+            CollectDuplicatesOf(manager, dupList, r, settings);
     }
     return true;
 }
@@ -135,7 +137,8 @@ bool FindDuplicatesPairwise(CommEntryMgr<CommEntry<Record>>* manager, CxList* du
 // one walk that files each record under the first earlier record it equals, found among the records
 // with the same hash, and a second walk over the groups.
 template <class Record>
-bool FindDuplicates(CommEntryMgr<CommEntry<Record>>* manager, CxList* dupList, std::vector<Record*>* kept)
+bool FindDuplicates(CommEntryMgr<CommEntry<Record>>* manager, CxList* dupList,
+                    std::type_identity_t<std::vector<Record*>>* kept, const AppSettingsData& settings)
 {
     if (!manager || !dupList)
         return false;
@@ -150,7 +153,8 @@ bool FindDuplicates(CommEntryMgr<CommEntry<Record>>* manager, CxList* dupList, s
         records.push_back(r);
     }
 
-    const RuleTable& rules = rulesOf<Record>();
+    // Read once: the settings are the caller's, and the loops below compare under this copy alone.
+    const BoundRules rules = BindRules(rulesOf<Record>(), settings);
     std::vector<Group> groups;
     groups.reserve(records.size());
     std::vector<std::uint32_t> nextDup(records.size(), kNone);
@@ -158,12 +162,12 @@ bool FindDuplicates(CommEntryMgr<CommEntry<Record>>* manager, CxList* dupList, s
 
     // The compared fields of a record lie in cache lines of their own: fetch those of records a little ahead.
     std::vector<std::size_t> hotOffsets;
-    for (std::size_t g = 0; g < rules.count; ++g) {
-        const RuleGroup& group = rules.groups[g];
-        if (!group.flag || AppSettings.*(group.flag)) {
-            for (std::size_t f = 0; f < group.count; ++f)
-                hotOffsets.push_back(group.fields[f].offset);
-        }
+    for (std::size_t g = 0; g < rules.table->count; ++g) {
+        if (!rules.GroupOn(g))
+            continue;
+        const RuleGroup& group = rules.table->groups[g];
+        for (std::size_t f = 0; f < group.count; ++f)
+            hotOffsets.push_back(group.fields[f].offset);
     }
     constexpr std::size_t kAhead = 8;
 
@@ -209,14 +213,16 @@ bool FindDuplicates(CommEntryMgr<CommEntry<Record>>* manager, CxList* dupList, s
     return true;
 }
 
-#define VELLORAN_INSTANTIATE_GROUPING(Record)                                                                     \
-    template bool RecordsMatch<Record>(const Record*, const Record*);                                              \
-    template Record* FirstRecord<Record>(CommEntryMgr<CommEntry<Record>>*);                                        \
-    template Record* NextRecord<Record>(CommEntryMgr<CommEntry<Record>>*);                                         \
-    template void SeekRecord<Record>(CommEntryMgr<CommEntry<Record>>*, Record*);                                   \
-    template bool CollectDuplicatesOf<Record>(CommEntryMgr<CommEntry<Record>>*, CxList*, Record*);                 \
-    template bool FindDuplicatesPairwise<Record>(CommEntryMgr<CommEntry<Record>>*, CxList*);                       \
-    template bool FindDuplicates<Record>(CommEntryMgr<CommEntry<Record>>*, CxList*, std::vector<Record*>*);
+#define VELLORAN_INSTANTIATE_GROUPING(Record)                                                                          \
+    template bool RecordsMatch<Record>(const Record*, const Record*, const AppSettingsData&);                          \
+    template Record* FirstRecord<Record>(CommEntryMgr<CommEntry<Record>>*);                                            \
+    template Record* NextRecord<Record>(CommEntryMgr<CommEntry<Record>>*);                                             \
+    template void SeekRecord<Record>(CommEntryMgr<CommEntry<Record>>*, Record*);                                       \
+    template bool CollectDuplicatesOf<Record>(CommEntryMgr<CommEntry<Record>>*, CxList*, Record*,                      \
+                                              const AppSettingsData&);                                                 \
+    template bool FindDuplicatesPairwise<Record>(CommEntryMgr<CommEntry<Record>>*, CxList*, const AppSettingsData&);   \
+    template bool FindDuplicates<Record>(CommEntryMgr<CommEntry<Record>>*, CxList*, std::vector<Record*>*,             \
+                                         const AppSettingsData&);
 
 VELLORAN_INSTANTIATE_GROUPING(ContactRecord)
 VELLORAN_INSTANTIATE_GROUPING(CalendarRecord)

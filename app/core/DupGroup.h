@@ -6,13 +6,17 @@
 
 #include <cstdint>
 #include <span>
+#include <type_traits>
 #include <utility>
 #include <vector>
+
+struct AppSettingsData;
 
 // The grouping pass: in each kind, the first record of every set of equal records stays, and every later
 // equal record is flagged DUP_GROUPED and listed in the kind's deletion list, in load order, group by
 // group in the order of each group's first record. It works on the kind's manager (the records in load
-// order) and a deletion list that the caller owns; a missing manager or list makes it do nothing.
+// order) and a deletion list that the caller owns; a missing manager or list makes it do nothing. Records
+// are equal under the rules of the settings the caller passes (see DupRules.h).
 
 // Record access through the manager. A walk ends at the first entry without a record. Each record
 // reached remembers its entry in pCursorEntry, so SeekRecord can put the cursor back on it.
@@ -24,23 +28,25 @@ template <class Record>
 void SeekRecord(CommEntryMgr<CommEntry<Record>>* manager, Record* record);
 
 // Regroups the kind in time linear in the number of records. False when the manager or list is missing.
-// When `kept` is given it receives, for each listed duplicate in list order, the record that stays.
+// When `kept` is given it receives, for each listed duplicate in list order, the record that stays (the
+// kind comes from the manager alone, so a null `kept` needs no cast).
 template <class Record>
 bool FindDuplicates(CommEntryMgr<CommEntry<Record>>* manager, CxList* dupList,
-                    std::vector<Record*>* kept = nullptr);
+                    std::type_identity_t<std::vector<Record*>>* kept, const AppSettingsData& settings);
 
 // Flags and lists every later record equal to `record`. False for a null record or one already flagged.
 template <class Record>
-bool CollectDuplicatesOf(CommEntryMgr<CommEntry<Record>>* manager, CxList* dupList, Record* record);
+bool CollectDuplicatesOf(CommEntryMgr<CommEntry<Record>>* manager, CxList* dupList, Record* record,
+                         const AppSettingsData& settings);
 
 // The same result as FindDuplicates by comparing every pair; kept as the reference the fast pass is
 // tested against.
 template <class Record>
-bool FindDuplicatesPairwise(CommEntryMgr<CommEntry<Record>>* manager, CxList* dupList);
+bool FindDuplicatesPairwise(CommEntryMgr<CommEntry<Record>>* manager, CxList* dupList, const AppSettingsData& settings);
 
 // The kind's predicate.
 template <class Record>
-bool RecordsMatch(const Record* a, const Record* b);
+bool RecordsMatch(const Record* a, const Record* b, const AppSettingsData& settings);
 
 // The groups of the last grouping pass, rebuilt from the deletion list and the records that stay (the
 // `kept` of FindDuplicates, one per listed duplicate in list order): each group is the record that stays

@@ -2,6 +2,7 @@
 
 #include "ACT/ACTRecords.h"
 
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <iterator>
@@ -114,12 +115,8 @@ const RuleGroup kNoteGroups[] = {
 template <std::size_t N>
 constexpr RuleTable tableOf(const RuleGroup (&groups)[N])
 {
+    static_assert(N <= 32, "BoundRules keeps one bit per group");
     return RuleTable{groups, N};
-}
-
-inline bool groupEnabled(const RuleGroup& group)
-{
-    return !group.flag || AppSettings.*(group.flag);
 }
 
 template <class T>
@@ -201,9 +198,38 @@ private:
     bool m_blankPending = false;
 };
 
-inline bool foldsCase(unsigned options)
+inline bool foldsCase(unsigned options, bool caseSensitive)
 {
-    return !AppSettings.CaseSensitive || (options & NEAR_EMAIL);
+    return !caseSensitive || (options & NEAR_EMAIL);
+}
+
+inline std::int32_t compareText(const char* a, const char* b, bool caseSensitive)
+{
+    if (caseSensitive)
+        return std::strcmp(a, b);
+    const auto* pa = reinterpret_cast<const unsigned char*>(a);
+    const auto* pb = reinterpret_cast<const unsigned char*>(b);
+    for (;; ++pa, ++pb) {
+        const int ca = foldUpper(*pa);
+        const int cb = foldUpper(*pb);
+        if (ca != cb || ca == 0)
+            return ca - cb;
+    }
+}
+
+std::int32_t compareTextAs(const char* a, const char* b, unsigned options, bool caseSensitive)
+{
+    if (!options)
+        return compareText(a, b, caseSensitive);
+    const bool fold = foldsCase(options, caseSensitive);
+    CanonicalText ca(a, options, fold);
+    CanonicalText cb(b, options, fold);
+    for (;;) {
+        const int x = ca.Next();
+        const int y = cb.Next();
+        if (x != y || x == 0)
+            return x - y;
+    }
 }
 
 constexpr std::uint64_t kHashSeed = 0x9E3779B97F4A7C15ull;
@@ -239,33 +265,14 @@ struct TextMixer
 
 } // namespace
 
-std::int32_t CompareTextAs(const char* a, const char* b, unsigned options)
+std::int32_t CompareTextAs(const char* a, const char* b, unsigned options, const AppSettingsData& settings)
 {
-    if (!options)
-        return CompareText(a, b);
-    const bool fold = foldsCase(options);
-    CanonicalText ca(a, options, fold);
-    CanonicalText cb(b, options, fold);
-    for (;;) {
-        const int x = ca.Next();
-        const int y = cb.Next();
-        if (x != y || x == 0)
-            return x - y;
-    }
+    return compareTextAs(a, b, options, settings.CaseSensitive);
 }
 
-std::int32_t CompareText(const char* a, const char* b)
+std::int32_t CompareText(const char* a, const char* b, const AppSettingsData& settings)
 {
-    if (AppSettings.CaseSensitive)
-        return std::strcmp(a, b);
-    const auto* pa = reinterpret_cast<const unsigned char*>(a);
-    const auto* pb = reinterpret_cast<const unsigned char*>(b);
-    for (;; ++pa, ++pb) {
-        const int ca = foldUpper(*pa);
-        const int cb = foldUpper(*pb);
-        if (ca != cb || ca == 0)
-            return ca - cb;
-    }
+    return compareText(a, b, settings.CaseSensitive);
 }
 
 const RuleTable& ContactRules()
@@ -297,13 +304,14 @@ namespace {
 // Near: some option is on. Without, texts take the path they took before the options existed, which
 // the grouping of large loads depends on for its speed.
 template <bool Near>
-inline bool fieldEqual(const RuleField& f, const void* a, const void* b, unsigned options)
+inline bool fieldEqual(const RuleField& f, const void* a, const void* b, unsigned options, bool caseSensitive)
 {
     switch (f.type) {
     case FieldType::Text: {
         const char* ta = at<const char*>(a, f.offset);
         const char* tb = at<const char*>(b, f.offset);
-        return (Near ? CompareTextAs(ta, tb, options & f.reachedBy) : CompareText(ta, tb)) == 0;
+        return (Near ? compareTextAs(ta, tb, options & f.reachedBy, caseSensitive)
+                     : compareText(ta, tb, caseSensitive)) == 0;
     }
     case FieldType::Int:
         return at<std::int32_t>(a, f.offset) == at<std::int32_t>(b, f.offset);
@@ -315,30 +323,38 @@ inline bool fieldEqual(const RuleField& f, const void* a, const void* b, unsigne
     return false;
 }
 
-template <bool Near>
-bool recordsEqual(const RuleTable& rules, const void* a, const void* b, unsigned options)
+// The compared groups, in table order, by their bits: the groups that are off cost nothing.
+template <class Visit>
+inline bool forEachGroupOn(const BoundRules& rules, Visit&& visit)
 {
-    for (std::size_t g = 0; g < rules.count; ++g) {
-        const RuleGroup& group = rules.groups[g];
-        if (!groupEnabled(group))
-            continue;
-        for (std::size_t i = 0; i < group.count; ++i) {
-            if (!fieldEqual<Near>(group.fields[i], a, b, options))
-                return false;
-        }
+    for (std::uint32_t on = rules.groupsOn; on != 0; on &= on - 1) {
+        if (!visit(rules.table->groups[std::countr_zero(on)]))
+            return false;
     }
     return true;
 }
 
 template <bool Near>
-bool hashRecord(const RuleTable& rules, const void* record, unsigned options, std::uint64_t* hash)
+bool recordsEqual(const BoundRules& rules, const void* a, const void* b)
 {
-    const bool caseFold = !AppSettings.CaseSensitive;
+    const unsigned options = rules.options;
+    const bool caseSensitive = rules.caseSensitive;
+    return forEachGroupOn(rules, [&](const RuleGroup& group) {
+        for (std::size_t i = 0; i < group.count; ++i) {
+            if (!fieldEqual<Near>(group.fields[i], a, b, options, caseSensitive))
+                return false;
+        }
+        return true;
+    });
+}
+
+template <bool Near>
+bool hashRecord(const BoundRules& rules, const void* record, std::uint64_t* hash)
+{
+    const unsigned options = rules.options;
+    const bool caseSensitive = rules.caseSensitive;
     std::uint64_t h = kHashSeed;
-    for (std::size_t g = 0; g < rules.count; ++g) {
-        const RuleGroup& group = rules.groups[g];
-        if (!groupEnabled(group))
-            continue;
+    const bool comparable = forEachGroupOn(rules, [&](const RuleGroup& group) {
         for (std::size_t i = 0; i < group.count; ++i) {
             const RuleField& f = group.fields[i];
             switch (f.type) {
@@ -347,10 +363,10 @@ bool hashRecord(const RuleTable& rules, const void* record, unsigned options, st
                 const unsigned reaching = Near ? options & f.reachedBy : 0;
                 TextMixer mixer{h};
                 if (reaching) {
-                    CanonicalText canonical(text, reaching, foldsCase(reaching));
+                    CanonicalText canonical(text, reaching, foldsCase(reaching, caseSensitive));
                     for (unsigned char c; (c = canonical.Next()) != 0;)
                         mixer.Add(c);
-                } else if (caseFold) {
+                } else if (!caseSensitive) {
                     for (const auto* p = reinterpret_cast<const unsigned char*>(text); *p; ++p)
                         mixer.Add(foldUpper(*p));
                 } else {
@@ -379,48 +395,70 @@ bool hashRecord(const RuleTable& rules, const void* record, unsigned options, st
                 break;
             }
         }
-    }
-    *hash = h;
-    return true;
+        return true;
+    });
+    if (comparable)
+        *hash = h;
+    return comparable;
 }
 
 } // namespace
 
-bool RuleFieldEqual(const RuleField& f, const void* a, const void* b, unsigned options)
+BoundRules BindRules(const RuleTable& rules, const AppSettingsData& settings)
 {
-    return options ? fieldEqual<true>(f, a, b, options) : fieldEqual<false>(f, a, b, 0);
+    BoundRules bound{&rules, 0, settings.CaseSensitive, NearMatchOptions(settings)};
+    for (std::size_t g = 0; g < rules.count; ++g) {
+        const RuleGroup& group = rules.groups[g];
+        if (!group.flag || settings.*(group.flag))
+            bound.groupsOn |= std::uint32_t{1} << g;
+    }
+    return bound;
 }
 
-bool RecordsEqual(const RuleTable& rules, const void* a, const void* b)
+bool RuleFieldEqual(const RuleField& f, const void* a, const void* b, unsigned options, const AppSettingsData& settings)
+{
+    return options ? fieldEqual<true>(f, a, b, options, settings.CaseSensitive)
+                   : fieldEqual<false>(f, a, b, 0, settings.CaseSensitive);
+}
+
+bool RecordsEqual(const BoundRules& rules, const void* a, const void* b)
 {
     if (!a || !b)
         return false;
-    const unsigned options = NearMatchOptions();
-    return options ? recordsEqual<true>(rules, a, b, options) : recordsEqual<false>(rules, a, b, 0);
+    return rules.options ? recordsEqual<true>(rules, a, b) : recordsEqual<false>(rules, a, b);
 }
 
-bool HashRecord(const RuleTable& rules, const void* record, std::uint64_t* hash)
+bool RecordsEqual(const RuleTable& rules, const void* a, const void* b, const AppSettingsData& settings)
 {
-    const unsigned options = NearMatchOptions();
-    return options ? hashRecord<true>(rules, record, options, hash) : hashRecord<false>(rules, record, 0, hash);
+    return RecordsEqual(BindRules(rules, settings), a, b);
 }
 
-bool ContactsEqual(const ContactRecord* a, const ContactRecord* b)
+bool HashRecord(const BoundRules& rules, const void* record, std::uint64_t* hash)
 {
-    return RecordsEqual(ContactRules(), a, b);
+    return rules.options ? hashRecord<true>(rules, record, hash) : hashRecord<false>(rules, record, hash);
 }
 
-bool EventsEqual(const CalendarRecord* a, const CalendarRecord* b)
+bool HashRecord(const RuleTable& rules, const void* record, std::uint64_t* hash, const AppSettingsData& settings)
 {
-    return RecordsEqual(EventRules(), a, b);
+    return HashRecord(BindRules(rules, settings), record, hash);
 }
 
-bool TasksEqual(const TaskRecord* a, const TaskRecord* b)
+bool ContactsEqual(const ContactRecord* a, const ContactRecord* b, const AppSettingsData& settings)
 {
-    return RecordsEqual(TaskRules(), a, b);
+    return RecordsEqual(ContactRules(), a, b, settings);
 }
 
-bool NotesEqual(const NoteRecord* a, const NoteRecord* b)
+bool EventsEqual(const CalendarRecord* a, const CalendarRecord* b, const AppSettingsData& settings)
 {
-    return RecordsEqual(NoteRules(), a, b);
+    return RecordsEqual(EventRules(), a, b, settings);
+}
+
+bool TasksEqual(const TaskRecord* a, const TaskRecord* b, const AppSettingsData& settings)
+{
+    return RecordsEqual(TaskRules(), a, b, settings);
+}
+
+bool NotesEqual(const NoteRecord* a, const NoteRecord* b, const AppSettingsData& settings)
+{
+    return RecordsEqual(NoteRules(), a, b, settings);
 }

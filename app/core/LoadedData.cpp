@@ -8,11 +8,11 @@
 
 namespace {
 
-template <class Util> bool RegroupKind(Util* util, CxList* list, DupGroups& groups)
+template <class Util> bool RegroupKind(Util* util, CxList* list, DupGroups& groups, const AppSettingsData& settings)
 {
     using Record = typename Util::Record;
     std::vector<Record*> kept;
-    const bool grouped = FindDuplicates(util ? util->GetManager() : nullptr, list, &kept);
+    const bool grouped = FindDuplicates(util ? util->GetManager() : nullptr, list, &kept, settings);
     groups = DupGroups(list, std::vector<const void*>(kept.begin(), kept.end()));
     return grouped;
 }
@@ -72,17 +72,17 @@ bool LoadedData::MarkForDeletion(RecordKind kind, void* record)
     });
 }
 
-bool LoadedData::Regroup(int kind)
+bool LoadedData::Regroup(int kind, const AppSettingsData& settings)
 {
     switch (kind) {
     case 0:
-        return RegroupKind(m_addr.get(), DupList(0), m_groups[0]);
+        return RegroupKind(m_addr.get(), DupList(0), m_groups[0], settings);
     case 1:
-        return RegroupKind(m_date.get(), DupList(1), m_groups[1]);
+        return RegroupKind(m_date.get(), DupList(1), m_groups[1], settings);
     case 2:
-        return RegroupKind(m_task.get(), DupList(2), m_groups[2]);
+        return RegroupKind(m_task.get(), DupList(2), m_groups[2], settings);
     case 3:
-        return RegroupKind(m_note.get(), DupList(3), m_groups[3]);
+        return RegroupKind(m_note.get(), DupList(3), m_groups[3], settings);
     default:
         return false;
     }

@@ -63,7 +63,7 @@ public:
 
     // The grouping pass over the kind's records into its deletion list, and its groups. False when the
     // kind has no utility or no list.
-    bool Regroup(int kind);
+    bool Regroup(int kind, const AppSettingsData& settings);
 
 private:
     std::unique_ptr<CxACTAddrUtil> m_addr;

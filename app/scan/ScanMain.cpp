@@ -217,7 +217,7 @@ struct Scan
             CxList dupList;
             std::vector<Record*> kept;
             start = std::chrono::steady_clock::now();
-            FindDuplicates(util.GetManager(), &dupList, &kept);
+            FindDuplicates(util.GetManager(), &dupList, &kept, AppSettings);
             const double groupSeconds = secondsSince(start);
             if (options.timings)
                 std::fprintf(stderr, "%s: helper %.3f s, read %.3f s, grouping %.3f s\n", info.word,

@@ -23,13 +23,14 @@
 
 namespace {
 
-void useDefaultRules()
+AppSettingsData defaultRules()
 {
-    AppSettingsData& s = AppSettings;
+    AppSettingsData s{};
     s.CaseSensitive = false;
     s.AddrDisplayName = s.AddrFirstName = s.AddrMiddleName = s.AddrLastName = s.AddrEmail = true;
     s.DateSubject = s.DateStartTime = s.DateEndTime = s.DateAllDayEvent = true;
     s.TaskSubject = s.TaskImportance = s.TaskDueDate = true;
+    return s;
 }
 
 std::uint64_t next(std::uint64_t& state)
@@ -154,17 +155,15 @@ void fillNearContacts(Kind<ContactRecord>& kind)
 // has fields to work on: the two show what the options themselves cost.
 void BM_FindDuplicatesContactsAllOptions(benchmark::State& state)
 {
-    useDefaultRules();
-    AppSettings.AddrPhone = AppSettings.AddrCompanyName = true;
-    AppSettings.MatchBlanks = AppSettings.MatchPunct = AppSettings.MatchPhone = AppSettings.MatchEmail =
-        state.range(1) != 0;
+    AppSettingsData settings = defaultRules();
+    settings.AddrPhone = settings.AddrCompanyName = true;
+    settings.MatchBlanks = settings.MatchPunct = settings.MatchPhone = settings.MatchEmail = state.range(1) != 0;
     Kind<ContactRecord> kind(static_cast<std::size_t>(state.range(0)));
     fillNearContacts(kind);
     CxList list;
     for (auto _ : state)
-        FindDuplicates(&kind.manager, &list);
+        FindDuplicates(&kind.manager, &list, nullptr, settings);
     state.counters["duplicates"] = list.GetCount();
-    AppSettings = AppSettingsData{};
 }
 BENCHMARK(BM_FindDuplicatesContactsAllOptions)
     ->ArgNames({"records", "options"})
@@ -194,36 +193,36 @@ void fillNotes(Kind<NoteRecord>& kind)
 
 void BM_FindDuplicatesContacts(benchmark::State& state)
 {
-    useDefaultRules();
+    const AppSettingsData settings = defaultRules();
     Kind<ContactRecord> kind(static_cast<std::size_t>(state.range(0)));
     fillContacts(kind);
     CxList list;
     for (auto _ : state)
-        FindDuplicates(&kind.manager, &list);
+        FindDuplicates(&kind.manager, &list, nullptr, settings);
     state.counters["duplicates"] = list.GetCount();
 }
 BENCHMARK(BM_FindDuplicatesContacts)->Arg(20000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 void BM_FindDuplicatesNotes(benchmark::State& state)
 {
-    useDefaultRules();
+    const AppSettingsData settings = defaultRules();
     Kind<NoteRecord> kind(static_cast<std::size_t>(state.range(0)));
     fillNotes(kind);
     CxList list;
     for (auto _ : state)
-        FindDuplicates(&kind.manager, &list);
+        FindDuplicates(&kind.manager, &list, nullptr, settings);
     state.counters["duplicates"] = list.GetCount();
 }
 BENCHMARK(BM_FindDuplicatesNotes)->Arg(20000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 void BM_PairwiseContacts(benchmark::State& state)
 {
-    useDefaultRules();
+    const AppSettingsData settings = defaultRules();
     Kind<ContactRecord> kind(static_cast<std::size_t>(state.range(0)));
     fillContacts(kind);
     CxList list;
     for (auto _ : state)
-        FindDuplicatesPairwise(&kind.manager, &list);
+        FindDuplicatesPairwise(&kind.manager, &list, settings);
     state.counters["duplicates"] = list.GetCount();
 }
 BENCHMARK(BM_PairwiseContacts)->Arg(20000)->Unit(benchmark::kMillisecond)->Iterations(1);
@@ -233,9 +232,8 @@ struct GroupedContacts
 {
     explicit GroupedContacts(std::size_t n) : kind(n)
     {
-        useDefaultRules();
         fillContacts(kind);
-        FindDuplicates(&kind.manager, &list, &kept);
+        FindDuplicates(&kind.manager, &list, &kept, defaultRules());
     }
 
     Kind<ContactRecord> kind;

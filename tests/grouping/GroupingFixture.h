@@ -14,9 +14,9 @@
 namespace grouping_test {
 
 // The duplicate rules a first start has.
-inline void useDefaultRules()
+inline AppSettingsData defaultRules()
 {
-    AppSettingsData& s = AppSettings;
+    AppSettingsData s{};
     s.CaseSensitive = false;
     s.AddrDisplayName = s.AddrFirstName = s.AddrMiddleName = s.AddrLastName = s.AddrEmail = true;
     s.AddrCompanyName = s.AddrDepartment = s.AddrTitle = s.AddrPhone = s.AddrAddress = false;
@@ -26,6 +26,7 @@ inline void useDefaultRules()
     s.TaskSubject = s.TaskImportance = s.TaskDueDate = true;
     s.TaskNote = false;
     s.MatchBlanks = s.MatchPunct = s.MatchPhone = s.MatchEmail = false;
+    return s;
 }
 
 inline void setText(const char*& field, const std::string& text)

@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <random>
 
@@ -18,8 +20,6 @@ namespace {
 class GroupTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { useDefaultRules(); }
-
     NoteRecord* note(const std::string& text)
     {
         NoteRecord* n = notes.add();
@@ -28,6 +28,7 @@ protected:
         return n;
     }
 
+    AppSettingsData settings = defaultRules();
     LoadedKind<NoteRecord> notes;
     CxList dupList;
 };
@@ -37,7 +38,7 @@ TEST_F(GroupTest, AllEqualKeepsTheFirst)
     NoteRecord* a = note("same");
     NoteRecord* b = note("same");
     NoteRecord* c = note("SAME");
-    ASSERT_TRUE(FindDuplicates(&notes.manager, &dupList));
+    ASSERT_TRUE(FindDuplicates(&notes.manager, &dupList, nullptr, settings));
     EXPECT_EQ(listed<NoteRecord>(dupList), (std::vector<NoteRecord*>{b, c}));
     EXPECT_EQ(a->DupFlags & DUP_GROUPED, 0u);
     EXPECT_EQ(b->DupFlags & DUP_GROUPED, DUP_GROUPED);
@@ -51,7 +52,7 @@ TEST_F(GroupTest, ReportsTheRecordThatStaysForEachDuplicate)
     NoteRecord* c = note("X");
     NoteRecord* d = note("y");
     std::vector<NoteRecord*> kept{a};
-    ASSERT_TRUE(FindDuplicates(&notes.manager, &dupList, &kept));
+    ASSERT_TRUE(FindDuplicates(&notes.manager, &dupList, &kept, settings));
     EXPECT_EQ(listed<NoteRecord>(dupList), (std::vector<NoteRecord*>{c, d}));
     EXPECT_EQ(kept, (std::vector<NoteRecord*>{a, b}));
 }
@@ -66,7 +67,7 @@ TEST_F(GroupTest, GroupsFollowTheListAndAnyMemberCanStay)
     NoteRecord* e = note("x");
     NoteRecord* alone = note("z");
     std::vector<NoteRecord*> kept;
-    ASSERT_TRUE(FindDuplicates(&notes.manager, &dupList, &kept));
+    ASSERT_TRUE(FindDuplicates(&notes.manager, &dupList, &kept, settings));
     DupGroups groups(&dupList, std::vector<const void*>(kept.begin(), kept.end()));
     using Members = std::vector<const void*>;
     const auto members = [&](const void* r) {
@@ -108,17 +109,17 @@ TEST_F(GroupTest, OnlyTheLaterEqualRecordIsListed)
     note("a");
     note("b");
     NoteRecord* c = note("a");
-    ASSERT_TRUE(FindDuplicates(&notes.manager, &dupList));
+    ASSERT_TRUE(FindDuplicates(&notes.manager, &dupList, nullptr, settings));
     EXPECT_EQ(listed<NoteRecord>(dupList), (std::vector<NoteRecord*>{c}));
 }
 
 TEST_F(GroupTest, EmptyKindAndMissingParts)
 {
     dupList.Add(&dupList); // left over from an earlier pass
-    ASSERT_TRUE(FindDuplicates(&notes.manager, &dupList));
+    ASSERT_TRUE(FindDuplicates(&notes.manager, &dupList, nullptr, settings));
     EXPECT_EQ(dupList.GetCount(), 0u);
-    EXPECT_FALSE(FindDuplicates<NoteRecord>(nullptr, &dupList));
-    EXPECT_FALSE(FindDuplicates(&notes.manager, nullptr));
+    EXPECT_FALSE(FindDuplicates<NoteRecord>(nullptr, &dupList, nullptr, settings));
+    EXPECT_FALSE(FindDuplicates(&notes.manager, nullptr, nullptr, settings));
 }
 
 TEST_F(GroupTest, RegroupingDropsAppendedRecordsAndKeepsSelection)
@@ -126,11 +127,11 @@ TEST_F(GroupTest, RegroupingDropsAppendedRecordsAndKeepsSelection)
     note("x");
     NoteRecord* other = note("y");
     NoteRecord* dup = note("x");
-    ASSERT_TRUE(FindDuplicates(&notes.manager, &dupList));
+    ASSERT_TRUE(FindDuplicates(&notes.manager, &dupList, nullptr, settings));
     dup->DupFlags |= DUP_SELECTED;
     other->DupFlags |= DUP_SELECTED;
     dupList.Add(other); // ticked by hand in the full view
-    ASSERT_TRUE(FindDuplicates(&notes.manager, &dupList));
+    ASSERT_TRUE(FindDuplicates(&notes.manager, &dupList, nullptr, settings));
     EXPECT_EQ(listed<NoteRecord>(dupList), (std::vector<NoteRecord*>{dup}));
     EXPECT_EQ(dup->DupFlags, DUP_GROUPED | DUP_SELECTED);
     EXPECT_EQ(other->DupFlags, DUP_SELECTED);
@@ -141,10 +142,10 @@ TEST_F(GroupTest, CaseRuleOnlyShrinksTheList)
     note("Call");
     note("CALL");
     note("Call");
-    ASSERT_TRUE(FindDuplicates(&notes.manager, &dupList));
+    ASSERT_TRUE(FindDuplicates(&notes.manager, &dupList, nullptr, settings));
     EXPECT_EQ(dupList.GetCount(), 2u);
-    AppSettings.CaseSensitive = true;
-    ASSERT_TRUE(FindDuplicates(&notes.manager, &dupList));
+    settings.CaseSensitive = true;
+    ASSERT_TRUE(FindDuplicates(&notes.manager, &dupList, nullptr, settings));
     EXPECT_EQ(listed<NoteRecord>(dupList), (std::vector<NoteRecord*>{notes.at(2)}));
 }
 
@@ -152,12 +153,12 @@ TEST_F(GroupTest, CollectDuplicatesOfRefusesGroupedAndNull)
 {
     NoteRecord* a = note("x");
     NoteRecord* b = note("x");
-    ASSERT_TRUE(FindDuplicates(&notes.manager, &dupList));
-    EXPECT_FALSE(CollectDuplicatesOf(&notes.manager, &dupList, b));
-    EXPECT_FALSE(CollectDuplicatesOf<NoteRecord>(&notes.manager, &dupList, nullptr));
+    ASSERT_TRUE(FindDuplicates(&notes.manager, &dupList, nullptr, settings));
+    EXPECT_FALSE(CollectDuplicatesOf(&notes.manager, &dupList, b, settings));
+    EXPECT_FALSE(CollectDuplicatesOf<NoteRecord>(&notes.manager, &dupList, nullptr, settings));
     EXPECT_EQ(dupList.GetCount(), 1u);
     // Asked again for the record that stays, it lists its duplicates again and puts the cursor back.
-    EXPECT_TRUE(CollectDuplicatesOf(&notes.manager, &dupList, a));
+    EXPECT_TRUE(CollectDuplicatesOf(&notes.manager, &dupList, a, settings));
     EXPECT_EQ(dupList.GetCount(), 2u);
     EXPECT_EQ(NextRecord(&notes.manager), b);
 }
@@ -168,9 +169,9 @@ TEST_F(GroupTest, WalkEndsAtAnEntryWithoutRecord)
     CommNote orphan{nullptr, 0};
     notes.manager.AddEntry(&orphan);
     note("x"); // behind the orphan: never reached
-    ASSERT_TRUE(FindDuplicates(&notes.manager, &dupList));
+    ASSERT_TRUE(FindDuplicates(&notes.manager, &dupList, nullptr, settings));
     EXPECT_EQ(dupList.GetCount(), 0u);
-    ASSERT_TRUE(FindDuplicatesPairwise(&notes.manager, &dupList));
+    ASSERT_TRUE(FindDuplicatesPairwise(&notes.manager, &dupList, settings));
     EXPECT_EQ(dupList.GetCount(), 0u);
 }
 
@@ -189,8 +190,80 @@ TEST_F(GroupTest, DatesThatAreNotNumbersMatchNothing)
     setText(zero->Regarding, "z");
     setText(minusZero->Regarding, "z");
     minusZero->DueDate = -0.0;
-    ASSERT_TRUE(FindDuplicates(&tasks.manager, &dupList));
+    ASSERT_TRUE(FindDuplicates(&tasks.manager, &dupList, nullptr, settings));
     EXPECT_EQ(listed<TaskRecord>(dupList), (std::vector<TaskRecord*>{minusZero}));
+}
+
+// The rules honour the settings they are passed and nothing else: the same contacts, grouped under
+// different settings values, give different groupings, while the program's global settings hold contrary
+// values and come out of every pass byte for byte as they went in. A pass that read the global anywhere (a group
+// flag, the case rule, an option, in the hash or in the comparison) would group as the global says.
+TEST(GroupSettings, PassesGroupUnderTheSettingsTheyAreGivenAndLeaveTheGlobalAlone)
+{
+    LoadedKind<ContactRecord> contacts;
+    const auto contact = [&](const char* fullName, const char* email, const char* company) {
+        ContactRecord* c = contacts.add();
+        setText(c->FullName, fullName);
+        setText(c->FirstName, "Ada");
+        setText(c->LastName, "Lovelace");
+        setText(c->BusinessEmail, email);
+        setText(c->Company, company);
+        return c;
+    };
+    ContactRecord* first = contact("Ada Lovelace", "ada@engines.example", "Engines");
+    ContactRecord* capitals = contact("ADA LOVELACE", "ada@engines.example", "Engines");   // the case rule
+    ContactRecord* otherEmail = contact("Ada Lovelace", "ada@home.example", "Engines");    // the e-mail flag
+    ContactRecord* blanks = contact(" Ada  Lovelace", "ada@engines.example", "Engines");   // the blanks option
+    ContactRecord* otherCompany = contact("Ada Lovelace", "ada@engines.example", "Other"); // the company flag
+
+    AppSettingsData strict = defaultRules();
+    strict.CaseSensitive = strict.AddrCompanyName = true;
+    AppSettingsData caseBlind = defaultRules();
+    caseBlind.AddrEmail = false;
+    AppSettingsData loose = caseBlind;
+    loose.MatchBlanks = true;
+
+    const AppSettingsData saved = AppSettings;
+    const struct
+    {
+        const char* name;
+        const AppSettingsData& passed;
+        const AppSettingsData& global;
+        std::vector<ContactRecord*> listed;
+    } passes[] = {
+        {"strict, the global loose", strict, loose, {}},
+        {"loose, the global strict", loose, strict, {capitals, otherEmail, blanks, otherCompany}},
+        {"without options, the global strict", caseBlind, strict, {capitals, otherEmail, otherCompany}},
+        {"strict again, the global loose", strict, loose, {}},
+    };
+    for (const auto& pass : passes) {
+        SCOPED_TRACE(pass.name);
+        const auto isListed = [&](const ContactRecord* r) {
+            return std::find(pass.listed.begin(), pass.listed.end(), r) != pass.listed.end();
+        };
+        AppSettings = pass.global;
+        unsigned char globalBefore[sizeof AppSettings];
+        std::memcpy(globalBefore, &AppSettings, sizeof AppSettings);
+
+        CxList fast;
+        std::vector<ContactRecord*> kept;
+        ASSERT_TRUE(FindDuplicates(&contacts.manager, &fast, &kept, pass.passed));
+        EXPECT_EQ(listed<ContactRecord>(fast), pass.listed);
+        EXPECT_EQ(kept, std::vector<ContactRecord*>(pass.listed.size(), first));
+        for (std::size_t i = 0; i < contacts.size(); ++i)
+            EXPECT_EQ((contacts.at(i)->DupFlags & DUP_GROUPED) != 0, isListed(contacts.at(i))) << "record " << i;
+
+        CxList reference;
+        ASSERT_TRUE(FindDuplicatesPairwise(&contacts.manager, &reference, pass.passed));
+        EXPECT_EQ(listed<ContactRecord>(reference), pass.listed);
+
+        for (ContactRecord* other : {capitals, otherEmail, blanks, otherCompany}) {
+            EXPECT_EQ(ContactsEqual(first, other, pass.passed), isListed(other));
+            EXPECT_EQ(RecordsMatch<ContactRecord>(first, other, pass.passed), isListed(other));
+        }
+        EXPECT_EQ(std::memcmp(globalBefore, &AppSettings, sizeof AppSettings), 0);
+    }
+    AppSettings = saved;
 }
 
 // --- The fast pass against the pairwise reference -------------------------------------------------
@@ -218,9 +291,8 @@ bool coin(std::mt19937& rng)
     return rng() % 2 == 0;
 }
 
-void randomFlags(std::mt19937& rng)
+void randomFlags(AppSettingsData& s, std::mt19937& rng)
 {
-    AppSettingsData& s = AppSettings;
     for (bool AppSettingsData::*flag :
          {&AppSettingsData::CaseSensitive, &AppSettingsData::AddrDisplayName, &AppSettingsData::AddrFirstName,
           &AppSettingsData::AddrMiddleName, &AppSettingsData::AddrLastName, &AppSettingsData::AddrCompanyName,
@@ -347,15 +419,16 @@ void expectSameAsPairwise(std::uint32_t seed)
             r->DupFlags = DUP_SELECTED;
     }
 
+    AppSettingsData settings{};
     for (int round = 0; round < 4; ++round) {
-        randomFlags(rng);
+        randomFlags(settings, rng);
         CxList fast;
         CxList reference;
-        ASSERT_TRUE(FindDuplicatesPairwise(&kind.manager, &reference));
+        ASSERT_TRUE(FindDuplicatesPairwise(&kind.manager, &reference, settings));
         std::vector<std::uint32_t> referenceFlags;
         for (std::size_t i = 0; i < kind.size(); ++i)
             referenceFlags.push_back(kind.at(i)->DupFlags);
-        ASSERT_TRUE(FindDuplicates(&kind.manager, &fast));
+        ASSERT_TRUE(FindDuplicates(&kind.manager, &fast, nullptr, settings));
         ASSERT_EQ(listed<Record>(fast), listed<Record>(reference)) << "seed " << seed << " round " << round;
         for (std::size_t i = 0; i < kind.size(); ++i)
             ASSERT_EQ(kind.at(i)->DupFlags, referenceFlags[i]) << "record " << i;

@@ -13,7 +13,7 @@ namespace {
 class RulesTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { useDefaultRules(); }
+    AppSettingsData settings = defaultRules();
 };
 
 template <class Record>
@@ -137,13 +137,13 @@ TEST_F(RulesTest, Contacts)
 {
     for (const auto& tc : kContactCases) {
         SCOPED_TRACE(tc.name);
-        useDefaultRules();
-        tc.settings(AppSettings);
+        settings = defaultRules();
+        tc.settings(settings);
         const ContactRecord a = sampleContact();
         ContactRecord b = a;
         tc.changeSecond(b);
-        EXPECT_EQ(ContactsEqual(&a, &b), tc.equal);
-        EXPECT_EQ(ContactsEqual(&b, &a), tc.equal);
+        EXPECT_EQ(ContactsEqual(&a, &b, settings), tc.equal);
+        EXPECT_EQ(ContactsEqual(&b, &a, settings), tc.equal);
     }
 }
 
@@ -151,9 +151,9 @@ TEST_F(RulesTest, EmptyContactsAreEqualAndNullNever)
 {
     const ContactRecord a{};
     const ContactRecord b{};
-    EXPECT_TRUE(ContactsEqual(&a, &b));
-    EXPECT_FALSE(ContactsEqual(&a, nullptr));
-    EXPECT_FALSE(ContactsEqual(nullptr, &b));
+    EXPECT_TRUE(ContactsEqual(&a, &b, settings));
+    EXPECT_FALSE(ContactsEqual(&a, nullptr, settings));
+    EXPECT_FALSE(ContactsEqual(nullptr, &b, settings));
 }
 
 CalendarRecord sampleEvent()
@@ -211,12 +211,12 @@ TEST_F(RulesTest, Events)
 {
     for (const auto& tc : kEventCases) {
         SCOPED_TRACE(tc.name);
-        useDefaultRules();
-        tc.settings(AppSettings);
+        settings = defaultRules();
+        tc.settings(settings);
         const CalendarRecord a = sampleEvent();
         CalendarRecord b = a;
         tc.changeSecond(b);
-        EXPECT_EQ(EventsEqual(&a, &b), tc.equal);
+        EXPECT_EQ(EventsEqual(&a, &b, settings), tc.equal);
     }
 }
 
@@ -252,12 +252,12 @@ TEST_F(RulesTest, Tasks)
 {
     for (const auto& tc : kTaskCases) {
         SCOPED_TRACE(tc.name);
-        useDefaultRules();
-        tc.settings(AppSettings);
+        settings = defaultRules();
+        tc.settings(settings);
         const TaskRecord a = sampleTask();
         TaskRecord b = a;
         tc.changeSecond(b);
-        EXPECT_EQ(TasksEqual(&a, &b), tc.equal);
+        EXPECT_EQ(TasksEqual(&a, &b, settings), tc.equal);
     }
 }
 
@@ -268,16 +268,16 @@ TEST_F(RulesTest, NotesCompareTheWholeTextUnderTheCaseRule)
     setText(a.NoteText, "Call back\r\nabout the offer");
     setText(b.NoteText, "CALL BACK\r\nabout the offer");
     setText(b.CreateUserName, "someone else");
-    EXPECT_TRUE(NotesEqual(&a, &b));
-    AppSettings.CaseSensitive = true;
-    EXPECT_FALSE(NotesEqual(&a, &b));
-    AppSettings.CaseSensitive = false;
+    EXPECT_TRUE(NotesEqual(&a, &b, settings));
+    settings.CaseSensitive = true;
+    EXPECT_FALSE(NotesEqual(&a, &b, settings));
+    settings.CaseSensitive = false;
     setText(b.NoteText, "Call back\r\nabout the offer.");
-    EXPECT_FALSE(NotesEqual(&a, &b));
+    EXPECT_FALSE(NotesEqual(&a, &b, settings));
     setText(b.NoteText, "  Call back about\tthe offer\r\n");
-    EXPECT_FALSE(NotesEqual(&a, &b));
-    AppSettings.MatchBlanks = true;
-    EXPECT_TRUE(NotesEqual(&a, &b));
+    EXPECT_FALSE(NotesEqual(&a, &b, settings));
+    settings.MatchBlanks = true;
+    EXPECT_TRUE(NotesEqual(&a, &b, settings));
 }
 
 TEST_F(RulesTest, CompareText)
@@ -295,8 +295,8 @@ TEST_F(RulesTest, CompareText)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.a) + " / " + c.b);
-        AppSettings.CaseSensitive = c.caseSensitive;
-        EXPECT_EQ(CompareText(c.a, c.b) == 0, c.equal);
+        settings.CaseSensitive = c.caseSensitive;
+        EXPECT_EQ(CompareText(c.a, c.b, settings) == 0, c.equal);
     }
 }
 
@@ -340,9 +340,9 @@ TEST_F(RulesTest, CompareTextAsCanonicalForms)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.a) + " / " + c.b + " options " + std::to_string(c.options));
-        AppSettings.CaseSensitive = c.caseSensitive;
-        EXPECT_EQ(CompareTextAs(c.a, c.b, c.options) == 0, c.equal);
-        EXPECT_EQ(CompareTextAs(c.b, c.a, c.options) == 0, c.equal);
+        settings.CaseSensitive = c.caseSensitive;
+        EXPECT_EQ(CompareTextAs(c.a, c.b, c.options, settings) == 0, c.equal);
+        EXPECT_EQ(CompareTextAs(c.b, c.a, c.options, settings) == 0, c.equal);
     }
 }
 
@@ -350,19 +350,19 @@ TEST_F(RulesTest, CompareTextAsCanonicalForms)
 // the same form as the comparison.
 TEST_F(RulesTest, RecordsEqualThroughAnOptionHashAlike)
 {
-    AppSettings.CaseSensitive = true;
-    AppSettings.AddrPhone = true;
-    AppSettings.MatchBlanks = AppSettings.MatchPunct = AppSettings.MatchPhone = AppSettings.MatchEmail = true;
+    settings.CaseSensitive = true;
+    settings.AddrPhone = true;
+    settings.MatchBlanks = settings.MatchPunct = settings.MatchPhone = settings.MatchEmail = true;
     const ContactRecord a = sampleContact();
     ContactRecord b = a;
     setText(b.FullName, "  Ada   Love-lace ");
     setText(b.BusinessEmail, "ADA@engines.example");
     setText(b.BusinessPhone, "555 01 00");
-    ASSERT_TRUE(ContactsEqual(&a, &b));
+    ASSERT_TRUE(ContactsEqual(&a, &b, settings));
     std::uint64_t ha = 0;
     std::uint64_t hb = 1;
-    ASSERT_TRUE(HashRecord(ContactRules(), &a, &ha));
-    ASSERT_TRUE(HashRecord(ContactRules(), &b, &hb));
+    ASSERT_TRUE(HashRecord(ContactRules(), &a, &ha, settings));
+    ASSERT_TRUE(HashRecord(ContactRules(), &b, &hb, settings));
     EXPECT_EQ(ha, hb);
 }
 

@@ -78,25 +78,42 @@ template <class Record> Record Filled()
     return record;
 }
 
+bool AppSettingsData::*const kRuleAndOptionFlags[] = {
+    &AppSettingsData::CaseSensitive,  &AppSettingsData::AddrDisplayName, &AppSettingsData::AddrFirstName,
+    &AppSettingsData::AddrMiddleName, &AppSettingsData::AddrLastName,    &AppSettingsData::AddrCompanyName,
+    &AppSettingsData::AddrDepartment, &AppSettingsData::AddrTitle,       &AppSettingsData::AddrEmail,
+    &AppSettingsData::AddrPhone,      &AppSettingsData::AddrAddress,     &AppSettingsData::AddrIM,
+    &AppSettingsData::AddrWebSite,    &AppSettingsData::DateSubject,     &AppSettingsData::DateLocation,
+    &AppSettingsData::DateStartTime,  &AppSettingsData::DateEndTime,     &AppSettingsData::DateAllDayEvent,
+    &AppSettingsData::DateRecur,      &AppSettingsData::DateNote,        &AppSettingsData::TaskSubject,
+    &AppSettingsData::TaskImportance, &AppSettingsData::TaskDueDate,     &AppSettingsData::TaskNote,
+    &AppSettingsData::MatchBlanks,    &AppSettingsData::MatchPunct,      &AppSettingsData::MatchPhone,
+    &AppSettingsData::MatchEmail,
+};
+
 class ComparePaneTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
+        // The rules as a fresh installation has them, passed to the pane at each call.
+        settings.CaseSensitive = false;
+        settings.AddrDisplayName = settings.AddrFirstName = settings.AddrMiddleName = true;
+        settings.AddrLastName = settings.AddrEmail = true;
+        settings.AddrCompanyName = settings.AddrDepartment = settings.AddrTitle = false;
+        settings.AddrPhone = settings.AddrAddress = settings.AddrIM = settings.AddrWebSite = false;
+        settings.AddrNote = false;
+        settings.DateSubject = settings.DateStartTime = settings.DateEndTime = true;
+        settings.DateAllDayEvent = true;
+        settings.DateLocation = settings.DateRecur = settings.DateNote = false;
+        settings.TaskSubject = settings.TaskImportance = settings.TaskDueDate = true;
+        settings.TaskNote = false;
+        settings.MatchBlanks = settings.MatchPunct = settings.MatchPhone = settings.MatchEmail = false;
+        // The program's settings say the opposite throughout: a pane that read them would show other marks.
         m_saved = AppSettings;
-        // The rules as a fresh installation has them.
-        AppSettings.CaseSensitive = false;
-        AppSettings.AddrDisplayName = AppSettings.AddrFirstName = AppSettings.AddrMiddleName = true;
-        AppSettings.AddrLastName = AppSettings.AddrEmail = true;
-        AppSettings.AddrCompanyName = AppSettings.AddrDepartment = AppSettings.AddrTitle = false;
-        AppSettings.AddrPhone = AppSettings.AddrAddress = AppSettings.AddrIM = AppSettings.AddrWebSite = false;
-        AppSettings.AddrNote = false;
-        AppSettings.DateSubject = AppSettings.DateStartTime = AppSettings.DateEndTime = true;
-        AppSettings.DateAllDayEvent = true;
-        AppSettings.DateLocation = AppSettings.DateRecur = AppSettings.DateNote = false;
-        AppSettings.TaskSubject = AppSettings.TaskImportance = AppSettings.TaskDueDate = true;
-        AppSettings.TaskNote = false;
-        AppSettings.MatchBlanks = AppSettings.MatchPunct = AppSettings.MatchPhone = AppSettings.MatchEmail = false;
+        AppSettings = settings;
+        for (bool AppSettingsData::*flag : kRuleAndOptionFlags)
+            AppSettings.*flag = !(settings.*flag);
         list = pane.findChild<QTreeView*>(QStringLiteral("lvCompare"));
         ASSERT_NE(list, nullptr);
     }
@@ -155,6 +172,7 @@ protected:
         return !list->isColumnHidden(ComparePane::kKeptColumn) && !list->isColumnHidden(ComparePane::kDiffColumn);
     }
 
+    AppSettingsData settings{};
     ComparePane pane;
     QTreeView* list = nullptr;
 
@@ -178,7 +196,7 @@ TEST_F(ComparePaneTest, ContactShowsTheViewersLabelsAndTextsAndListsOnlyFieldsWi
     contact.Birthday = Ole(1980, 5, 17);
     contact.CreateDate = Ole(2020, 3, 4, 9, 8, 7);
 
-    pane.ShowRecords(0, &contact, nullptr);
+    pane.ShowRecords(0, &contact, nullptr, settings);
 
     // Rule fields (names, e-mails) are listed though empty; other empty fields are not.
     const std::vector<std::vector<std::string>> expected = {
@@ -233,7 +251,7 @@ TEST_F(ComparePaneTest, DifferingFieldsAreMarkedBoldAndTintedAndEqualOnesArePlai
     Set(kept.Company, "Acme Ltd");
     Set(kept.HomePhone, "555-0199");
 
-    pane.ShowRecords(0, &copy, &kept);
+    pane.ShowRecords(0, &copy, &kept, settings);
     EXPECT_TRUE(ShowsRecordThatStays());
 
     const Shown company = Row("Company");
@@ -270,8 +288,8 @@ TEST_F(ComparePaneTest, DifferingFieldsAreMarkedBoldAndTintedAndEqualOnesArePlai
                             ->data(list->model()->index(RowIndex("Name"), ComparePane::kDiffColumn), Qt::ToolTipRole)
                             .toString();
     EXPECT_TRUE(tip.contains(QStringLiteral("letter case"))) << tip.toStdString();
-    AppSettings.CaseSensitive = true;
-    pane.ShowRecords(0, &copy, &kept);
+    settings.CaseSensitive = true;
+    pane.ShowRecords(0, &copy, &kept, settings);
     EXPECT_EQ(list->model()
                   ->data(list->model()->index(RowIndex("Name"), ComparePane::kDiffColumn), Qt::ToolTipRole)
                   .toString(),
@@ -298,8 +316,8 @@ TEST_F(ComparePaneTest, FieldsEqualOnlyThroughAnOptionCarryTheirOwnMark)
     Set(kept.Company, "Acme");
     Set(kept.BusinessPhone, "505.555.6363");
     Set(kept.BusinessEmail, "dqs@x.com");
-    AppSettings.AddrPhone = true;
-    AppSettings.MatchBlanks = AppSettings.MatchPunct = AppSettings.MatchPhone = AppSettings.MatchEmail = true;
+    settings.AddrPhone = true;
+    settings.MatchBlanks = settings.MatchPunct = settings.MatchPhone = settings.MatchEmail = true;
 
     const auto tipOf = [this](const char* label, int column) {
         return Text(list->model(), RowIndex(label), column, Qt::ToolTipRole);
@@ -320,8 +338,8 @@ TEST_F(ComparePaneTest, FieldsEqualOnlyThroughAnOptionCarryTheirOwnMark)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
-        AppSettings.CaseSensitive = c.caseSensitive;
-        pane.ShowRecords(0, &copy, &kept);
+        settings.CaseSensitive = c.caseSensitive;
+        pane.ShowRecords(0, &copy, &kept, settings);
         const Shown row = Row(c.label);
         EXPECT_EQ(row.diff, c.mark);
         EXPECT_TRUE(row.bold);
@@ -333,9 +351,9 @@ TEST_F(ComparePaneTest, FieldsEqualOnlyThroughAnOptionCarryTheirOwnMark)
     }
 
     // The same records with the options off: every difference is one.
-    AppSettings.CaseSensitive = true;
-    AppSettings.MatchBlanks = AppSettings.MatchPunct = AppSettings.MatchPhone = AppSettings.MatchEmail = false;
-    pane.ShowRecords(0, &copy, &kept);
+    settings.CaseSensitive = true;
+    settings.MatchBlanks = settings.MatchPunct = settings.MatchPhone = settings.MatchEmail = false;
+    pane.ShowRecords(0, &copy, &kept, settings);
     for (const char* label : {"Name", "Work Phone", "Work Email"})
         EXPECT_EQ(Row(label).diff, "≠") << label;
 
@@ -351,28 +369,28 @@ TEST_F(ComparePaneTest, ColumnsFollowWhetherThereIsARecordThatStays)
     auto b = a;
     Set(b.Company, "Other");
 
-    pane.ShowRecords(0, &a, &b);
+    pane.ShowRecords(0, &a, &b, settings);
     EXPECT_TRUE(ShowsRecordThatStays());
     EXPECT_EQ(Row("Company").diff, "\u2260");
 
-    pane.ShowRecords(0, &a, nullptr);
+    pane.ShowRecords(0, &a, nullptr, settings);
     EXPECT_FALSE(ShowsRecordThatStays());
     EXPECT_EQ(Row("Company").diff, "");
 
     // The record that stays itself: only it, nothing to differ from.
-    pane.ShowRecords(0, &a, &a);
+    pane.ShowRecords(0, &a, &a, settings);
     EXPECT_FALSE(ShowsRecordThatStays());
     for (const Shown& row : Rows()) {
         EXPECT_EQ(row.diff, "") << row.label;
         EXPECT_EQ(row.kept, "") << row.label;
     }
 
-    pane.ShowRecords(0, nullptr, &b);
+    pane.ShowRecords(0, nullptr, &b, settings);
     EXPECT_EQ(list->model()->rowCount(), 0);
-    pane.ShowRecords(7, &a, &b);
+    pane.ShowRecords(7, &a, &b, settings);
     EXPECT_EQ(list->model()->rowCount(), 0);
 
-    pane.ShowRecords(0, &a, &b);
+    pane.ShowRecords(0, &a, &b, settings);
     EXPECT_TRUE(ShowsRecordThatStays());
     EXPECT_EQ(Row("Company").kept, "Other");
 }
@@ -427,13 +445,13 @@ TEST_P(ComparePaneRules, FieldIsMarkedExactlyWhileItsRuleIsOn)
     const auto task = Filled<TaskRecord>();
     const void* records[] = {&contact, &event, &task};
 
-    AppSettings.*c.flag = true;
-    pane.ShowRecords(c.kind, records[c.kind], nullptr);
+    settings.*c.flag = true;
+    pane.ShowRecords(c.kind, records[c.kind], nullptr, settings);
     EXPECT_EQ(Row(c.label).label, c.label);
     EXPECT_EQ(Row(c.label).rule, c.marked ? "\u25CF" : "");
 
-    AppSettings.*c.flag = false;
-    pane.ShowRecords(c.kind, records[c.kind], nullptr);
+    settings.*c.flag = false;
+    pane.ShowRecords(c.kind, records[c.kind], nullptr, settings);
     EXPECT_EQ(Row(c.label).label, c.label);
     EXPECT_EQ(Row(c.label).rule, "");
 }
@@ -444,7 +462,7 @@ INSTANTIATE_TEST_SUITE_P(ComparePane, ComparePaneRules, ::testing::ValuesIn(kRul
 TEST_F(ComparePaneTest, NoteTextIsAlwaysCompared)
 {
     const auto note = Blank<NoteRecord>();
-    pane.ShowRecords(3, &note, nullptr);
+    pane.ShowRecords(3, &note, nullptr, settings);
     // Empty, yet listed: the one field every note match rests on.
     EXPECT_EQ(Row("Notes").rule, "\u25CF");
     EXPECT_EQ(Row("Notes").record, "");
@@ -458,7 +476,7 @@ TEST_F(ComparePaneTest, LongNoteIsDrawnOnOneLineAndWholeInItsTooltip)
     while (text.size() + 12 < 8192)
         text += "line\r\nline\n";
     Set(note.NoteText, text.c_str());
-    pane.ShowRecords(3, &note, nullptr);
+    pane.ShowRecords(3, &note, nullptr, settings);
 
     const QAbstractItemModel* model = list->model();
     const int row = RowIndex("Notes");
@@ -598,7 +616,7 @@ TEST_P(ComparePaneKinds, FullRecordShowsEveryFieldOfItsViewerInOrder)
     const auto note = Filled<NoteRecord>();
     const void* records[] = {&contact, &event, &task, &note};
 
-    pane.ShowRecords(c.kind, records[c.kind], nullptr);
+    pane.ShowRecords(c.kind, records[c.kind], nullptr, settings);
     EXPECT_EQ(Labels(), c.labels);
     for (const auto& [label, text] : c.texts)
         EXPECT_EQ(Row(label.c_str()).record, text) << label;
@@ -637,7 +655,7 @@ TEST_F(ComparePaneTest, RecurrenceReadsAsTheViewersPages)
         event.RecurDays = c.days;
         event.RecurByDate = c.byDate;
         event.RecurEndDate = c.end;
-        pane.ShowRecords(1, &event, nullptr);
+        pane.ShowRecords(1, &event, nullptr, settings);
         std::string recurrence = "(not listed)";
         std::string recurrenceEnd = "(not listed)";
         for (int row = 0; row < list->model()->rowCount(); ++row) {
@@ -666,7 +684,7 @@ TEST(ComparePaneKeyboard, TabReachesTheListSoTheKeyboardCanScrollIt)
     auto* list = pagetest::Child<QTreeView>(pane, "lvCompare");
     ASSERT_NE(list, nullptr);
     const auto contact = Filled<ContactRecord>();
-    pane->ShowRecords(0, &contact, nullptr);
+    pane->ShowRecords(0, &contact, nullptr, AppSettingsData{});
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     window.activateWindow();

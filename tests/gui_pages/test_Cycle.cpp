@@ -56,7 +56,8 @@ protected:
             const auto* record = static_cast<const Record*>(model->RecordAt(row));
             bool alone = true;
             for (int other = 0; other < model->RecordCount() && alone; ++other)
-                alone = other == row || !RecordsMatch(record, static_cast<const Record*>(model->RecordAt(other)));
+                alone = other == row ||
+                        !RecordsMatch(record, static_cast<const Record*>(model->RecordAt(other)), AppSettings);
             if (alone)
                 return row;
         }

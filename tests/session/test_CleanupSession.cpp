@@ -117,7 +117,7 @@ protected:
             if (!IsChosen(kind, kinds))
                 continue;
             const int i = KindIndex(kind);
-            session.Data().Regroup(i);
+            session.Data().Regroup(i, AppSettings);
             CxList* list = session.Data().DupList(i);
             for (void* record = list->GetFirst(); record; record = list->GetNext())
                 plan.ticked[i].push_back(record);

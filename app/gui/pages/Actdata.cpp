@@ -370,7 +370,7 @@ void TfmACTData::RefreshGroups()
 {
     for (int i = 0; i < kKindCount; ++i)
         if (IsKindShown(static_cast<DataKind>(i)))
-            m_pData->Regroup(i);
+            m_pData->Regroup(i, AppSettings);
 }
 
 bool TfmACTData::ConfirmDeletion()
@@ -729,7 +729,7 @@ void TfmACTData::UpdateCurrentRow()
     const DataKind kind = CurrentKind();
     void* record = IsKindShown(kind) ? CurrentRecord(kind) : nullptr;
     const void* kept = record ? m_pData->Groups(kind).KeptOf(record) : nullptr;
-    pCompare->ShowRecords(kind, record, kept == record ? nullptr : kept);
+    pCompare->ShowRecords(kind, record, kept == record ? nullptr : kept, AppSettings);
     btnKeep->setEnabled(kept && kept != record);
 }
 
@@ -784,7 +784,7 @@ void TfmACTData::hideEvent(QHideEvent* event)
     if (isHidden()) {
         for (KindControls& kind : m_kinds)
             kind.model->Clear();
-        pCompare->ShowRecords(kAddr, nullptr, nullptr);
+        pCompare->ShowRecords(kAddr, nullptr, nullptr, AppSettings);
     }
     QWidget::hideEvent(event);
 }

@@ -63,17 +63,18 @@ bool EqualFoldingAscii(const QString& a, const QString& b)
     return true;
 }
 
-// Every field the kind's enabled rule groups compare.
-std::vector<const RuleField*> ActiveRuleFields(int kind)
+// Every field the kind's rule groups compare under the settings.
+std::vector<const RuleField*> ActiveRuleFields(int kind, const AppSettingsData& settings)
 {
     std::vector<const RuleField*> fields;
     const RuleTable* rules = RulesOfKind(kind);
     if (!rules)
         return fields;
+    const BoundRules bound = BindRules(*rules, settings);
     for (std::size_t g = 0; g < rules->count; ++g) {
-        const RuleGroup& group = rules->groups[g];
-        if (group.flag && !(AppSettings.*group.flag))
+        if (!bound.GroupOn(g))
             continue;
+        const RuleGroup& group = rules->groups[g];
         for (std::size_t i = 0; i < group.count; ++i)
             fields.push_back(&group.fields[i]);
     }
@@ -84,23 +85,23 @@ std::vector<const RuleField*> ActiveRuleFields(int kind)
 // fields are equal without them or differ even with them. Named are the options a field cannot do
 // without, or, where any one of several would do, all of them.
 unsigned OptionsMakingEqual(const std::vector<const RuleField*>& ruled, const CompareField& field, const void* record,
-                            const void* kept)
+                            const void* kept, const AppSettingsData& settings)
 {
-    const unsigned options = NearMatchOptions();
+    const unsigned options = NearMatchOptions(settings);
     unsigned used = 0;
     for (const std::size_t offset : field.offsets) {
         const auto rule =
             std::find_if(ruled.begin(), ruled.end(), [&](const RuleField* f) { return f->offset == offset; });
         if (rule == ruled.end())
             continue;
-        if (!RuleFieldEqual(**rule, record, kept, options))
+        if (!RuleFieldEqual(**rule, record, kept, options, settings))
             return 0;
-        if (RuleFieldEqual(**rule, record, kept, 0))
+        if (RuleFieldEqual(**rule, record, kept, 0, settings))
             continue;
         const unsigned reaching = options & (*rule)->reachedBy;
         unsigned needed = 0;
         for (unsigned option = 1; option <= reaching; option <<= 1) {
-            if ((reaching & option) && !RuleFieldEqual(**rule, record, kept, options & ~option))
+            if ((reaching & option) && !RuleFieldEqual(**rule, record, kept, options & ~option, settings))
                 needed |= option;
         }
         used |= needed ? needed : reaching;
@@ -334,17 +335,18 @@ ComparePane::ComparePane(QWidget* parent) : QWidget(parent)
     lblCompareLegend->setContentsMargins(4, 0, 4, 0);
     layout->addWidget(lblCompareLegend);
 
-    ShowRecords(0, nullptr, nullptr);
+    // Without a record no setting is read.
+    ShowRecords(0, nullptr, nullptr, AppSettingsData{});
 }
 
-void ComparePane::ShowRecords(int kind, const void* record, const void* kept)
+void ComparePane::ShowRecords(int kind, const void* record, const void* kept, const AppSettingsData& settings)
 {
     if (!record || kept == record)
         kept = nullptr;
     std::vector<Row> rows;
     const CompareFieldTable* fields = FieldsOfKind(kind);
     if (record && fields) {
-        const std::vector<const RuleField*> ruled = ActiveRuleFields(kind);
+        const std::vector<const RuleField*> ruled = ActiveRuleFields(kind, settings);
         rows.reserve(fields->count);
         for (std::size_t i = 0; i < fields->count; ++i) {
             const CompareField& field = fields->fields[i];
@@ -362,9 +364,9 @@ void ComparePane::ShowRecords(int kind, const void* record, const void* kept)
             row.keptLine = OneLine(row.kept);
             row.differs = kept && row.record != row.kept;
             row.caseOnly =
-                row.differs && row.ruled && !AppSettings.CaseSensitive && EqualFoldingAscii(row.record, row.kept);
+                row.differs && row.ruled && !settings.CaseSensitive && EqualFoldingAscii(row.record, row.kept);
             if (row.differs && row.ruled)
-                row.nearOptions = OptionsMakingEqual(ruled, field, record, kept);
+                row.nearOptions = OptionsMakingEqual(ruled, field, record, kept, settings);
             rows.push_back(std::move(row));
         }
     }

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+struct AppSettingsData;
 class QLabel;
 class QTreeView;
 
@@ -35,8 +36,9 @@ public:
     // kind: 0 contacts (ContactRecord), 1 calendar (CalendarRecord), 2 tasks (TaskRecord), 3 notes (NoteRecord).
     // `record` left, `kept` right (the record that stays). kept null: only the record (a row that is not a
     // duplicate, or the record that stays itself). record null: empty pane. kept == record: only the record.
-    // The rules are read at each call, so a changed rule shows at the next call.
-    void ShowRecords(int kind, const void* record, const void* kept);
+    // The rule marks and the near-duplicate marks follow `settings`, the settings the grouping ran under;
+    // nothing of them is kept, so changed settings show at the next call.
+    void ShowRecords(int kind, const void* record, const void* kept, const AppSettingsData& settings);
 
 private:
     QTreeView* lvCompare = nullptr;
