@@ -101,7 +101,7 @@ LoadOutcome CleanupSession::LoadSelectedKinds(const LoadRequest& request, WorkPr
     std::vector<std::pair<std::string, std::string>> failures;
     bool anyChosen = false;
     for (const RecordKind kind : kAllRecordKinds) {
-        KindLoad& load = outcome.kinds[KindIndex(kind)];
+        KindLoad& load = outcome.kinds[kind];
         load.chosen = IsChosen(kind, request.kinds);
         if (!load.chosen)
             continue;
@@ -133,7 +133,7 @@ bool CleanupSession::LoadKind(RecordKind kind, const LoadRequest& request, WorkP
     const RecordKindInfo& info = KindInfo(kind);
     progress.Step(info.loadingText);
 
-    CxACTBaseUtil& util = *m_data.Util(KindIndex(kind));
+    CxACTBaseUtil& util = *m_data.Util(kind);
     util.SetWorkFolder(request.workFolder.c_str());
     util.SetPadName(request.padPath.c_str());
     util.SetUserName(request.userName.c_str());
@@ -194,12 +194,10 @@ void CleanupSession::Delete(const DeletionPlan& plan, WorkProgress& progress, De
 void CleanupSession::Mark(const DeletionPlan& plan, DeletionOutcome& outcome)
 {
     for (const RecordKind kind : kAllRecordKinds) {
-        const int i = KindIndex(kind);
-        KindDeletion& deletion = outcome.kinds[i];
-        CxACTBaseUtil* util = m_data.Util(i);
-        deletion.items.reserve(plan.ticked[i].size());
-        for (void* record : plan.ticked[i]) {
-            const bool marked = util && m_data.MarkForDeletion(kind, record);
+        KindDeletion& deletion = outcome.kinds[kind];
+        deletion.items.reserve(plan.ticked[kind].size());
+        for (void* record : plan.ticked[kind]) {
+            const bool marked = m_data.MarkForDeletion(kind, record);
             deletion.items.push_back({record, marked});
             if (marked)
                 ++deletion.marks;
@@ -211,7 +209,7 @@ std::vector<BackupKind> CleanupSession::BackupOf(const DeletionOutcome& outcome)
 {
     std::vector<BackupKind> kinds;
     for (const RecordKind kind : kAllRecordKinds) {
-        const KindDeletion& deletion = outcome.kinds[KindIndex(kind)];
+        const KindDeletion& deletion = outcome.kinds[kind];
         if (deletion.marks == 0)
             continue;
         std::unordered_set<const void*> leaving;
@@ -220,7 +218,7 @@ std::vector<BackupKind> CleanupSession::BackupOf(const DeletionOutcome& outcome)
                 leaving.insert(item.record);
         // What stays of a group is its first member that is not deleted: a group's first record may be
         // ticked too (in the full view), and then one of its copies stays in its place.
-        const DupGroups& groups = m_data.Groups(KindIndex(kind));
+        const DupGroups& groups = m_data.Groups(kind);
         BackupKind backup{KindInfo(kind).word, &KindInfo(kind).fields(), {}};
         backup.records.reserve(static_cast<std::size_t>(deletion.marks));
         for (const KindDeletion::Item& item : deletion.items) {
@@ -244,8 +242,8 @@ void CleanupSession::Submit(DeletionOutcome& outcome, WorkProgress& progress)
     int submittedMarks = 0;
     for (const RecordKind kind : kAllRecordKinds) {
         const RecordKindInfo& info = KindInfo(kind);
-        KindDeletion& deletion = outcome.kinds[KindIndex(kind)];
-        CxACTBaseUtil* util = m_data.Util(KindIndex(kind));
+        KindDeletion& deletion = outcome.kinds[kind];
+        CxACTBaseUtil* util = m_data.Util(kind);
         if (deletion.marks == 0 || !util)
             continue;
         progress.Report("Submitting " + std::to_string(deletion.marks) + " " + info.item +

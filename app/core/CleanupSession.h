@@ -50,7 +50,7 @@ struct KindLoad
 
 struct LoadOutcome
 {
-    std::array<KindLoad, kRecordKindCount> kinds;
+    PerKind<KindLoad> kinds;
     // One line per reason with the kinds it hit ("Contacts, Notes: <reason>"); empty after a success.
     std::string failure;
     bool Loaded() const { return failure.empty(); }
@@ -59,7 +59,7 @@ struct LoadOutcome
 // The records the user ticked, per kind in the order of their lists.
 struct DeletionPlan
 {
-    std::array<std::vector<void*>, kRecordKindCount> ticked;
+    PerKind<std::vector<void*>> ticked;
     bool Empty() const;
 };
 
@@ -81,7 +81,7 @@ struct KindDeletion
 
 struct DeletionOutcome
 {
-    std::array<KindDeletion, kRecordKindCount> kinds;
+    PerKind<KindDeletion> kinds;
     // The backup folder (ending in the separator); empty when none was made.
     std::string backupFolder;
     // Why no backup could be written; then nothing was submitted.

@@ -6,19 +6,6 @@
 #include "ACT/CxACTTask.h"
 #include "misc/CxList.h"
 
-namespace {
-
-template <class Util> bool RegroupKind(Util* util, CxList* list, DupGroups& groups, const AppSettingsData& settings)
-{
-    using Record = typename Util::Record;
-    std::vector<Record*> kept;
-    const bool grouped = FindDuplicates(util ? util->GetManager() : nullptr, list, &kept, settings);
-    groups = DupGroups(list, std::vector<const void*>(kept.begin(), kept.end()));
-    return grouped;
-}
-
-} // namespace
-
 LoadedData::LoadedData() = default;
 
 LoadedData::~LoadedData()
@@ -56,15 +43,15 @@ void LoadedData::Release()
     }
 }
 
-CxACTBaseUtil* LoadedData::Util(int kind) const
+CxACTBaseUtil* LoadedData::Util(RecordKind kind) const
 {
-    CxACTBaseUtil* const utils[] = {m_addr.get(), m_date.get(), m_task.get(), m_note.get()};
-    return kind >= 0 && kind < kKindCount ? utils[kind] : nullptr;
+    const CxACTBaseUtil* const utils[kRecordKindCount] = {m_addr.get(), m_date.get(), m_task.get(), m_note.get()};
+    return const_cast<CxACTBaseUtil*>(utils[KindIndex(kind)]);
 }
 
 bool LoadedData::MarkForDeletion(RecordKind kind, void* record)
 {
-    if (!record || !Util(KindIndex(kind)))
+    if (!record || !Util(kind))
         return false;
     return Visit(kind, [record](auto& util) {
         using Record = typename std::remove_reference_t<decltype(util)>::Record;
@@ -72,18 +59,18 @@ bool LoadedData::MarkForDeletion(RecordKind kind, void* record)
     });
 }
 
-bool LoadedData::Regroup(int kind, const AppSettingsData& settings)
+bool LoadedData::Regroup(RecordKind kind, const AppSettingsData& settings)
 {
-    switch (kind) {
-    case 0:
-        return RegroupKind(m_addr.get(), DupList(0), m_groups[0], settings);
-    case 1:
-        return RegroupKind(m_date.get(), DupList(1), m_groups[1], settings);
-    case 2:
-        return RegroupKind(m_task.get(), DupList(2), m_groups[2], settings);
-    case 3:
-        return RegroupKind(m_note.get(), DupList(3), m_groups[3], settings);
-    default:
+    CxList* list = DupList(kind);
+    if (!Util(kind) || !list) {
+        m_groups[KindIndex(kind)] = DupGroups();
         return false;
     }
+    return Visit(kind, [&](auto& util) {
+        using Record = typename std::remove_reference_t<decltype(util)>::Record;
+        std::vector<Record*> kept;
+        const bool grouped = FindDuplicates(util.GetManager(), list, &kept, settings);
+        m_groups[KindIndex(kind)] = DupGroups(list, std::vector<const void*>(kept.begin(), kept.end()));
+        return grouped;
+    });
 }

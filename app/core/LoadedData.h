@@ -14,13 +14,10 @@ class CxList;
 
 // Everything one load brought, and what the review made of it: a data utility per kind (its records and
 // their grouping manager), each kind's deletion list, and the groups of the last grouping pass with the
-// record that stays in each. The main window owns one and hands it to the pages. Kinds are numbered as
-// every loop visits them: 0 contacts, 1 calendar, 2 tasks, 3 notes.
+// record that stays in each. The cleanup session owns one; the pages show it.
 class LoadedData
 {
 public:
-    static constexpr int kKindCount = 4;
-
     LoadedData();
     ~LoadedData();
     LoadedData(const LoadedData&) = delete;
@@ -37,11 +34,11 @@ public:
     CxACTDateUtil* DateUtil() const { return m_date.get(); }
     CxACTTaskUtil* TaskUtil() const { return m_task.get(); }
     CxACTNoteUtil* NoteUtil() const { return m_note.get(); }
-    CxACTBaseUtil* Util(int kind) const;
+    CxACTBaseUtil* Util(RecordKind kind) const;
     // Null before CreateLists and after Release.
-    CxList* DupList(int kind) const { return m_lists[kind].get(); }
-    DupGroups& Groups(int kind) { return m_groups[kind]; }
-    const DupGroups& Groups(int kind) const { return m_groups[kind]; }
+    CxList* DupList(RecordKind kind) const { return m_lists[KindIndex(kind)].get(); }
+    DupGroups& Groups(RecordKind kind) { return m_groups[KindIndex(kind)]; }
+    const DupGroups& Groups(RecordKind kind) const { return m_groups[KindIndex(kind)]; }
 
     // Calls f with the kind's own utility (CxACTAddrUtil& and so on), which must exist.
     template <class F> decltype(auto) Visit(RecordKind kind, F&& f) const
@@ -63,13 +60,13 @@ public:
 
     // The grouping pass over the kind's records into its deletion list, and its groups. False when the
     // kind has no utility or no list.
-    bool Regroup(int kind, const AppSettingsData& settings);
+    bool Regroup(RecordKind kind, const AppSettingsData& settings);
 
 private:
     std::unique_ptr<CxACTAddrUtil> m_addr;
     std::unique_ptr<CxACTDateUtil> m_date;
     std::unique_ptr<CxACTTaskUtil> m_task;
     std::unique_ptr<CxACTNoteUtil> m_note;
-    std::unique_ptr<CxList> m_lists[kKindCount];
-    DupGroups m_groups[kKindCount];
+    std::unique_ptr<CxList> m_lists[kRecordKindCount];
+    DupGroups m_groups[kRecordKindCount];
 };

@@ -32,6 +32,14 @@ constexpr int KindIndex(RecordKind kind)
     return static_cast<int>(kind);
 }
 
+// One value per kind, in the order of the kinds, looked up by the kind.
+template <class T> struct PerKind : std::array<T, kRecordKindCount>
+{
+    using std::array<T, kRecordKindCount>::operator[];
+    T& operator[](RecordKind kind) { return (*this)[static_cast<std::size_t>(KindIndex(kind))]; }
+    const T& operator[](RecordKind kind) const { return (*this)[static_cast<std::size_t>(KindIndex(kind))]; }
+};
+
 struct RecordKindInfo
 {
     RecordKind kind;

@@ -199,7 +199,7 @@ struct Scan
         const LoadOutcome outcome = session.LoadSelectedKinds(request, quiet);
         if (!outcome.Loaded()) {
             std::fprintf(stderr, "velloran-scan: cannot load the %s: %s\n", info.word,
-                         outcome.kinds[KindIndex(kind)].failure.c_str());
+                         outcome.kinds[kind].failure.c_str());
             return false;
         }
         const double loadSeconds = secondsSince(start);

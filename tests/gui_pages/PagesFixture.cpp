@@ -241,12 +241,12 @@ void PagesTest::SetTick(TfmACTData::DataKind kind, int row, bool ticked)
 QTreeView* PagesTest::List(TfmACTData::DataKind kind) const
 {
     const char* names[] = {"lvAddr", "lvDate", "lvTask", "lvNote"};
-    return Child<QTreeView>(Data(), names[kind]);
+    return Child<QTreeView>(Data(), names[KindIndex(kind)]);
 }
 
 QString PagesTest::TabText(TfmACTData::DataKind kind) const
 {
-    return Child<QTabWidget>(Data(), "pData")->tabText(kind);
+    return Child<QTabWidget>(Data(), "pData")->tabText(KindIndex(kind));
 }
 
 QString PagesTest::LogText() const
@@ -286,7 +286,7 @@ std::vector<std::string> PagesTest::ListedIds(TfmACTData::DataKind kind) const
 {
     CxList* lists[] = {main->GetAddrDupList(), main->GetDateDupList(), main->GetTaskDupList(), main->GetNoteDupList()};
     std::vector<std::string> ids;
-    if (CxList* list = lists[kind])
+    if (CxList* list = lists[KindIndex(kind)])
         for (void* record = list->GetFirst(); record; record = list->GetNext())
             ids.emplace_back(RecordIdOf(kind, record));
     return ids;

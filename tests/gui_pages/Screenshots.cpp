@@ -111,7 +111,7 @@ void ShootPages(const QString& pad)
         tabs->setCurrentIndex(i);
         Save(main, names[i]);
     }
-    tabs->setCurrentIndex(TfmACTData::kAddr);
+    tabs->setCurrentIndex(KindIndex(TfmACTData::kAddr));
     data->findChild<QCheckBox*>(QStringLiteral("cbAddrAll"))->click();
     Save(main, "review-contacts-all");
     data->findChild<QCheckBox*>(QStringLiteral("cbAddrAll"))->click();

@@ -76,14 +76,14 @@ TEST_F(Cycle, DeletesExactlyTheTickedRecordsAndTheNextLoadShowsWhatIsLeft)
     ASSERT_TRUE(LoadDatabase(MakeDemo(), kinds));
 
     const TfmACTData::DataKind all[] = {TfmACTData::kAddr, TfmACTData::kDate, TfmACTData::kTask, TfmACTData::kNote};
-    IdSet dups[4];
+    PerKind<IdSet> dups;
     for (auto kind : all) {
         dups[kind] = AsSet(ListedIds(kind));
-        ASSERT_GE(dups[kind].size(), 2u) << "kind " << kind;
+        ASSERT_GE(dups[kind].size(), 2u) << "kind " << KindIndex(kind);
         EXPECT_EQ(AsSet(RowIds(kind, true)), dups[kind]);
     }
-    const int totals[] = {TotalOf("lblAddrCount"), TotalOf("lblDateCount"), TotalOf("lblTaskCount"),
-                          TotalOf("lblNoteCount")};
+    const PerKind<int> totals{
+        {TotalOf("lblAddrCount"), TotalOf("lblDateCount"), TotalOf("lblTaskCount"), TotalOf("lblNoteCount")}};
 
     // Contacts: one duplicate unticked. Notes: the full view with every duplicate and one record that
     // duplicates nothing ticked.
@@ -99,17 +99,18 @@ TEST_F(Cycle, DeletesExactlyTheTickedRecordsAndTheNextLoadShowsWhatIsLeft)
         if (dups[TfmACTData::kNote].count(noteRows[row]) || noteRows[row] == uniqueNote)
             SetTick(TfmACTData::kNote, static_cast<int>(row), true);
 
-    IdSet deleted[4] = {dups[0], dups[1], dups[2], dups[3]};
+    PerKind<IdSet> deleted = dups;
     deleted[TfmACTData::kAddr].erase(keptContact);
     deleted[TfmACTData::kNote].insert(uniqueNote);
     const TableRows before = ReadAllRows(pad);
 
     RunCleaning();
     const QString log = LogText();
-    const char* headers[] = {"Deleting contact item ...", "Deleting calendar item ...",
-                             "Deleting todo or opportunity item ...", "Deleting note item ..."};
-    const char* summaries[] = {"\t%1 duplicate contact items deleted.", "\t%1 duplicate calendar items deleted.",
-                               "\t%1 duplicate task items deleted.", "\t%1 duplicate note items deleted."};
+    const PerKind<const char*> headers{{"Deleting contact item ...", "Deleting calendar item ...",
+                                        "Deleting todo or opportunity item ...", "Deleting note item ..."}};
+    const PerKind<const char*> summaries{
+        {"\t%1 duplicate contact items deleted.", "\t%1 duplicate calendar items deleted.",
+         "\t%1 duplicate task items deleted.", "\t%1 duplicate note items deleted."}};
     for (auto kind : all) {
         const auto count = static_cast<int>(deleted[kind].size());
         EXPECT_EQ(log.count(QLatin1String(headers[kind])), count) << headers[kind];
@@ -121,7 +122,7 @@ TEST_F(Cycle, DeletesExactlyTheTickedRecordsAndTheNextLoadShowsWhatIsLeft)
 
     // The database lost exactly those records; every other row is as it was.
     const TableRows after = ReadAllRows(pad);
-    const char* tables[] = {"contacts", "calendar", "tasks", "notes"};
+    const PerKind<const char*> tables{{"contacts", "calendar", "tasks", "notes"}};
     for (auto kind : all) {
         IdSet removed;
         for (const auto& [id, row] : before.at(tables[kind])) {
@@ -141,10 +142,10 @@ TEST_F(Cycle, DeletesExactlyTheTickedRecordsAndTheNextLoadShowsWhatIsLeft)
     Click("btnNext");
     ASSERT_EQ(main->GetCurrentPage(), 1);
     for (auto kind : all)
-        EXPECT_EQ(AsSet(ListedIds(kind)), Minus(dups[kind], deleted[kind])) << "kind " << kind;
+        EXPECT_EQ(AsSet(ListedIds(kind)), Minus(dups[kind], deleted[kind])) << "kind " << KindIndex(kind);
     EXPECT_EQ(AsSet(ListedIds(TfmACTData::kAddr)), IdSet{keptContact});
-    const int newTotals[] = {TotalOf("lblAddrCount"), TotalOf("lblDateCount"), TotalOf("lblTaskCount"),
-                             TotalOf("lblNoteCount")};
+    const PerKind<int> newTotals{
+        {TotalOf("lblAddrCount"), TotalOf("lblDateCount"), TotalOf("lblTaskCount"), TotalOf("lblNoteCount")}};
     for (auto kind : all)
         EXPECT_EQ(newTotals[kind], totals[kind] - static_cast<int>(deleted[kind].size()));
 }

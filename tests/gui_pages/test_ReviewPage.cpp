@@ -304,10 +304,10 @@ TEST_F(ReviewPage, SelectAndClearActOnTheShownKindsOnly)
     data.tasks = {Task("t1", "Call", 1, 0), Task("t2", "Call", 1, 0)};
     ASSERT_TRUE(Load(data, KIND_NOTE));
     auto* tabs = Child<QTabWidget>(Data(), "pData");
-    EXPECT_FALSE(tabs->isTabVisible(TfmACTData::kAddr));
-    EXPECT_FALSE(tabs->isTabVisible(TfmACTData::kTask));
-    EXPECT_TRUE(tabs->isTabVisible(TfmACTData::kNote));
-    EXPECT_EQ(tabs->currentIndex(), TfmACTData::kNote);
+    EXPECT_FALSE(tabs->isTabVisible(KindIndex(TfmACTData::kAddr)));
+    EXPECT_FALSE(tabs->isTabVisible(KindIndex(TfmACTData::kTask)));
+    EXPECT_TRUE(tabs->isTabVisible(KindIndex(TfmACTData::kNote)));
+    EXPECT_EQ(tabs->currentIndex(), KindIndex(TfmACTData::kNote));
 
     Click("btnClear", Data());
     EXPECT_EQ(RowIds(TfmACTData::kNote), (Ids{"n2", "n3"}));
@@ -706,7 +706,7 @@ TEST_F(ReviewPage, TheKeyboardWorksTheList)
     // The first shown tab's first row is current, and the list has the keyboard.
     QTreeView* contacts = List(TfmACTData::kAddr);
     EXPECT_EQ(Data()->CurrentKind(), TfmACTData::kAddr);
-    Child<QTabWidget>(Data(), "pData")->setCurrentIndex(TfmACTData::kNote);
+    Child<QTabWidget>(Data(), "pData")->setCurrentIndex(KindIndex(TfmACTData::kNote));
     QTreeView* notes = List(TfmACTData::kNote);
     ASSERT_NE(contacts, nullptr);
     EXPECT_EQ(notes->currentIndex().row(), -1) << "only the first tab's list was given a current row";

@@ -116,11 +116,10 @@ protected:
         for (const RecordKind kind : kAllRecordKinds) {
             if (!IsChosen(kind, kinds))
                 continue;
-            const int i = KindIndex(kind);
-            session.Data().Regroup(i, AppSettings);
-            CxList* list = session.Data().DupList(i);
+            session.Data().Regroup(kind, AppSettings);
+            CxList* list = session.Data().DupList(kind);
             for (void* record = list->GetFirst(); record; record = list->GetNext())
-                plan.ticked[i].push_back(record);
+                plan.ticked[kind].push_back(record);
         }
         return plan;
     }
@@ -128,7 +127,7 @@ protected:
     std::set<std::string> Planned(const DeletionPlan& plan, RecordKind kind) const
     {
         std::set<std::string> ids;
-        for (const void* record : plan.ticked[KindIndex(kind)])
+        for (const void* record : plan.ticked[kind])
             ids.insert(RecordIdOf(kind, record));
         return ids;
     }
@@ -149,11 +148,11 @@ TEST_F(CleanupSessionTest, LoadsOnlyTheChosenKindsAndTellsWhatItLoads)
     EXPECT_EQ(session.Data().AddrUtil()->GetRecordCount(), RecordIds(db, "contacts").size());
     EXPECT_EQ(session.Data().NoteUtil()->GetRecordCount(), RecordIds(db, "notes").size());
     EXPECT_EQ(session.Data().DateUtil()->GetRecordCount(), 0u);
-    EXPECT_FALSE(outcome.kinds[KindIndex(RecordKind::Calendar)].chosen);
+    EXPECT_FALSE(outcome.kinds[RecordKind::Calendar].chosen);
     EXPECT_EQ(progress.steps, std::vector<std::string>({"Loading ACT! Contacts...", "Loading ACT! Notes..."}));
     EXPECT_EQ(progress.files, std::vector<std::string>({dataFolder + "ACTAddrStatus.dat", dataFolder + "ACTNoteStatus.dat"}));
-    ASSERT_NE(session.Data().DupList(0), nullptr);
-    EXPECT_EQ(session.Data().DupList(0)->GetCount(), 0u) << "lists start empty, grouping fills them";
+    ASSERT_NE(session.Data().DupList(RecordKind::Contacts), nullptr);
+    EXPECT_EQ(session.Data().DupList(RecordKind::Contacts)->GetCount(), 0u) << "lists start empty, grouping fills them";
 }
 
 TEST_F(CleanupSessionTest, AFailedLoadSaysWhyPerReasonWithTheKindsItHit)
@@ -190,7 +189,7 @@ TEST_F(CleanupSessionTest, AFailedLoadSaysWhyPerReasonWithTheKindsItHit)
         if (c.missingHelperFor) {
             // The kinds after the failed one still load: the user sees every reason at once.
             EXPECT_GT(session.Data().NoteUtil()->GetRecordCount(), 0u);
-            EXPECT_TRUE(outcome.kinds[KindIndex(RecordKind::Notes)].loaded);
+            EXPECT_TRUE(outcome.kinds[RecordKind::Notes].loaded);
         }
     }
 }
@@ -199,10 +198,10 @@ TEST_F(CleanupSessionTest, DeletesExactlyThePlannedRecordsAfterBackingThemUp)
 {
     const std::int32_t kinds = KIND_ADDR | KIND_DATE | KIND_TASK | KIND_NOTE;
     const DeletionPlan plan = LoadAndPlanEveryDuplicate(kinds);
-    std::set<std::string> before[kRecordKindCount];
+    PerKind<std::set<std::string>> before;
     for (const RecordKind kind : kAllRecordKinds) {
-        before[KindIndex(kind)] = RecordIds(db, KindInfo(kind).word);
-        ASSERT_FALSE(plan.ticked[KindIndex(kind)].empty()) << KindInfo(kind).word;
+        before[kind] = RecordIds(db, KindInfo(kind).word);
+        ASSERT_FALSE(plan.ticked[kind].empty()) << KindInfo(kind).word;
     }
 
     RecordingProgress progress;
@@ -213,10 +212,10 @@ TEST_F(CleanupSessionTest, DeletesExactlyThePlannedRecordsAfterBackingThemUp)
     ASSERT_FALSE(outcome.backupFolder.empty());
     for (const RecordKind kind : kAllRecordKinds) {
         SCOPED_TRACE(KindInfo(kind).word);
-        const KindDeletion& deletion = outcome.kinds[KindIndex(kind)];
+        const KindDeletion& deletion = outcome.kinds[kind];
         EXPECT_TRUE(deletion.submitted);
-        EXPECT_EQ(deletion.marks, static_cast<int>(plan.ticked[KindIndex(kind)].size()));
-        std::set<std::string> expected = before[KindIndex(kind)];
+        EXPECT_EQ(deletion.marks, static_cast<int>(plan.ticked[kind].size()));
+        std::set<std::string> expected = before[kind];
         for (const std::string& id : Planned(plan, kind))
             expected.erase(id);
         EXPECT_EQ(RecordIds(db, KindInfo(kind).word), expected);
@@ -256,13 +255,13 @@ TEST_F(CleanupSessionTest, ARefusedDeletionKeepsEveryRecordAndSaysWhy)
     DeletionOutcome outcome;
     session.Delete(plan, quiet, outcome);
 
-    const KindDeletion& refused = outcome.kinds[KindIndex(RecordKind::Contacts)];
+    const KindDeletion& refused = outcome.kinds[RecordKind::Contacts];
     EXPECT_FALSE(refused.submitted);
     EXPECT_FALSE(refused.failure.empty());
     for (const KindDeletion::Item& item : refused.items)
         EXPECT_FALSE(refused.Deleted(item));
     EXPECT_EQ(RecordIds(db, "contacts"), contacts);
-    EXPECT_TRUE(outcome.kinds[KindIndex(RecordKind::Notes)].submitted);
+    EXPECT_TRUE(outcome.kinds[RecordKind::Notes].submitted);
     EXPECT_LT(RecordIds(db, "notes").size(), notes.size());
     EXPECT_TRUE(outcome.AnyFailed());
 }
@@ -282,7 +281,7 @@ TEST_F(CleanupSessionTest, WithoutABackupNothingIsSubmitted)
 
     EXPECT_FALSE(outcome.backupFailure.empty());
     EXPECT_TRUE(outcome.backupFolder.empty());
-    const KindDeletion& contactsRun = outcome.kinds[KindIndex(RecordKind::Contacts)];
+    const KindDeletion& contactsRun = outcome.kinds[RecordKind::Contacts];
     EXPECT_FALSE(contactsRun.submitted);
     EXPECT_EQ(contactsRun.failure.rfind("No backup of its records could be written, so nothing was deleted: ", 0), 0u)
         << contactsRun.failure;

@@ -146,8 +146,8 @@ void TfmACTClean::RunCleaning()
     const LoadedData& data = m_pSession->Data();
     const std::int32_t flags = AppSettings.AppFlag;
     for (const RecordKind kind : kAllRecordKinds)
-        if (IsChosen(kind, flags) && data.DupList(KindIndex(kind)))
-            m_nTotal += data.DupList(KindIndex(kind))->GetCount();
+        if (IsChosen(kind, flags) && data.DupList(kind))
+            m_nTotal += data.DupList(kind)->GetCount();
 
     // A kind's pass, in the order of the kinds.
     void (TfmACTClean::*const passes[kRecordKindCount])() = {&TfmACTClean::DeleteAddrDups, &TfmACTClean::DeleteDateDups,
@@ -204,20 +204,19 @@ void TfmACTClean::RunCleaning()
 void TfmACTClean::LogRecordsAndSummary()
 {
     // In the order of the kinds.
-    std::int32_t* const counters[kRecordKindCount] = {&m_nAddrDeleted, &m_nDateDeleted, &m_nTaskDeleted,
-                                                      &m_nNoteDeleted};
+    const PerKind<std::int32_t*> counters{{&m_nAddrDeleted, &m_nDateDeleted, &m_nTaskDeleted, &m_nNoteDeleted}};
     using Logger = void (*)(TfmACTClean*, const void*);
-    const Logger loggers[kRecordKindCount] = {
+    const PerKind<Logger> loggers{{
         [](TfmACTClean* page, const void* r) { page->LogContact(static_cast<const ContactRecord*>(r)); },
         [](TfmACTClean* page, const void* r) { page->LogEvent(static_cast<const CalendarRecord*>(r)); },
         [](TfmACTClean* page, const void* r) { page->LogTask(static_cast<const TaskRecord*>(r)); },
         [](TfmACTClean* page, const void* r) { page->LogNote(static_cast<const NoteRecord*>(r)); },
-    };
+    }};
     for (const RecordKind kind : kAllRecordKinds) {
-        const KindDeletion& run = m_outcome.kinds[KindIndex(kind)];
+        const KindDeletion& run = m_outcome.kinds[kind];
         for (const KindDeletion::Item& item : run.items) {
-            loggers[KindIndex(kind)](this, item.record);
-            EndRecord(run.Deleted(item), *counters[KindIndex(kind)]);
+            loggers[kind](this, item.record);
+            EndRecord(run.Deleted(item), *counters[kind]);
         }
     }
 
@@ -225,12 +224,12 @@ void TfmACTClean::LogRecordsAndSummary()
     AddLogLine("Deleting duplicates finished:");
     for (const RecordKind kind : kAllRecordKinds) {
         char line[64];
-        std::snprintf(line, sizeof line, "\t%d duplicate %s items deleted.", *counters[KindIndex(kind)],
+        std::snprintf(line, sizeof line, "\t%d duplicate %s items deleted.", *counters[kind],
                       KindInfo(kind).item);
         AddLogLine(line);
     }
     for (const RecordKind kind : kAllRecordKinds) {
-        const std::string& failure = m_outcome.kinds[KindIndex(kind)].failure;
+        const std::string& failure = m_outcome.kinds[kind].failure;
         if (!failure.empty())
             AddLogLine((std::string("Deleting ") + KindInfo(kind).item + " items failed: " + failure).c_str());
     }
@@ -258,28 +257,28 @@ template <class Record> void TfmACTClean::DeleteKindDups(CxList* dupList, void (
 
 void TfmACTClean::DeleteAddrDups()
 {
-    DeleteKindDups(m_pSession->Data().DupList(0), &TfmACTClean::DeleteContact);
+    DeleteKindDups(m_pSession->Data().DupList(RecordKind::Contacts), &TfmACTClean::DeleteContact);
 }
 
 void TfmACTClean::DeleteDateDups()
 {
-    DeleteKindDups(m_pSession->Data().DupList(1), &TfmACTClean::DeleteEvent);
+    DeleteKindDups(m_pSession->Data().DupList(RecordKind::Calendar), &TfmACTClean::DeleteEvent);
 }
 
 void TfmACTClean::DeleteTaskDups()
 {
-    DeleteKindDups(m_pSession->Data().DupList(2), &TfmACTClean::DeleteTask);
+    DeleteKindDups(m_pSession->Data().DupList(RecordKind::Tasks), &TfmACTClean::DeleteTask);
 }
 
 void TfmACTClean::DeleteNoteDups()
 {
-    DeleteKindDups(m_pSession->Data().DupList(3), &TfmACTClean::DeleteNote);
+    DeleteKindDups(m_pSession->Data().DupList(RecordKind::Notes), &TfmACTClean::DeleteNote);
 }
 
 template <class Record> void TfmACTClean::PlanRecord(RecordKind kind, Record* record)
 {
     if (record && (record->DupFlags & DUP_SELECTED))
-        m_plan.ticked[KindIndex(kind)].push_back(record);
+        m_plan.ticked[kind].push_back(record);
 }
 
 void TfmACTClean::DeleteContact(ContactRecord* record)

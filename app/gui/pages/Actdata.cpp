@@ -291,10 +291,10 @@ TfmACTData::TfmACTData(LoadedData* data, QWidget* parent) : QWidget(parent), m_p
     layout->addLayout(buttons);
 
     // clicked, not toggled: only the user's click acts, never a tick set by the page itself.
-    connect(m_kinds[kAddr].allBox, &QCheckBox::clicked, this, &TfmACTData::cbAddrAllClick);
-    connect(m_kinds[kDate].allBox, &QCheckBox::clicked, this, &TfmACTData::cbDateAllClick);
-    connect(m_kinds[kTask].allBox, &QCheckBox::clicked, this, &TfmACTData::cbTaskAllClick);
-    connect(m_kinds[kNote].allBox, &QCheckBox::clicked, this, &TfmACTData::cbNoteAllClick);
+    connect(m_kinds[KindIndex(kAddr)].allBox, &QCheckBox::clicked, this, &TfmACTData::cbAddrAllClick);
+    connect(m_kinds[KindIndex(kDate)].allBox, &QCheckBox::clicked, this, &TfmACTData::cbDateAllClick);
+    connect(m_kinds[KindIndex(kTask)].allBox, &QCheckBox::clicked, this, &TfmACTData::cbTaskAllClick);
+    connect(m_kinds[KindIndex(kNote)].allBox, &QCheckBox::clicked, this, &TfmACTData::cbNoteAllClick);
     connect(cbCase, &QCheckBox::clicked, this, &TfmACTData::cbCaseClick);
     connect(btnOption, &QPushButton::clicked, this, &TfmACTData::btnOptionClick);
     connect(btnRefresh, &QPushButton::clicked, this, &TfmACTData::btnRefreshClick);
@@ -316,10 +316,10 @@ TfmACTData::TfmACTData(LoadedData* data, QWidget* parent) : QWidget(parent), m_p
                 &TfmACTData::UpdateCurrentRow);
         connect(kind.model, &QAbstractItemModel::modelReset, this, &TfmACTData::UpdateCurrentRow);
     }
-    connect(m_kinds[kAddr].list, &QAbstractItemView::doubleClicked, this, &TfmACTData::lvAddrDblClick);
-    connect(m_kinds[kDate].list, &QAbstractItemView::doubleClicked, this, &TfmACTData::lvDateDblClick);
-    connect(m_kinds[kTask].list, &QAbstractItemView::doubleClicked, this, &TfmACTData::lvTaskDblClick);
-    connect(m_kinds[kNote].list, &QAbstractItemView::doubleClicked, this, &TfmACTData::lvNoteDblClick);
+    connect(m_kinds[KindIndex(kAddr)].list, &QAbstractItemView::doubleClicked, this, &TfmACTData::lvAddrDblClick);
+    connect(m_kinds[KindIndex(kDate)].list, &QAbstractItemView::doubleClicked, this, &TfmACTData::lvDateDblClick);
+    connect(m_kinds[KindIndex(kTask)].list, &QAbstractItemView::doubleClicked, this, &TfmACTData::lvTaskDblClick);
+    connect(m_kinds[KindIndex(kNote)].list, &QAbstractItemView::doubleClicked, this, &TfmACTData::lvNoteDblClick);
 }
 
 bool TfmACTData::Exchange(bool save)
@@ -357,7 +357,7 @@ bool TfmACTData::Exchange(bool save)
 
 bool TfmACTData::IsKindShown(DataKind kind) const
 {
-    return pData->isTabVisible(kind);
+    return pData->isTabVisible(KindIndex(kind));
 }
 
 TfmACTData::DataKind TfmACTData::CurrentKind() const
@@ -370,7 +370,7 @@ void TfmACTData::RefreshGroups()
 {
     for (int i = 0; i < kKindCount; ++i)
         if (IsKindShown(static_cast<DataKind>(i)))
-            m_pData->Regroup(i, AppSettings);
+            m_pData->Regroup(static_cast<DataKind>(i), AppSettings);
 }
 
 bool TfmACTData::ConfirmDeletion()
@@ -394,7 +394,7 @@ bool TfmACTData::ConfirmDeletion()
         counts.append(QStringLiteral("    %1 %2").arg(tickedRecords.size())
                           .arg(QLatin1String(tickedRecords.size() == 1 ? info.noun : info.nouns)));
 
-        const DupGroups& groups = m_pData->Groups(i);
+        const DupGroups& groups = m_pData->Groups(static_cast<DataKind>(i));
         for (const void* record : tickedRecords)
             if (groups.GroupOf(record).empty())
                 ++withoutCopies;
@@ -451,28 +451,28 @@ void TfmACTData::FillLists(bool dupsOnly)
 
 void TfmACTData::FillAddrList(bool dupsOnly)
 {
-    FillKindList<ContactRecord>(kAddr, m_pData->AddrUtil(), m_pData->DupList(0), dupsOnly);
+    FillKindList<ContactRecord>(kAddr, m_pData->AddrUtil(), m_pData->DupList(kAddr), dupsOnly);
 }
 
 void TfmACTData::FillDateList(bool dupsOnly)
 {
-    FillKindList<CalendarRecord>(kDate, m_pData->DateUtil(), m_pData->DupList(1), dupsOnly);
+    FillKindList<CalendarRecord>(kDate, m_pData->DateUtil(), m_pData->DupList(kDate), dupsOnly);
 }
 
 void TfmACTData::FillTaskList(bool dupsOnly)
 {
-    FillKindList<TaskRecord>(kTask, m_pData->TaskUtil(), m_pData->DupList(2), dupsOnly);
+    FillKindList<TaskRecord>(kTask, m_pData->TaskUtil(), m_pData->DupList(kTask), dupsOnly);
 }
 
 void TfmACTData::FillNoteList(bool dupsOnly)
 {
-    FillKindList<NoteRecord>(kNote, m_pData->NoteUtil(), m_pData->DupList(3), dupsOnly);
+    FillKindList<NoteRecord>(kNote, m_pData->NoteUtil(), m_pData->DupList(kNote), dupsOnly);
 }
 
 template <class Record, class Util>
 void TfmACTData::FillKindList(DataKind kind, Util* util, CxList* dupList, bool dupsOnly)
 {
-    KindControls& controls = m_kinds[kind];
+    KindControls& controls = m_kinds[KindIndex(kind)];
     if (!dupList) {
         // Never keep rows that point into data that is gone.
         controls.model->Clear();
@@ -504,9 +504,9 @@ void TfmACTData::FillKindList(DataKind kind, Util* util, CxList* dupList, bool d
     }
     controls.model->SetRecords(std::move(records), dupsOnly);
 
-    const KindView& info = kKindViews[kind];
+    const KindView& info = kKindViews[KindIndex(kind)];
     const int dups = static_cast<int>(dupList->GetCount());
-    pData->setTabText(kind, QString::asprintf(dups > 1 ? info.tabPlural : info.tabSingular, dups));
+    pData->setTabText(KindIndex(kind), QString::asprintf(dups > 1 ? info.tabPlural : info.tabSingular, dups));
     const int total = manager ? static_cast<int>(manager->GetEntryCount()) : 0;
     controls.countLabel->setText(QString::asprintf(info.countFormat, total));
 }
@@ -514,13 +514,13 @@ void TfmACTData::FillKindList(DataKind kind, Util* util, CxList* dupList, bool d
 void TfmACTData::CommitChecks()
 {
     if (IsKindShown(kAddr))
-        CommitKind<ContactRecord>(kAddr, m_pData->DupList(0));
+        CommitKind<ContactRecord>(kAddr, m_pData->DupList(kAddr));
     if (IsKindShown(kDate))
-        CommitKind<CalendarRecord>(kDate, m_pData->DupList(1));
+        CommitKind<CalendarRecord>(kDate, m_pData->DupList(kDate));
     if (IsKindShown(kTask))
-        CommitKind<TaskRecord>(kTask, m_pData->DupList(2));
+        CommitKind<TaskRecord>(kTask, m_pData->DupList(kTask));
     if (IsKindShown(kNote))
-        CommitKind<NoteRecord>(kNote, m_pData->DupList(3));
+        CommitKind<NoteRecord>(kNote, m_pData->DupList(kNote));
 }
 
 template <class Record> void TfmACTData::CommitKind(DataKind kind, CxList* dupList)
@@ -539,7 +539,7 @@ template <class Record> void TfmACTData::CommitKind(DataKind kind, CxList* dupLi
     for (void* record : listed)
         static_cast<Record*>(record)->DupFlags &= ~DUP_SELECTED;
 
-    const DupListModel* model = m_kinds[kind].model;
+    const DupListModel* model = m_kinds[KindIndex(kind)].model;
     const int count = model->RecordCount();
     for (int index = 0; index < count; ++index) {
         auto* record = static_cast<Record*>(model->Record(index));
@@ -558,7 +558,7 @@ template <class Record> void TfmACTData::CommitKind(DataKind kind, CxList* dupLi
 void TfmACTData::CheckAllItems(DataKind kind, bool tick)
 {
     if (IsKindShown(kind))
-        m_kinds[kind].model->SetAllChecked(tick);
+        m_kinds[KindIndex(kind)].model->SetAllChecked(tick);
 }
 
 void TfmACTData::CheckAllKinds(bool tick)
@@ -570,22 +570,22 @@ void TfmACTData::CheckAllKinds(bool tick)
 
 void TfmACTData::cbAddrAllClick()
 {
-    FillAddrList(!m_kinds[kAddr].allBox->isChecked());
+    FillAddrList(!m_kinds[KindIndex(kAddr)].allBox->isChecked());
 }
 
 void TfmACTData::cbDateAllClick()
 {
-    FillDateList(!m_kinds[kDate].allBox->isChecked());
+    FillDateList(!m_kinds[KindIndex(kDate)].allBox->isChecked());
 }
 
 void TfmACTData::cbTaskAllClick()
 {
-    FillTaskList(!m_kinds[kTask].allBox->isChecked());
+    FillTaskList(!m_kinds[KindIndex(kTask)].allBox->isChecked());
 }
 
 void TfmACTData::cbNoteAllClick()
 {
-    FillNoteList(!m_kinds[kNote].allBox->isChecked());
+    FillNoteList(!m_kinds[KindIndex(kNote)].allBox->isChecked());
 }
 
 void TfmACTData::btnSelAllClick()
@@ -635,17 +635,17 @@ void TfmACTData::btnOptionClick()
 
 void* TfmACTData::SelectedRecord(DataKind kind) const
 {
-    const QTreeView* list = m_kinds[kind].list;
+    const QTreeView* list = m_kinds[KindIndex(kind)].list;
     const QModelIndexList selected = list->selectionModel()->selectedIndexes();
     if (selected.isEmpty())
         return nullptr;
-    return m_kinds[kind].model->RecordAt(selected.first().row());
+    return m_kinds[KindIndex(kind)].model->RecordAt(selected.first().row());
 }
 
 void* TfmACTData::CurrentRecord(DataKind kind) const
 {
-    const QModelIndex current = m_kinds[kind].list->currentIndex();
-    return current.isValid() ? m_kinds[kind].model->RecordAt(current.row()) : nullptr;
+    const QModelIndex current = m_kinds[KindIndex(kind)].list->currentIndex();
+    return current.isValid() ? m_kinds[KindIndex(kind)].model->RecordAt(current.row()) : nullptr;
 }
 
 void TfmACTData::OpenRecord(DataKind kind, void* record)
@@ -694,12 +694,12 @@ void TfmACTData::btnKeepClick()
     if (!IsKindShown(kind))
         return;
     void* record = CurrentRecord(kind);
-    const QModelIndex current = m_kinds[kind].list->currentIndex();
+    const QModelIndex current = m_kinds[KindIndex(kind)].list->currentIndex();
     const void* previous = m_pData->Groups(kind).KeepInstead(record);
     if (!previous)
         return;
-    DupListModel* model = m_kinds[kind].model;
-    if (m_kinds[kind].allBox->isChecked()) {
+    DupListModel* model = m_kinds[KindIndex(kind)].model;
+    if (m_kinds[KindIndex(kind)].allBox->isChecked()) {
         // Both are listed: the tick moves from one to the other.
         model->SetChecked(current.row(), false);
         model->SetRecordChecked(previous, true);
@@ -712,16 +712,16 @@ void TfmACTData::btnKeepClick()
 
 void TfmACTData::ToggleCurrentTick(DataKind kind)
 {
-    const QModelIndex current = m_kinds[kind].list->currentIndex();
+    const QModelIndex current = m_kinds[KindIndex(kind)].list->currentIndex();
     if (current.isValid())
-        m_kinds[kind].model->SetChecked(current.row(), !m_kinds[kind].model->IsChecked(current.row()));
+        m_kinds[KindIndex(kind)].model->SetChecked(current.row(), !m_kinds[KindIndex(kind)].model->IsChecked(current.row()));
 }
 
 void TfmACTData::MakeFirstRowCurrent(DataKind kind)
 {
-    QTreeView* list = m_kinds[kind].list;
-    if (m_kinds[kind].model->rowCount() > 0)
-        list->setCurrentIndex(m_kinds[kind].model->index(0, 0));
+    QTreeView* list = m_kinds[KindIndex(kind)].list;
+    if (m_kinds[KindIndex(kind)].model->rowCount() > 0)
+        list->setCurrentIndex(m_kinds[KindIndex(kind)].model->index(0, 0));
 }
 
 void TfmACTData::UpdateCurrentRow()
@@ -729,7 +729,7 @@ void TfmACTData::UpdateCurrentRow()
     const DataKind kind = CurrentKind();
     void* record = IsKindShown(kind) ? CurrentRecord(kind) : nullptr;
     const void* kept = record ? m_pData->Groups(kind).KeptOf(record) : nullptr;
-    pCompare->ShowRecords(kind, record, kept == record ? nullptr : kept, AppSettings);
+    pCompare->ShowRecords(KindIndex(kind), record, kept == record ? nullptr : kept, AppSettings);
     btnKeep->setEnabled(kept && kept != record);
 }
 
@@ -737,17 +737,17 @@ void TfmACTData::ApplyFilter(DataKind kind, const QString& text)
 {
     // One list is narrowed at a time: the one in view.
     if (m_filteredKind != kind)
-        m_kinds[m_filteredKind].model->SetFilter(QString());
+        m_kinds[KindIndex(m_filteredKind)].model->SetFilter(QString());
     m_filteredKind = kind;
-    DupListModel* model = m_kinds[kind].model;
+    DupListModel* model = m_kinds[KindIndex(kind)].model;
     if (model->Filter() == text)
         return;
-    const int current = model->IndexAt(m_kinds[kind].list->currentIndex().row());
+    const int current = model->IndexAt(m_kinds[KindIndex(kind)].list->currentIndex().row());
     model->SetFilter(text);
     // The current record stays current when it is still shown.
     const int row = model->RowOfIndex(current);
     if (row >= 0)
-        m_kinds[kind].list->setCurrentIndex(model->index(row, 0));
+        m_kinds[KindIndex(kind)].list->setCurrentIndex(model->index(row, 0));
     else
         MakeFirstRowCurrent(kind);
 }
@@ -784,7 +784,7 @@ void TfmACTData::hideEvent(QHideEvent* event)
     if (isHidden()) {
         for (KindControls& kind : m_kinds)
             kind.model->Clear();
-        pCompare->ShowRecords(kAddr, nullptr, nullptr, AppSettings);
+        pCompare->ShowRecords(KindIndex(kAddr), nullptr, nullptr, AppSettings);
     }
     QWidget::hideEvent(event);
 }

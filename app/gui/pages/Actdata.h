@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/RecordKinds.h"
+
 #include <QWidget>
 
 class ComparePane;
@@ -22,15 +24,13 @@ class TfmACTData : public QWidget
 {
     Q_OBJECT
 public:
-    // In the order of the tabs and of every loop over the kinds.
-    enum DataKind
-    {
-        kAddr,
-        kDate,
-        kTask,
-        kNote,
-        kKindCount
-    };
+    // The kinds in the order of the tabs.
+    using DataKind = RecordKind;
+    static constexpr DataKind kAddr = RecordKind::Contacts;
+    static constexpr DataKind kDate = RecordKind::Calendar;
+    static constexpr DataKind kTask = RecordKind::Tasks;
+    static constexpr DataKind kNote = RecordKind::Notes;
+    static constexpr int kKindCount = kRecordKindCount;
 
     TfmACTData(LoadedData* data, QWidget* parent);
 
@@ -74,7 +74,7 @@ public:
 
     bool IsKindShown(DataKind kind) const;
     DataKind CurrentKind() const;
-    DupListModel* GetListModel(DataKind kind) const { return m_kinds[kind].model; }
+    DupListModel* GetListModel(DataKind kind) const { return m_kinds[KindIndex(kind)].model; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

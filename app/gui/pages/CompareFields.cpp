@@ -1,5 +1,7 @@
 #include "gui/pages/CompareFields.h"
 
+#include "core/RecordKinds.h"
+
 #include "gui/pages/RecordText.h"
 #include "gui/services/FieldText.h"
 #include "gui/viewers/ViewerCommon.h"
@@ -307,18 +309,7 @@ const CompareFieldTable* FieldsOfKind(int kind)
 
 const RuleTable* RulesOfKind(int kind)
 {
-    switch (kind) {
-    case 0:
-        return &ContactRules();
-    case 1:
-        return &EventRules();
-    case 2:
-        return &TaskRules();
-    case 3:
-        return &NoteRules();
-    default:
-        return nullptr;
-    }
+    return kind >= 0 && kind < kKindCount ? &KindInfo(static_cast<RecordKind>(kind)).rules() : nullptr;
 }
 
 } // namespace compare

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/RecordKinds.h"
+
 // The fields of each record kind as the comparison pane lists them: what the kind's detail viewer shows,
 // in the viewer's order, with its labels and texts, plus the fields the duplicate rules compare that no
 // viewer shows.
@@ -48,8 +50,8 @@ struct CompareFieldTable
     std::size_t count;
 };
 
-// Kinds as the review page numbers them: 0 contacts, 1 calendar, 2 tasks, 3 notes.
-constexpr int kKindCount = 4;
+// Kinds by their index in the order of the kinds (KindIndex).
+constexpr int kKindCount = kRecordKindCount;
 
 // Null for a kind outside 0 to 3.
 const CompareFieldTable* FieldsOfKind(int kind);

@@ -47,10 +47,10 @@ public:
     CxACTDateUtil* GetDateUtil() const { return m_session.Data().DateUtil(); }
     CxACTTaskUtil* GetTaskUtil() const { return m_session.Data().TaskUtil(); }
     CxACTNoteUtil* GetNoteUtil() const { return m_session.Data().NoteUtil(); }
-    CxList* GetAddrDupList() const { return m_session.Data().DupList(0); }
-    CxList* GetDateDupList() const { return m_session.Data().DupList(1); }
-    CxList* GetTaskDupList() const { return m_session.Data().DupList(2); }
-    CxList* GetNoteDupList() const { return m_session.Data().DupList(3); }
+    CxList* GetAddrDupList() const { return m_session.Data().DupList(RecordKind::Contacts); }
+    CxList* GetDateDupList() const { return m_session.Data().DupList(RecordKind::Calendar); }
+    CxList* GetTaskDupList() const { return m_session.Data().DupList(RecordKind::Tasks); }
+    CxList* GetNoteDupList() const { return m_session.Data().DupList(RecordKind::Notes); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
