@@ -117,9 +117,9 @@ const DupListModel::Column kNoteColumns[] = {
      [](const void* r, char*) { return Bytes(As<NoteRecord>(r)->NoteText); }},
 };
 
+// How the page shows a kind.
 struct KindView
 {
-    std::int32_t flag;
     const char* sheetName;
     const char* designCaption;
     const char* listName;
@@ -138,18 +138,18 @@ struct KindView
 };
 
 const KindView kKindViews[TfmACTData::kKindCount] = {
-    {KIND_ADDR, "tAddr", "Contacts", "lvAddr", "cbAddrAll", "Load All Contacts Data", "lblAddrCount",
+    {"tAddr", "Contacts", "lvAddr", "cbAddrAll", "Load All Contacts Data", "lblAddrCount",
      "Contacts (%d Dups)", "Contacts (%d Dup)", "%d Contact records in total", "contact", "contacts", kAddrColumns,
      static_cast<int>(std::size(kAddrColumns)), true, false},
-    {KIND_DATE, "tDate", "Calendar", "lvDate", "cbDateAll", "Load All Calendar Data", "lblDateCount",
+    {"tDate", "Calendar", "lvDate", "cbDateAll", "Load All Calendar Data", "lblDateCount",
      "Calendar (%d Dups)", "Calendar (%d Dup)", "%d Calendar records in total", "calendar event",
      "calendar events", kDateColumns,
      static_cast<int>(std::size(kDateColumns)), true, false},
-    {KIND_TASK, "tTask", "Task", "lvTask", "cbTaskAll", "Load All Todos and Opportunities Data", "lblTaskCount",
+    {"tTask", "Task", "lvTask", "cbTaskAll", "Load All Todos and Opportunities Data", "lblTaskCount",
      "Tasks (%d Dups)", "Tasks (%d Dup)", "%d Task records in total", "todo or opportunity",
      "todos and opportunities", kTaskColumns,
      static_cast<int>(std::size(kTaskColumns)), false, false},
-    {KIND_NOTE, "tNote", "Notes", "lvNote", "cbNoteAll", "Load All Notes Data", "lblNoteCount", "Notes (%d Dups)",
+    {"tNote", "Notes", "lvNote", "cbNoteAll", "Load All Notes Data", "lblNoteCount", "Notes (%d Dups)",
      "Notes (%d Dup)", "%d Note records in total", "note", "notes", kNoteColumns, static_cast<int>(std::size(kNoteColumns)), false,
      true},
 };
@@ -330,8 +330,8 @@ bool TfmACTData::Exchange(bool save)
         CommitChecks();
         return true;
     }
-    for (int i = 0; i < kKindCount; ++i)
-        pData->setTabVisible(i, (AppSettings.AppFlag & kKindViews[i].flag) != 0);
+    for (const RecordKind kind : kAllRecordKinds)
+        pData->setTabVisible(KindIndex(kind), IsChosen(kind, AppSettings.AppFlag));
     if (!pData->isTabVisible(pData->currentIndex())) {
         for (int i = 0; i < kKindCount; ++i) {
             if (pData->isTabVisible(i)) {
@@ -368,9 +368,9 @@ TfmACTData::DataKind TfmACTData::CurrentKind() const
 
 void TfmACTData::RefreshGroups()
 {
-    for (int i = 0; i < kKindCount; ++i)
-        if (IsKindShown(static_cast<DataKind>(i)))
-            m_pData->Regroup(static_cast<DataKind>(i), AppSettings);
+    for (const RecordKind kind : kAllRecordKinds)
+        if (IsKindShown(kind))
+            m_pData->Regroup(kind, AppSettings);
 }
 
 bool TfmACTData::ConfirmDeletion()
@@ -563,9 +563,9 @@ void TfmACTData::CheckAllItems(DataKind kind, bool tick)
 
 void TfmACTData::CheckAllKinds(bool tick)
 {
-    for (int i = 0; i < kKindCount; ++i)
-        if (IsKindShown(static_cast<DataKind>(i)))
-            CheckAllItems(static_cast<DataKind>(i), tick);
+    for (const RecordKind kind : kAllRecordKinds)
+        if (IsKindShown(kind))
+            CheckAllItems(kind, tick);
 }
 
 void TfmACTData::cbAddrAllClick()
