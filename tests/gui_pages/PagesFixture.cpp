@@ -254,31 +254,13 @@ QString PagesTest::LogText() const
     return Child<QPlainTextEdit>(Clean(), "memLog")->toPlainText();
 }
 
-namespace {
-
-const char* RecordIdOf(TfmACTData::DataKind kind, const void* record)
-{
-    switch (kind) {
-    case TfmACTData::kAddr:
-        return static_cast<const ContactRecord*>(record)->RecordID;
-    case TfmACTData::kDate:
-        return static_cast<const CalendarRecord*>(record)->RecordID;
-    case TfmACTData::kTask:
-        return static_cast<const TaskRecord*>(record)->RecordID;
-    default:
-        return static_cast<const NoteRecord*>(record)->RecordID;
-    }
-}
-
-} // namespace
-
 std::vector<std::string> PagesTest::RowIds(TfmACTData::DataKind kind, bool tickedOnly) const
 {
     std::vector<std::string> ids;
     const DupListModel* model = Model(kind);
     for (int row = 0; row < model->rowCount(); ++row)
         if (!tickedOnly || model->IsChecked(row))
-            ids.emplace_back(RecordIdOf(kind, model->RecordAt(row)));
+            ids.emplace_back(testutil::recordIdOf(kind, model->RecordAt(row)));
     return ids;
 }
 
@@ -288,7 +270,7 @@ std::vector<std::string> PagesTest::ListedIds(TfmACTData::DataKind kind) const
     std::vector<std::string> ids;
     if (CxList* list = lists[KindIndex(kind)])
         for (void* record = list->GetFirst(); record; record = list->GetNext())
-            ids.emplace_back(RecordIdOf(kind, record));
+            ids.emplace_back(testutil::recordIdOf(kind, record));
     return ids;
 }
 

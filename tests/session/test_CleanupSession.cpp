@@ -57,20 +57,6 @@ std::set<std::string> RecordIds(const std::string& dbPath, const char* table)
     return ids;
 }
 
-const char* RecordIdOf(RecordKind kind, const void* record)
-{
-    switch (kind) {
-    case RecordKind::Contacts:
-        return static_cast<const ContactRecord*>(record)->RecordID;
-    case RecordKind::Calendar:
-        return static_cast<const CalendarRecord*>(record)->RecordID;
-    case RecordKind::Tasks:
-        return static_cast<const TaskRecord*>(record)->RecordID;
-    default:
-        return static_cast<const NoteRecord*>(record)->RecordID;
-    }
-}
-
 class CleanupSessionTest : public ::testing::Test
 {
 protected:
@@ -128,7 +114,7 @@ protected:
     {
         std::set<std::string> ids;
         for (const void* record : plan.ticked[kind])
-            ids.insert(RecordIdOf(kind, record));
+            ids.insert(testutil::recordIdOf(kind, record));
         return ids;
     }
 
@@ -223,7 +209,7 @@ TEST_F(CleanupSessionTest, DeletesExactlyThePlannedRecordsAfterBackingThemUp)
     }
     const std::string csv = testutil::readFile(outcome.backupFolder + "deletions.csv");
     for (const void* record : plan.ticked[0])
-        EXPECT_NE(csv.find(std::string("contacts,") + RecordIdOf(RecordKind::Contacts, record) + ","),
+        EXPECT_NE(csv.find(std::string("contacts,") + testutil::recordIdOf(RecordKind::Contacts, record) + ","),
                   std::string::npos);
 
     EXPECT_EQ(progress.steps, std::vector<std::string>({"Saving a backup of the records to delete...",

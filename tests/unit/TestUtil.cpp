@@ -1,5 +1,6 @@
 #include "TestUtil.h"
 
+#include "ACT/ACTRecords.h"
 #include "platform/Platform.h"
 #include "platform/Process.h"
 
@@ -34,6 +35,20 @@ extern char** environ;
 #endif
 
 namespace testutil {
+
+const char* recordIdOf(RecordKind kind, const void* record)
+{
+    switch (kind) {
+    case RecordKind::Contacts:
+        return static_cast<const ContactRecord*>(record)->RecordID;
+    case RecordKind::Calendar:
+        return static_cast<const CalendarRecord*>(record)->RecordID;
+    case RecordKind::Tasks:
+        return static_cast<const TaskRecord*>(record)->RecordID;
+    default:
+        return static_cast<const NoteRecord*>(record)->RecordID;
+    }
+}
 
 const char* keep(std::string_view text)
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/RecordKinds.h"
+
 #include <string>
 #include <string_view>
 #include <utility>
@@ -10,6 +12,9 @@ namespace testutil {
 // A terminated copy of the text that lives as long as the test program: the texts of records built by
 // hand point at such copies.
 const char* keep(std::string_view text);
+
+// The Record ID of a loaded record of the kind.
+const char* recordIdOf(RecordKind kind, const void* record);
 
 // A fresh folder for one test, removed with everything in it when the object goes.
 class TempDir
