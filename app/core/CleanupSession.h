@@ -11,7 +11,6 @@
 #include "core/RecordKinds.h"
 #include "core/WorkProgress.h"
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>

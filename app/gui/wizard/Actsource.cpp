@@ -1,14 +1,14 @@
 #include "gui/wizard/Actsource.h"
 
 #include "gui/services/Diagnostics.h"
+#include "gui/services/Dupoption.h"
 #include "gui/services/LinkLabel.h"
 #include "gui/services/Seams.h"
 #include "gui/services/Shell.h"
-#include "core/CleanupSession.h"
 #include "gui/services/Worker.h"
-#include "gui/services/Dupoption.h"
 
 #include "core/Apputil.h"
+#include "core/CleanupSession.h"
 #include "misc/CxDebugUtil.h"
 #include "platform/Platform.h"
 
