@@ -61,8 +61,7 @@ constexpr std::int32_t kWeekdayBits = 0x7F;
 
 inline const char* Weekday(int bit)
 {
-    static const char* const kDays[7] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday",
-                                         "Saturday"};
+    static const char* const kDays[7] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
     return bit >= 0 && bit < 7 ? kDays[bit] : nullptr;
 }
 

@@ -151,8 +151,8 @@ CsvRows readCsv(const std::string& path, std::string& problem)
             const bool crlf = c == '\r' && i + 1 < text.size() && text[i + 1] == '\n';
             if (spreadsheet ? !crlf : c != '\n') {
                 if (problem.empty())
-                    problem = "row " + std::to_string(rows.size() + 1) + " does not end in " +
-                              (spreadsheet ? "CR LF" : "LF");
+                    problem =
+                        "row " + std::to_string(rows.size() + 1) + " does not end in " + (spreadsheet ? "CR LF" : "LF");
                 field += c;
                 continue;
             }

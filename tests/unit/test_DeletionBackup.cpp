@@ -122,12 +122,13 @@ TEST(RestoreCsv, ATaskFileIsWhatASpreadsheetAndAnImportReadRight)
     task.IsPrivate = true;
     task.DueDate = 47484.75;
     const WrittenBackup written({{"tasks", &TaskFields(), {{&task, nullptr}}}});
-    EXPECT_EQ(readFile(written.Path("tasks")),
-              std::string(kByteOrderMark) +
-                  "Record ID,Description,Extra Text,Notes,Create Time,Edit Date,Priority,Extra Value 1,Extra Value 2,"
-                  "Extra Value 3,Extra Value 4,Extra Value 5,Extra Value 6,Extra Number,Private,Due Date,Completed\r\n"
-                  "T1,\"Call \"\"Ann\"\", then\r\nwrite\",,  +1 555 0100 ,2008-03-05T12:00:00,,High,-7,0,0,0,0,65536,0.1,"
-                  "Yes,2030-01-01T18:00:00,No\r\n");
+    EXPECT_EQ(
+        readFile(written.Path("tasks")),
+        std::string(kByteOrderMark) +
+            "Record ID,Description,Extra Text,Notes,Create Time,Edit Date,Priority,Extra Value 1,Extra Value 2,"
+            "Extra Value 3,Extra Value 4,Extra Value 5,Extra Value 6,Extra Number,Private,Due Date,Completed\r\n"
+            "T1,\"Call \"\"Ann\"\", then\r\nwrite\",,  +1 555 0100 ,2008-03-05T12:00:00,,High,-7,0,0,0,0,65536,0.1,"
+            "Yes,2030-01-01T18:00:00,No\r\n");
 }
 
 TEST(RestoreCsv, CodedValuesAreWordsAndUnknownCodesKeepTheirNumber)
