@@ -115,8 +115,8 @@ const RestoreColumn kCalendarColumns[] = {
     {"Location", "Location", F::Stored},
     {"Details", "Notes", F::Stored},
     {"EventType", "Event Type", F::EventType},
-    {"StartTime", "Start Time", F::Stored},
-    {"EndTime", "End Time", F::Stored},
+    {"StartTime", "Start time", F::Stored},
+    {"EndTime", "End time", F::Stored},
     {"CreateTime", "Create Time", F::Stored},
     {"EditDate", "Edit Date", F::Stored},
     {"ExtraValue", "Extra Value", F::Stored},
@@ -128,7 +128,7 @@ const RestoreColumn kCalendarColumns[] = {
     {"RecurType", "Recurrence", F::Recurrence},
     {"RecurEndDate", "Recurrence End", F::RecurEnd},
     {"IsPrivate", "Is Private", F::Stored},
-    {"IsTimeless", "All Day Event", F::Stored},
+    {"IsTimeless", "All day event", F::Stored},
 };
 
 const RestoreColumn kTaskColumns[] = {
