@@ -9,6 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include "platform/WindowsApi.h"
+#endif
+
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
@@ -204,10 +208,12 @@ TEST(RestoreCsv, CodedValuesAreWordsAndUnknownCodesKeepTheirNumber)
 TEST(RestoreCsv, EveryKindStartsWithRecordIdAndValuesComeBackAsStored)
 {
 #ifdef _WIN32
-    // The CRM's texts come in the system's code page: here Windows-1252.
+    // The CRM's texts come in the system's code page: the Western one is checked.
     const char* const storedName = "Zo\xEB M\xFCller";
+    const bool nameReadable = ::GetACP() == 1252;
 #else
     const char* const storedName = "Zo\xC3\xAB M\xC3\xBCller";
+    const bool nameReadable = true;
 #endif
     ContactRecord contact{};
     contact.RecordID = "C,1";
@@ -247,7 +253,6 @@ TEST(RestoreCsv, EveryKindStartsWithRecordIdAndValuesComeBackAsStored)
 
     const std::map<std::string, std::string> contactValues = {
         {"Record ID", "C,1"},
-        {"Name", "Zo\xC3\xAB M\xC3\xBCller"},
         {"Company", "Acme, \"Best\"\nInc"},
         {"Work Phone", "+1 555 0100"},
         {"Work Postal", "01234"},
@@ -259,6 +264,9 @@ TEST(RestoreCsv, EveryKindStartsWithRecordIdAndValuesComeBackAsStored)
     };
     for (const auto& [label, value] : contactValues)
         EXPECT_EQ(written.Column("contacts", label), std::vector<std::string>{value}) << label;
+    if (nameReadable) {
+        EXPECT_EQ(written.Column("contacts", "Name"), std::vector<std::string>{"Zo\xC3\xAB M\xC3\xBCller"});
+    }
     EXPECT_EQ(written.Column("calendar", "Notes"), std::vector<std::string>{"line 1\r\nline 2\n"});
     EXPECT_EQ(written.Column("notes", "Notes"), std::vector<std::string>{"\"quoted\""});
 }
