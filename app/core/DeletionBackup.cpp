@@ -1,6 +1,6 @@
 #include "core/DeletionBackup.h"
 
-#include "core/DateText.h"
+#include "core/RestoreCsv.h"
 #include "platform/Platform.h"
 #include "platform/SaveFile.h"
 
@@ -13,9 +13,16 @@ namespace {
 constexpr const char* kRootName = "Velloran Backups";
 constexpr int kMaxSameSecond = 100;
 
-bool EnsureFolder(const std::string& path)
+// Creates the folder and every missing folder above it, each owner-only; the documents folder itself may
+// not exist yet (on Linux nothing makes ~/Documents).
+bool EnsureFolders(const std::string& path)
 {
     std::error_code ec;
+    if (std::filesystem::is_directory(platform::fsPath(path), ec))
+        return true;
+    const std::size_t last = path.find_last_of(platform::kPathSeparators);
+    if (last != std::string::npos && last > 0 && !EnsureFolders(path.substr(0, last)))
+        return false;
     return platform::createPrivateFolder(path) || std::filesystem::is_directory(platform::fsPath(path), ec);
 }
 
@@ -27,47 +34,11 @@ const FieldDesc* RecordIdField(const FieldTable& table)
     return nullptr;
 }
 
-// Most texts are plain ASCII, which is UTF-8 as it stands.
-std::string Utf8Of(std::string_view text)
-{
-    for (const char c : text)
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return platform::localTextToUtf8(text);
-    return std::string(text);
-}
-
-void AppendField(std::string& line, const void* record, const FieldDesc& field)
-{
-    const char* at = static_cast<const char*>(record) + field.offset;
-    switch (field.type) {
-    case FieldType::Int: {
-        std::int32_t value = 0;
-        std::memcpy(&value, at, sizeof value);
-        char number[16];
-        std::snprintf(number, sizeof number, "%d", value);
-        line += number;
-        return;
-    }
-    case FieldType::Bool:
-        line += *reinterpret_cast<const bool*>(at) ? '1' : '0';
-        return;
-    case FieldType::Date: {
-        double value = 0;
-        std::memcpy(&value, at, sizeof value);
-        line += IsoDateText(value);
-        return;
-    }
-    case FieldType::Text:
-        line += CsvField(Utf8Of(RecordText(record, field)));
-        return;
-    }
-}
-
 std::string RecordIdOf(const void* record, const FieldDesc* idField)
 {
     if (!record || !idField)
         return std::string();
-    return CsvField(Utf8Of(RecordText(record, *idField)));
+    return CsvField(StoredTextUtf8(RecordText(record, *idField)));
 }
 
 bool Fail(std::string& error, const std::string& path)
@@ -91,6 +62,15 @@ std::string CsvField(std::string_view text)
     return out + '"';
 }
 
+// Most texts are plain ASCII, which is UTF-8 as it stands.
+std::string StoredTextUtf8(std::string_view text)
+{
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return platform::localTextToUtf8(text);
+    return std::string(text);
+}
+
 std::string BackupRootFolder(const std::string& documentsFolder)
 {
     return documentsFolder + platform::kPathSeparator + kRootName;
@@ -99,7 +79,7 @@ std::string BackupRootFolder(const std::string& documentsFolder)
 bool DeletionBackup::Create(const std::string& root, std::string& error)
 {
     m_folder.clear();
-    if (!EnsureFolder(root)) {
+    if (!EnsureFolders(root)) {
         error = "The folder " + root + " cannot be created.";
         return false;
     }
@@ -132,42 +112,15 @@ bool DeletionBackup::WriteRecords(const std::vector<BackupKind>& kinds, std::str
     for (const BackupKind& kind : kinds) {
         if (kind.records.empty())
             continue;
-        const FieldTable& table = *kind.fields;
-        const FieldDesc* idField = RecordIdField(table);
+        const FieldDesc* idField = RecordIdField(*kind.fields);
         const std::string path = m_folder + kind.kindWord + ".csv";
-        platform::SaveFile file(path);
-        if (!file.Open())
+        if (!WriteRestoreCsv(path, kind))
             return Fail(error, path);
 
-        std::string line;
-        for (std::size_t i = 0; i < table.count; ++i) {
-            if (IsHeaderWord(table.fields[i]))
-                continue;
-            if (!line.empty())
-                line += ',';
-            line += table.fields[i].name;
-        }
-        line += '\n';
-        file.Write(line);
-
         for (const BackupRecord& entry : kind.records) {
-            line.clear();
-            bool first = true;
-            for (std::size_t i = 0; i < table.count; ++i) {
-                if (IsHeaderWord(table.fields[i]))
-                    continue;
-                if (!first)
-                    line += ',';
-                first = false;
-                AppendField(line, entry.record, table.fields[i]);
-            }
-            line += '\n';
-            file.Write(line);
             deletions.Write(std::string(kind.kindWord) + ',' + RecordIdOf(entry.record, idField) + ',' +
                             RecordIdOf(entry.kept, idField) + '\n');
         }
-        if (!file.Commit())
-            return Fail(error, path);
     }
     if (!deletions.Commit())
         return Fail(error, deletionsPath);

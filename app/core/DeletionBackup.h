@@ -4,8 +4,7 @@
 // helpers, in a folder of its own under the user's documents folder (owner-only):
 //   deletions.csv   kind,record_id,kept_record_id: each record and the Record ID of the one that stays,
 //                   the columns and kind words of velloran-scan --csv;
-//   <kind>.csv      every field of each record (field names of the data files as headers, dates in
-//                   ISO 8601, booleans 0/1, texts as stored), what a user imports back into the CRM;
+//   <kind>.csv      every field of each record, what a user imports back into the CRM (RestoreCsv.h);
 //   log.txt         the cleaning page's log, written when the run ends.
 
 #include "ACT/ACTRecords.h"
@@ -16,6 +15,9 @@
 
 // One RFC 4180 field: quoted when it holds a comma, a double quote or a line break.
 std::string CsvField(std::string_view text);
+
+// A record's text, stored in the system's single-byte encoding, as UTF-8.
+std::string StoredTextUtf8(std::string_view text);
 
 // "<documents>/Velloran Backups": the folder of every backup.
 std::string BackupRootFolder(const std::string& documentsFolder);
@@ -38,7 +40,7 @@ class DeletionBackup
 public:
     // Creates a new folder under `root` named after the local time ("yyyy-MM-dd HH-mm-ss", followed by
     // " (2)", " (3)" ... when that name is taken; an existing folder is never reused), and `root` itself
-    // when it is missing. False with a reason in `error`.
+    // with every missing folder above it. False with a reason in `error`.
     bool Create(const std::string& root, std::string& error);
     // Ends in the separator; empty before Create.
     const std::string& Folder() const { return m_folder; }

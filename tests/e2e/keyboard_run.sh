@@ -123,4 +123,54 @@ if grep -q "Deletion failed." "$backup/log.txt"; then
     cat "$backup/log.txt" >&2
     exit 1
 fi
+# Each kind's file opens right in a spreadsheet: a byte-order mark, CR LF after every row (a quoted value
+# keeps its own line breaks), Record ID first, no column under a data-file name, priorities as words.
+for file in "$backup"/contacts.csv "$backup"/calendar.csv "$backup"/tasks.csv "$backup"/notes.csv; do
+    [ -f "$file" ] || continue
+    if [ "$(head -c 3 "$file" | od -An -tx1 | tr -d ' ')" != efbbbf ]; then
+        echo "$file does not start with a byte-order mark" >&2
+        exit 1
+    fi
+    LC_ALL=C awk -v file="$file" '
+        function fail(why) { print file ": " why > "/dev/stderr"; bad = 1; exit 1 }
+        # One row, split into cells by RFC 4180 rules.
+        function cells(row, out,    n, i, c, cell, quoted) {
+            n = 0; cell = ""; quoted = 0
+            for (i = 1; i <= length(row); i++) {
+                c = substr(row, i, 1)
+                if (quoted && c == "\"" && substr(row, i + 1, 1) == "\"") { cell = cell c; i++ }
+                else if (c == "\"") quoted = !quoted
+                else if (!quoted && c == ",") { out[++n] = cell; cell = "" }
+                else cell = cell c
+            }
+            out[++n] = cell
+            return n
+        }
+        NR == 1 { sub(/^\357\273\277/, "") }
+        {
+            row = row (row == "" ? "" : "\n") $0
+            quotes += gsub(/"/, "\"")
+            if (quotes % 2) next
+            if (row !~ /\r$/) fail("row " (++rows) " does not end in CR LF")
+            sub(/\r$/, "", row)
+            n = cells(row, cell)
+            if (++rows == 1) {
+                if (cell[1] != "Record ID") fail("the first column is " cell[1])
+                for (i = 1; i <= n; i++) {
+                    if (cell[i] ~ /[a-z][A-Z]|[A-Za-z][0-9]/) fail("a column is named " cell[i])
+                    if (cell[i] == "Priority") priority = i
+                }
+            } else if (priority && cell[priority] !~ /^(High|Normal|Low)$/) {
+                fail("the priority of row " rows " is " cell[priority])
+            }
+            row = ""
+        }
+        END { if (!bad && row != "") fail("the last row has no line end") }
+    ' "$file"
+done
+if echo "$deleted" | grep -q '^tasks,' && ! head -n 1 "$backup/tasks.csv" | grep -q ',Priority,'; then
+    echo "the tasks' file has no Priority column" >&2
+    exit 1
+fi
+
 echo "keyboard run: $(echo "$deleted" | wc -l) records deleted, backup in $backup"

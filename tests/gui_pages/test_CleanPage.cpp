@@ -9,6 +9,7 @@
 #include "ACT/CxACTParamParser.h"
 #include "ACT/CxACTTask.h"
 #include "core/Apputil.h"
+#include "core/RestoreCsv.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>
@@ -71,35 +72,9 @@ std::vector<std::string> Join(std::initializer_list<std::vector<std::string>> pa
 // The rows of a CSV file as RFC 4180 reads them.
 std::vector<std::vector<std::string>> ReadCsv(const std::string& path)
 {
-    const std::string text = testutil::readFile(path);
-    std::vector<std::vector<std::string>> rows;
-    std::vector<std::string> row;
-    std::string field;
-    bool quoted = false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (quoted) {
-            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"')
-                field += text[++i];
-            else if (c == '"')
-                quoted = false;
-            else
-                field += c;
-        } else if (c == '"') {
-            quoted = true;
-        } else if (c == ',') {
-            row.push_back(field);
-            field.clear();
-        } else if (c == '\n') {
-            row.push_back(field);
-            field.clear();
-            rows.push_back(row);
-            row.clear();
-        } else {
-            field += c;
-        }
-    }
-    EXPECT_TRUE(row.empty() && field.empty()) << path << " does not end with a line break";
+    std::string problem;
+    auto rows = testutil::readCsv(path, problem);
+    EXPECT_EQ(problem, "") << path;
     return rows;
 }
 
@@ -499,13 +474,17 @@ TEST_F(CleanPage, TheBackupHoldsExactlyTheDeletedRecordsAndTheRecordThatStays)
     ASSERT_EQ(rows.size(), 4u);
     std::vector<const FieldDesc*> fields;
     std::vector<std::string> names;
+    std::vector<std::string> labels;
     for (std::size_t i = 0; i < ContactFields().count; ++i) {
         if (IsHeaderWord(ContactFields().fields[i]))
             continue;
         fields.push_back(&ContactFields().fields[i]);
         names.push_back(ContactFields().fields[i].name);
+        const RestoreColumn* column = RestoreColumnOf(RecordKind::Contacts, names.back());
+        ASSERT_NE(column, nullptr) << names.back();
+        labels.push_back(column->label);
     }
-    EXPECT_EQ(rows[0], names);
+    EXPECT_EQ(rows[0], labels);
     const std::map<std::string, std::string> dates = {{"Birthday", "1970-05-17T00:00:00"},
                                                       {"CreateDate", "2008-03-05T14:07:09"}};
     for (std::size_t r = 1; r < rows.size(); ++r) {
@@ -522,6 +501,8 @@ TEST_F(CleanPage, TheBackupHoldsExactlyTheDeletedRecordsAndTheRecordThatStays)
                 ASSERT_NE(at, std::string::npos) << names[f];
                 const std::size_t from = at + names[f].size() + 2;
                 expected = stored.substr(from, stored.find('|', from) - from);
+                if (fields[f]->type == FieldType::Bool)
+                    expected = expected == "0" ? "No" : "Yes";
             }
             EXPECT_EQ(rows[r][f], expected) << id << " " << names[f];
         }

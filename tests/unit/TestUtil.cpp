@@ -121,6 +121,56 @@ std::vector<unsigned char> readBytes(const std::string& path)
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+CsvRows readCsv(const std::string& path, std::string& problem)
+{
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    std::string text = readFile(path);
+    const bool spreadsheet = text.rfind(kByteOrderMark, 0) == 0;
+    if (spreadsheet)
+        text.erase(0, kByteOrderMark.size());
+    problem.clear();
+    CsvRows rows;
+    std::vector<std::string> row;
+    std::string field;
+    bool quoted = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quoted) {
+            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"')
+                field += text[++i];
+            else if (c == '"')
+                quoted = false;
+            else
+                field += c;
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            row.push_back(field);
+            field.clear();
+        } else if (c == '\r' || c == '\n') {
+            const bool crlf = c == '\r' && i + 1 < text.size() && text[i + 1] == '\n';
+            if (spreadsheet ? !crlf : c != '\n') {
+                if (problem.empty())
+                    problem =
+                        "row " + std::to_string(rows.size() + 1) + " does not end in " + (spreadsheet ? "CR LF" : "LF");
+                field += c;
+                continue;
+            }
+            if (crlf)
+                ++i;
+            row.push_back(field);
+            field.clear();
+            rows.push_back(row);
+            row.clear();
+        } else {
+            field += c;
+        }
+    }
+    if (problem.empty() && (quoted || !row.empty() || !field.empty()))
+        problem = quoted ? "a quoted value is never closed" : "the last row has no line end";
+    return rows;
+}
+
 std::string readProfileFile(const std::string& path)
 {
     std::string text = readFile(path);

@@ -43,6 +43,13 @@ std::string nativePath(std::string path);
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes);
 std::vector<unsigned char> readBytes(const std::string& path);
+
+// The rows of a CSV file as RFC 4180 reads them, line breaks inside quoted values kept as they are. A
+// file that starts with a UTF-8 byte-order mark is one written for spreadsheets, whose rows end in CR LF;
+// the rows of any other end in LF. `problem` says what does not fit that (a row ended otherwise, a last
+// row without its end, an open quote), and is empty when everything does.
+using CsvRows = std::vector<std::vector<std::string>>;
+CsvRows readCsv(const std::string& path, std::string& problem);
 // A profile (INI) file as written by the profile calls, with LF line ends: Windows's own calls end every
 // line they write in CR LF, while ours keep the file's line ends (which tests of their own check).
 std::string readProfileFile(const std::string& path);
