@@ -473,8 +473,9 @@ TEST_F(ReviewPage, NextAsksBeforeDeletingAndNoKeepsEveryTick)
     EXPECT_EQ(question.buttons, QMessageBox::Yes | QMessageBox::No);
     EXPECT_EQ(question.text.toStdString(),
               "Delete these records from the ACT! database?\n\n    1 contact\n    2 notes\n\nBefore anything is "
-              "deleted, a copy of each of them is saved in a new folder in:\n" +
-                  testutil::nativePath(home.file("Documents") + "/Velloran Backups"));
+              "deleted, a copy of each of them is saved in a new folder, named after the date and time, in:\n" +
+                  testutil::nativePath(home.file("Documents") + "/Velloran Backups") +
+                  "\nThe copy does not hold the notes and history that ACT! keeps under a deleted contact.");
     EXPECT_EQ(main->GetCurrentPage(), 1);
     EXPECT_EQ(RowIds(TfmACTData::kAddr, true), (Ids{"c2"}));
     EXPECT_EQ(RowIds(TfmACTData::kNote, true), (Ids{"n2", "n3"}));
