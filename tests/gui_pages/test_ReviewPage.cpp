@@ -637,7 +637,8 @@ TEST_F(KeepTest, TheChoiceReachesTheDatabaseAndTheBackup)
     EXPECT_EQ(after.at("notes").count("n1"), 0u) << "the group's first record goes";
     EXPECT_EQ(after.at("notes").size(), 2u);
     EXPECT_EQ(testutil::readFile(Clean()->GetBackupFolder() + "deletions.csv"),
-              "kind,record_id,kept_record_id\nnotes,n2,n3\nnotes,n4,n3\nnotes,n6,n5\nnotes,n1,n3\n");
+              "kind,record_id,kept_record_id,outcome,reason\nnotes,n2,n3,deleted,\nnotes,n4,n3,deleted,\n"
+              "notes,n6,n5,deleted,\nnotes,n1,n3,deleted,\n");
 }
 
 // The choice survives a look at the full list and back: the duplicate view shows the copies as they are
