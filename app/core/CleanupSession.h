@@ -62,6 +62,17 @@ struct DeletionPlan
     bool Empty() const;
 };
 
+// What became of a record the user ticked for deletion.
+enum class DeletionResult
+{
+    Unknown,    // its helper's run may have deleted it or not, and no load could tell since
+    Deleted,    // its kind's submit succeeded, or a load after a failed one no longer found it
+    NotDeleted, // never marked, or still found by a load after its kind's submit failed
+};
+
+// "deleted", "not deleted", "unknown": the outcome column of deletions.csv.
+const char* DeletionResultWord(DeletionResult result);
+
 // What became of one kind of a deletion.
 struct KindDeletion
 {
@@ -69,13 +80,20 @@ struct KindDeletion
     {
         void* record;
         bool marked; // its utility took the mark
+        DeletionResult result = DeletionResult::Unknown;
     };
     std::vector<Item> items; // the ticked records, in plan order
     int marks = 0;
-    bool submitted = false; // its submit ran and succeeded
-    std::string failure;
+    bool handedOver = false; // its submit was started: its helper may have deleted any of them
+    bool submitted = false;  // its submit ran and succeeded
+    bool settled = false;    // every item has its final result
+    std::string failure;     // why its submit failed
+    // Why its marked records that are not known deleted are not, or why nobody knows.
+    std::string outcomeReason;
 
-    bool Deleted(const Item& item) const { return item.marked && submitted; }
+    // Empty for a deleted record.
+    std::string_view Reason(const Item& item) const;
+    int Count(DeletionResult result) const;
 };
 
 struct DeletionOutcome
@@ -85,8 +103,13 @@ struct DeletionOutcome
     std::string backupFolder;
     // Why no backup could be written; then nothing was submitted.
     std::string backupFailure;
+    // With a backup failure: the folder it could not be written in.
+    std::string backupRoot;
     bool AnyFailed() const;
-    // Every kind with marks that has not been submitted fails for `reason`, unless it failed already.
+    // Some ticked record is not known to be deleted.
+    bool AnyNotDeleted() const;
+    // Every kind with marks that has not been submitted fails for `reason`, unless it failed already; its
+    // records that have no outcome yet are not deleted, since no helper was asked to delete them.
     void Fail(const std::string& reason);
 };
 
@@ -115,17 +138,25 @@ public:
     // The log of the last deletion beside its backup; nothing without a backup. False with a reason.
     bool WriteLog(std::string_view utf8Text, std::string& error) const;
 
+    // The request of the last load, which a check after a failed submit loads with again.
+    const LoadRequest& LastRequest() const { return m_request; }
+
     // For tests: called with a kind's utility right before its Load, and right before its Submit.
     static void SetBeforeLoadHook(std::function<void(CxACTBaseUtil&)> hook);
     static void SetBeforeSubmitHook(std::function<void(CxACTBaseUtil&)> hook);
 
 private:
-    bool LoadKind(RecordKind kind, const LoadRequest& request, WorkProgress& progress, std::string& failure);
+    static bool LoadKind(RecordKind kind, CxACTBaseUtil& util, const LoadRequest& request, WorkProgress& progress,
+                         std::string& failure);
     void Mark(const DeletionPlan& plan, DeletionOutcome& outcome);
     std::vector<BackupKind> BackupOf(const DeletionOutcome& outcome) const;
     void Submit(DeletionOutcome& outcome, WorkProgress& progress);
+    // Gives each marked record of a kind whose submit is over its outcome.
+    void Settle(RecordKind kind, KindDeletion& deletion, WorkProgress& progress) const;
+    // deletions.csv again, with the outcomes as they stand; a failure goes to the log.
+    void WriteOutcomes(const DeletionOutcome& outcome, WorkProgress& progress) const;
 
     LoadedData m_data;
     DeletionBackup m_backup; // of the last deletion
-    std::string m_workFolder; // of the last load: the submits use it too
+    LoadRequest m_request; // of the last load: the submits and the checks after them use it too
 };

@@ -104,26 +104,34 @@ bool DeletionBackup::Create(const std::string& root, std::string& error)
 
 bool DeletionBackup::WriteRecords(const std::vector<BackupKind>& kinds, std::string& error) const
 {
-    const std::string deletionsPath = m_folder + "deletions.csv";
-    platform::SaveFile deletions(deletionsPath);
-    if (!deletions.Open() || !deletions.Write("kind,record_id,kept_record_id\n"))
-        return Fail(error, deletionsPath);
-
     for (const BackupKind& kind : kinds) {
         if (kind.records.empty())
             continue;
-        const FieldDesc* idField = RecordIdField(*kind.fields);
         const std::string path = m_folder + kind.kindWord + ".csv";
         if (!WriteRestoreCsv(path, kind))
             return Fail(error, path);
+    }
+    return WriteDeletions(kinds, error);
+}
 
+bool DeletionBackup::WriteDeletions(const std::vector<BackupKind>& kinds, std::string& error) const
+{
+    const std::string path = m_folder + "deletions.csv";
+    platform::SaveFile deletions(path);
+    if (!deletions.Open() || !deletions.Write("kind,record_id,kept_record_id,outcome,reason\n"))
+        return Fail(error, path);
+    std::string line;
+    for (const BackupKind& kind : kinds) {
+        const FieldDesc* idField = RecordIdField(*kind.fields);
         for (const BackupRecord& entry : kind.records) {
-            deletions.Write(std::string(kind.kindWord) + ',' + RecordIdOf(entry.record, idField) + ',' +
-                            RecordIdOf(entry.kept, idField) + '\n');
+            line = std::string(kind.kindWord) + ',' + RecordIdOf(entry.record, idField) + ',' +
+                   RecordIdOf(entry.kept, idField) + ',' + CsvField(entry.outcome) + ',' +
+                   CsvField(Utf8Of(entry.reason)) + '\n';
+            deletions.Write(line);
         }
     }
     if (!deletions.Commit())
-        return Fail(error, deletionsPath);
+        return Fail(error, path);
     return true;
 }
 

@@ -2,8 +2,11 @@
 
 // The copy of every record a cleaning run is about to delete, written before anything is handed to the
 // helpers, in a folder of its own under the user's documents folder (owner-only):
-//   deletions.csv   kind,record_id,kept_record_id: each record and the Record ID of the one that stays,
-//                   the columns and kind words of velloran-scan --csv;
+//   deletions.csv   kind,record_id,kept_record_id,outcome,reason: each record, the Record ID of the one
+//                   that stays (the first three columns and kind words of velloran-scan --csv), and
+//                   what became of it: written with every outcome "unknown" before anything is handed
+//                   to the helpers, so that a run that never ends leaves it so, and again once the
+//                   outcomes are known;
 //   <kind>.csv      every field of each record, what a user imports back into the CRM (RestoreCsv.h);
 //   log.txt         the cleaning page's log, written when the run ends.
 
@@ -24,8 +27,15 @@ std::string BackupRootFolder(const std::string& documentsFolder);
 
 struct BackupRecord
 {
+    BackupRecord(const void* record, const void* kept, const char* outcome = "unknown", std::string_view reason = {})
+        : record(record), kept(kept), outcome(outcome), reason(reason)
+    {
+    }
+
     const void* record;
     const void* kept; // the record of its group that stays, or null when none does
+    const char* outcome; // deleted, not deleted or unknown
+    std::string_view reason; // why it was not deleted, or why nobody knows
 };
 
 struct BackupKind
@@ -45,9 +55,11 @@ public:
     // Ends in the separator; empty before Create.
     const std::string& Folder() const { return m_folder; }
 
-    // deletions.csv and the CSV of each kind with records. False with a reason when any file could not
+    // The CSV of each kind with records, then deletions.csv. False with a reason when any file could not
     // be written whole.
     bool WriteRecords(const std::vector<BackupKind>& kinds, std::string& error) const;
+    // deletions.csv alone, replaced whole.
+    bool WriteDeletions(const std::vector<BackupKind>& kinds, std::string& error) const;
     bool WriteLog(std::string_view utf8Text, std::string& error) const;
 
 private:

@@ -147,6 +147,7 @@ bool CxACTBaseUtil::RunHelper()
 {
     m_failure.clear();
     m_bHelperKilled = false;
+    m_bHelperMayStillRun = false;
     char number[16];
     CxACTParamParser parser;
     parser.SetParam(PARAM_PAD_NAME, PARAM_TYPE_TEXT, PadName);
@@ -185,6 +186,7 @@ bool CxACTBaseUtil::RunHelper()
     runner.Run();
     ReadErrorFile();
     m_bHelperKilled = runner.WasKilled();
+    m_bHelperMayStillRun = runner.TimedOut();
     // The helper's own words say most; without them, why the run itself went wrong. A killed helper
     // wrote no words of its own: an error file then is one an earlier run left.
     if (m_bHasError && !m_bHelperKilled)

@@ -64,6 +64,8 @@ public:
     // one, else what went wrong on our side (no helper, no time, no complete data file). Empty after a
     // success.
     const std::string& GetFailureText() const { return m_failure; }
+    // The last run's helper did not end within the time-out: whatever it was doing may still go on.
+    bool HelperMayStillRun() const { return m_bHelperMayStillRun; }
 
     ACTKind GetKind() const { return m_kind.kind; }
     const char* GetHelperName() const { return m_szHelperName; }
@@ -100,6 +102,7 @@ protected:
     bool ChangesPending;
     bool m_bHasError;
     bool m_bHelperKilled = false;
+    bool m_bHelperMayStillRun = false;
     char PadName[256];
     char UserName[256];
     char Password[256];

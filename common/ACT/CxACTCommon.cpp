@@ -113,6 +113,7 @@ int CxACTDataReader::Execute()
 {
     m_runFailure.clear();
     m_bKilled = false;
+    m_bTimedOut = false;
     m_exitCode = 0;
     // The helper gets the program folder as its current directory; ours stays as it is, since other
     // threads depend on it.
@@ -171,6 +172,7 @@ int CxACTDataReader::Execute()
         DEBUG_LOG(2, "The helper utility program has no response. Got timeout event.");
         m_runFailure = std::string("The helper ") + ProgramName + " did not finish within " +
                        DurationText(WaitTimeout) + "; it may still be running.";
+        m_bTimedOut = true;
         break;
     case platform::WaitResult::Failed:
         DEBUG_LOG(0, "Got unexpected error, return code=%d", waitError);

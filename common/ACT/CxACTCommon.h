@@ -66,6 +66,8 @@ public:
     // The exit code of the last run's helper when it exited of itself (0 otherwise). The runner takes none
     // for a failure of its own; the data utility weighs it against what the helper reported.
     int GetExitCode() const { return m_exitCode; }
+    // The last run's wait gave up while the helper still ran: it may go on working after Run returned.
+    bool TimedOut() const { return m_bTimedOut; }
 
 private:
     void DeleteExchangeFiles();
@@ -79,6 +81,7 @@ private:
     platform::ChildProcess m_process;
     std::string m_runFailure;
     bool m_bKilled = false;
+    bool m_bTimedOut = false;
     int m_exitCode = 0;
 };
 

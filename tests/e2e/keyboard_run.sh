@@ -97,7 +97,19 @@ wait_for 20 "the program to end" bash -c "! kill -0 $app"
 wait "$app"
 
 backup=$(ls -d "$home/Documents/Velloran Backups"/*/)
-deleted=$(tail -n +2 "$backup/deletions.csv" | sort)
+# deletions.csv: the rows velloran-scan listed, each with the outcome "deleted" and no reason; log.txt
+# names each of them by its Record ID.
+header=$(head -n 1 "$backup/deletions.csv")
+if [ "$header" != "kind,record_id,kept_record_id,outcome,reason" ]; then
+    echo "deletions.csv starts with \"$header\"" >&2
+    exit 1
+fi
+rows=$(tail -n +2 "$backup/deletions.csv" | sort)
+if grep -v ',deleted,$' <<<"$rows" >&2; then
+    echo "these records of deletions.csv are not reported deleted" >&2
+    exit 1
+fi
+deleted=$(sed 's/,deleted,$//' <<<"$rows")
 if [ "$deleted" != "$expected" ]; then
     echo "the backup does not list exactly the records expected to go:" >&2
     diff <(echo "$expected") <(echo "$deleted") >&2 || true
@@ -173,4 +185,7 @@ if echo "$deleted" | grep -q '^tasks,' && ! head -n 1 "$backup/tasks.csv" | grep
     exit 1
 fi
 
+while IFS=, read -r _ id _; do
+    grep -qxF "	Record ID: $id" "$backup/log.txt" || { echo "log.txt does not name the deleted record $id" >&2; exit 1; }
+done <<<"$deleted"
 echo "keyboard run: $(echo "$deleted" | wc -l) records deleted, backup in $backup"

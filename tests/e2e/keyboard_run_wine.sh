@@ -224,7 +224,19 @@ app=
 took=$((SECONDS - started))
 
 backup=$(ls -d "$backups"/*/)
-deleted=$(tail -n +2 "$backup/deletions.csv" | unix_lines | sort)
+# deletions.csv: the rows velloran-scan listed, each with the outcome "deleted" and no reason; log.txt
+# names each of them by its Record ID.
+header=$(head -n 1 "$backup/deletions.csv" | unix_lines)
+if [ "$header" != "kind,record_id,kept_record_id,outcome,reason" ]; then
+    echo "deletions.csv starts with \"$header\"" >&2
+    exit 1
+fi
+rows=$(tail -n +2 "$backup/deletions.csv" | unix_lines | sort)
+if grep -v ',deleted,$' <<<"$rows" >&2; then
+    echo "these records of deletions.csv are not reported deleted" >&2
+    exit 1
+fi
+deleted=$(sed 's/,deleted,$//' <<<"$rows")
 if [ "$deleted" != "$expected" ]; then
     echo "the backup does not list exactly the records expected to go:" >&2
     diff <(echo "$expected") <(echo "$deleted") >&2 || true
@@ -257,4 +269,7 @@ if ! grep -q "Deletion succeeded." <<<"$log" || grep -q "Deletion failed." <<<"$
     echo "$log" >&2
     exit 1
 fi
+while IFS=, read -r _ id _; do
+    grep -qxF "	Record ID: $id" <<<"$log" || { echo "log.txt does not name the deleted record $id" >&2; exit 1; }
+done <<<"$deleted"
 echo "keyboard run under Wine ($mode): $(echo "$deleted" | wc -l) records deleted in ${took}s, backup in $(windows_path "$backup")"

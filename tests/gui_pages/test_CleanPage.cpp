@@ -172,13 +172,15 @@ TEST_F(CleanPage, LogsEveryKindFieldByFieldMovesTheBarAndDeletesInTheDatabase)
                      "Submitting 1 calendar items to the ACT! database ...",
                      "Submitting 1 task items to the ACT! database ...",
                      "Submitting 1 note items to the ACT! database ..."},
-                    {"Deleting contact item ...", "\tDisplay Name: Ann Lee", "\tCompany: <empty>", "\tTitle: Buyer",
-                     "\tEmail: ann@example.com", "\tPhone: 555-0100", "Deletion succeeded.", "\r\n"},
-                    {"Deleting calendar item ...", "\tSubject: Board", "\tLocation: <empty>", "\tStart Time: 14:07:09",
-                     "\tEnd Time: 16:30:00", "\tAll Day Event: No", "Deletion succeeded.", "\r\n"},
-                    {"Deleting todo or opportunity item ...", "\tSubject: Call", "\tPriority: High",
+                    {"Deleting contact item ...", "\tRecord ID: c2", "\tDisplay Name: Ann Lee", "\tCompany: <empty>",
+                     "\tTitle: Buyer", "\tEmail: ann@example.com", "\tPhone: 555-0100", "Deletion succeeded.", "\r\n"},
+                    {"Deleting calendar item ...", "\tRecord ID: e2", "\tSubject: Board", "\tLocation: <empty>",
+                     "\tStart Time: 03/05/2008 14:07:09", "\tEnd Time: 03/05/2008 16:30:00", "\tAll Day Event: No",
+                     "Deletion succeeded.", "\r\n"},
+                    {"Deleting todo or opportunity item ...", "\tRecord ID: t2", "\tSubject: Call", "\tPriority: High",
                      "\tDue Date: 03/05/2008", "Deletion succeeded.", "\r\n"},
-                    {"Deleting note item ...", "\tNote Text: Met at the fair.", "Deletion succeeded.", "\r\n"},
+                    {"Deleting note item ...", "\tRecord ID: n2", "\tNote Text: Met at the fair.", "Deletion succeeded.",
+                     "\r\n"},
                     SummaryLines(1, 1, 1, 1)})));
     ExpectBarRisesTo100AtTheEnd(bar);
     EXPECT_EQ(m_submits, 4);
@@ -224,18 +226,25 @@ TEST_F(CleanPage, ARecordTickedInTheFullViewIsDeletedLikeADuplicate)
     EXPECT_EQ(Removed(before, ReadAllRows(pad), "notes"), (Ids{"n2", "n3"}));
 }
 
-TEST_F(CleanPage, ANoteIsLoggedWithItsFirst63Characters)
+// A note is known by its text: the log keeps all of it, on one line.
+TEST_F(CleanPage, ANoteIsLoggedWholeOnOneLine)
 {
     std::string text;
-    for (int i = 0; i < 100; ++i)
-        text += static_cast<char>('a' + i % 26);
+    std::string shown;
+    for (int i = 0; i < 400; ++i) {
+        const char* breaks[] = {"\r\n", "\n", "\r"};
+        const std::string piece = i % 50 == 49 ? breaks[i / 50 % 3] : std::string(1, static_cast<char>('a' + i % 26));
+        text += piece;
+        shown += i % 50 == 49 ? " " : piece;
+    }
     TestData data;
     data.notes = {Note("n1", text.c_str()), Note("n2", text.c_str())};
     ASSERT_TRUE(Load(data, KIND_NOTE));
 
     RunCleaning();
-    const QString line = QStringLiteral("\tNote Text: ") + QString::fromStdString(text.substr(0, 63)) + "\n";
-    EXPECT_TRUE(LogText().contains(line)) << LogText().toStdString();
+    const QString block = QStringLiteral("\tRecord ID: n2\n\tNote Text: ") + QString::fromStdString(shown) +
+                          "\nDeletion succeeded.\n";
+    EXPECT_TRUE(LogText().contains(block)) << LogText().toStdString();
 }
 
 TEST_F(CleanPage, TaskLinesShowPriorityAndDueDateAsTheListDoes)
@@ -266,8 +275,8 @@ TEST_F(CleanPage, TaskLinesShowPriorityAndDueDateAsTheListDoes)
     RunCleaning();
     const QString log = LogText();
     for (const auto& c : cases) {
-        const QString block = QStringLiteral("Deleting todo or opportunity item ...\n\tSubject: %1\n\tPriority: %2\n"
-                                             "\tDue Date: %3\nDeletion succeeded.\n")
+        const QString block = QStringLiteral("Deleting todo or opportunity item ...\n\tRecord ID: %1\n\tSubject: %1\n"
+                                             "\tPriority: %2\n\tDue Date: %3\nDeletion succeeded.\n")
                                   .arg(QLatin1String(c.id), QLatin1String(c.priorityText), QLatin1String(c.dueText));
         EXPECT_TRUE(log.contains(block)) << c.id << "\n" << log.toStdString();
     }
@@ -279,8 +288,9 @@ TEST_F(CleanPage, CalendarLinesAreCutToTheirBuffer)
     const std::string subject(255, 's');
     const std::string location(255, 'l');
     TestData data;
-    data.events = {Event("e1", subject.c_str(), 1, 2, true, location.c_str()),
-                   Event("e2", subject.c_str(), 1, 2, true, location.c_str())};
+    const double day = Ole(2008, 3, 5);
+    data.events = {Event("e1", subject.c_str(), day, day, true, location.c_str()),
+                   Event("e2", subject.c_str(), day, day, true, location.c_str())};
     ASSERT_TRUE(Load(data, KIND_DATE));
 
     RunCleaning();
@@ -288,7 +298,8 @@ TEST_F(CleanPage, CalendarLinesAreCutToTheirBuffer)
     const QString subjectLine = QString::fromStdString(("\tSubject: " + subject).substr(0, 255));
     const QString locationLine = QString::fromStdString(("\tLocation: " + location).substr(0, 255));
     EXPECT_TRUE(log.contains(subjectLine + "\n\tLocation: ")) << log.toStdString();
-    EXPECT_TRUE(log.contains(locationLine + "\n\tStart Time: 00:00:00\n\tEnd Time: 00:00:00\n\tAll Day Event: Yes\n"));
+    EXPECT_TRUE(log.contains(locationLine +
+                             "\n\tStart Time: 03/05/2008 00:00:00\n\tEnd Time: 03/05/2008 00:00:00\n\tAll Day Event: Yes\n"));
 }
 
 TEST(FormatFieldLine, BuildsCutsAndSkips)
@@ -334,8 +345,10 @@ TEST_F(CleanPage, ARecordWithoutEntryFailsAndItsKindIsNotSubmitted)
     CountSubmits();
 
     RunCleaning();
-    EXPECT_TRUE(LogText().contains(QStringLiteral("\tPhone: <empty>\nDeletion failed.\n")));
-    EXPECT_TRUE(LogText().contains(QStringLiteral("\t0 duplicate contact items deleted.")));
+    EXPECT_TRUE(LogText().contains(QStringLiteral("\tPhone: <empty>\nDeletion failed.\n\tReason: It could not be "
+                                                  "marked for deletion, so it was not handed to the helper.\n")));
+    EXPECT_TRUE(LogText().contains(QStringLiteral("\t0 duplicate contact items deleted.\n"
+                                                  "\t1 duplicate contact items not deleted.\n")));
     EXPECT_EQ(m_submits, 1);
     EXPECT_EQ(main->GetAddrUtil()->GetRunMode(), RUN_MODE_LOAD);
     EXPECT_EQ(main->GetNoteUtil()->GetRunMode(), RUN_MODE_SUBMIT);
@@ -369,17 +382,37 @@ TEST_F(CleanPage, AnExceptionStopsTheRunAndOpensTheBugReport)
     CountSubmits(1);
     g_shownDialog.clear();
     seams::SetDialogHandler(RecordDialog);
+    seams::ClearRecorded();
 
     RunCleaning();
     EXPECT_EQ(g_shownDialog, QStringLiteral("TfmDump"));
     EXPECT_EQ(m_submits, 1);
     EXPECT_FALSE(WaitWindowShown());
     // Nothing was submitted, and the log says so rather than stopping half-way.
+    const std::string why = "The run ended with an unexpected error (submit failed in a test).";
+    EXPECT_TRUE(LogText().contains(QString::fromStdString("Deletion failed.\n\tReason: " + why + "\n")));
     std::vector<std::string> ending = SummaryLines(0, 0, 0, 0);
-    ending.insert(ending.end() - 1, {"Deleting contact items failed: The run ended with an unexpected error.",
-                                     "Deleting note items failed: The run ended with an unexpected error."});
+    ending.insert(ending.begin() + 3, "\t1 duplicate contact items not deleted.");
+    ending.insert(ending.end() - 1, {"\t1 duplicate note items not deleted.", "Deleting contact items failed: " + why,
+                                     "Deleting note items failed: " + why});
     EXPECT_TRUE(LogText().endsWith(LogOf(ending))) << LogText().toStdString();
     EXPECT_FALSE(LogText().contains(QStringLiteral("Deletion succeeded.")));
+    // Before the error report: what became of the records, and where their backup is.
+    const std::string folder = Clean()->GetBackupFolder();
+    ASSERT_FALSE(folder.empty());
+    const auto& messages = seams::ShownMessages();
+    const auto error = std::find_if(messages.begin(), messages.end(),
+                                    [](const seams::ShownMessage& m) { return m.caption == QLatin1String("Error"); });
+    ASSERT_NE(error, messages.end());
+    const seams::ShownMessage& shown = *error;
+    EXPECT_EQ(shown.icon, QMessageBox::Critical);
+    EXPECT_TRUE(shown.text.contains(QStringLiteral("    Contacts: 0 deleted, 1 not deleted\n    Notes: 0 deleted, 1 not "
+                                                   "deleted")))
+        << shown.text.toStdString();
+    EXPECT_TRUE(shown.text.contains(QString::fromStdString(folder))) << shown.text.toStdString();
+    const std::string notDeleted = ",not deleted," + why + "\n";
+    EXPECT_EQ(testutil::readFile(folder + "deletions.csv"), "kind,record_id,kept_record_id,outcome,reason\n"
+                                                            "contacts,c2,c1" + notDeleted + "notes,n2,n1" + notDeleted);
     const TableRows after = ReadAllRows(pad);
     EXPECT_TRUE(Removed(before, after, "contacts").empty());
     EXPECT_TRUE(Removed(before, after, "notes").empty());
@@ -466,8 +499,11 @@ TEST_F(CleanPage, TheBackupHoldsExactlyTheDeletedRecordsAndTheRecordThatStays)
     EXPECT_TRUE(testutil::ownerOnly(folder));
 
     EXPECT_EQ(testutil::readFile(folder + "deletions.csv"),
-              "kind,record_id,kept_record_id\ncontacts,c2,c3\ncontacts,c1,c3\ncontacts,c4,\nnotes,n2,n1\n");
+              "kind,record_id,kept_record_id,outcome,reason\ncontacts,c2,c3,deleted,\ncontacts,c1,c3,deleted,\n"
+              "contacts,c4,,deleted,\nnotes,n2,n1,deleted,\n");
     EXPECT_EQ(testutil::readFile(folder + "log.txt"), LogText().toStdString());
+    for (const char* id : {"c1", "c2", "c4", "n2"})
+        EXPECT_TRUE(LogText().contains(QStringLiteral("\tRecord ID: %1\n").arg(QLatin1String(id)))) << id;
 
     // Every stored field, as the database held it before the run.
     const auto rows = ReadCsv(folder + "contacts.csv");
@@ -519,24 +555,26 @@ TEST_F(CleanPage, ASubmitTheCrmRefusesDeletesNothingAndSaysWhy)
     data.contacts = {Contact("c1", "Ann Lee", "ann@example.com"), Contact("c2", "Ann Lee", "ann@example.com")};
     data.notes = {Note("n1", "same"), Note("n2", "same")};
     ASSERT_TRUE(Load(data, KIND_ADDR | KIND_NOTE));
-    // The password changed after the load.
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(DatabaseOf(pad).c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db, "UPDATE users SET password = 'changed'", nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(db);
+    // The CRM refuses the submits' login; the check after them logs in as the load did.
+    CleanupSession::SetBeforeSubmitHook([](CxACTBaseUtil& util) { util.SetPassword("changed"); });
     const TableRows before = ReadAllRows(pad);
     seams::ClearRecorded();
 
     RunCleaning();
     EXPECT_EQ(ReadAllRows(pad), before);
     const QString log = LogText();
+    const std::string why = "Login failed: unknown user or wrong password.";
     EXPECT_FALSE(log.contains(QStringLiteral("Deletion succeeded.")));
-    EXPECT_EQ(log.count(QStringLiteral("Deletion failed.")), 2);
+    EXPECT_EQ(log.count(QString::fromStdString("Deletion failed.\n\tReason: " + why + "\n")), 2);
     std::vector<std::string> ending = SummaryLines(0, 0, 0, 0);
-    ending.insert(ending.end() - 1, {"Deleting contact items failed: Login failed: unknown user or wrong password.",
-                                     "Deleting note items failed: Login failed: unknown user or wrong password."});
+    ending.insert(ending.begin() + 3, "\t1 duplicate contact items not deleted.");
+    ending.insert(ending.end() - 1, {"\t1 duplicate note items not deleted.", "Deleting contact items failed: " + why,
+                                     "Deleting note items failed: " + why});
     EXPECT_TRUE(log.endsWith(LogOf(ending))) << log.toStdString();
     EXPECT_EQ(Clean()->GetAddrDeleted(), 0);
+    EXPECT_EQ(testutil::readFile(Clean()->GetBackupFolder() + "deletions.csv"),
+              "kind,record_id,kept_record_id,outcome,reason\ncontacts,c2,c1,not deleted," + why +
+                  "\nnotes,n2,n1,not deleted," + why + "\n");
 
     std::vector<seams::ShownMessage> warnings;
     for (const auto& message : seams::ShownMessages())
@@ -545,6 +583,8 @@ TEST_F(CleanPage, ASubmitTheCrmRefusesDeletesNothingAndSaysWhy)
     ASSERT_EQ(warnings.size(), 1u);
     EXPECT_EQ(warnings[0].icon, QMessageBox::Warning);
     EXPECT_TRUE(warnings[0].text.contains(QString::fromStdString(Clean()->GetBackupFolder() + "log.txt")));
+    EXPECT_TRUE(warnings[0].text.contains(QStringLiteral("    Contacts: 0 deleted, 1 not deleted\n")))
+        << warnings[0].text.toStdString();
 }
 
 TEST_F(CleanPage, WithoutABackupNothingIsSubmitted)
@@ -570,6 +610,10 @@ TEST_F(CleanPage, WithoutABackupNothingIsSubmitted)
     EXPECT_EQ(shown.back().caption.toStdString(), "Error");
     EXPECT_EQ(shown.back().icon, QMessageBox::Critical);
     EXPECT_TRUE(shown.back().text.startsWith(QStringLiteral("Nothing was deleted: the backup")));
+    EXPECT_TRUE(shown.back().text.endsWith(QStringLiteral("then go back to the first step and try again:\n") +
+                                           QString::fromStdString(testutil::nativePath(home.file("Documents") +
+                                                                                       "/Velloran Backups"))))
+        << shown.back().text.toStdString();
 }
 
 TEST_F(CleanPage, TheLogAndTheBarFollowTheWorkWhileTheHelperRuns)

@@ -473,8 +473,9 @@ TEST_F(ReviewPage, NextAsksBeforeDeletingAndNoKeepsEveryTick)
     EXPECT_EQ(question.buttons, QMessageBox::Yes | QMessageBox::No);
     EXPECT_EQ(question.text.toStdString(),
               "Delete these records from the ACT! database?\n\n    1 contact\n    2 notes\n\nBefore anything is "
-              "deleted, a copy of each of them is saved in a new folder in:\n" +
-                  testutil::nativePath(home.file("Documents") + "/Velloran Backups"));
+              "deleted, a copy of each of them is saved in a new folder, named after the date and time, in:\n" +
+                  testutil::nativePath(home.file("Documents") + "/Velloran Backups") +
+                  "\nThe copy does not hold the notes and history that ACT! keeps under a deleted contact.");
     EXPECT_EQ(main->GetCurrentPage(), 1);
     EXPECT_EQ(RowIds(TfmACTData::kAddr, true), (Ids{"c2"}));
     EXPECT_EQ(RowIds(TfmACTData::kNote, true), (Ids{"n2", "n3"}));
@@ -636,7 +637,8 @@ TEST_F(KeepTest, TheChoiceReachesTheDatabaseAndTheBackup)
     EXPECT_EQ(after.at("notes").count("n1"), 0u) << "the group's first record goes";
     EXPECT_EQ(after.at("notes").size(), 2u);
     EXPECT_EQ(testutil::readFile(Clean()->GetBackupFolder() + "deletions.csv"),
-              "kind,record_id,kept_record_id\nnotes,n2,n3\nnotes,n4,n3\nnotes,n6,n5\nnotes,n1,n3\n");
+              "kind,record_id,kept_record_id,outcome,reason\nnotes,n2,n3,deleted,\nnotes,n4,n3,deleted,\n"
+              "notes,n6,n5,deleted,\nnotes,n1,n3,deleted,\n");
 }
 
 // The choice survives a look at the full list and back: the duplicate view shows the copies as they are

@@ -5,6 +5,7 @@
 
 #include "ACT/ACTRecords.h"
 #include "ACT/CxACTAddr.h"
+#include "ACT/CxACTCommon.h"
 #include "ACT/CxACTDate.h"
 #include "ACT/CxACTNote.h"
 #include "core/Apputil.h"
@@ -16,9 +17,13 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -55,6 +60,59 @@ std::set<std::string> RecordIds(const std::string& dbPath, const char* table)
     sqlite3_finalize(stmt);
     sqlite3_close(db);
     return ids;
+}
+
+void DeleteRows(const std::string& dbPath, const char* table, const std::vector<std::string>& ids)
+{
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(dbPath.c_str(), &db), SQLITE_OK);
+    for (const std::string& id : ids) {
+        const std::string sql = std::string("DELETE FROM \"") + table + "\" WHERE RecordID = '" + id + "'";
+        EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    }
+    sqlite3_close(db);
+}
+
+// deletions.csv as rows of fields (RFC 4180), without its header, which must be `header`.
+std::vector<std::vector<std::string>> DeletionRows(const std::string& path)
+{
+    const std::string text = testutil::readFile(path);
+    std::vector<std::vector<std::string>> rows;
+    std::vector<std::string> row;
+    std::string field;
+    bool quoted = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quoted && c == '"' && i + 1 < text.size() && text[i + 1] == '"')
+            field += text[++i];
+        else if (c == '"')
+            quoted = !quoted;
+        else if (!quoted && c == ',')
+            row.push_back(std::exchange(field, std::string()));
+        else if (!quoted && c == '\n') {
+            row.push_back(std::exchange(field, std::string()));
+            rows.push_back(std::exchange(row, {}));
+        } else
+            field += c;
+    }
+    EXPECT_TRUE(field.empty() && row.empty()) << path << " does not end with a line break";
+    EXPECT_FALSE(rows.empty());
+    if (rows.empty())
+        return rows;
+    EXPECT_EQ(rows[0], (std::vector<std::string>{"kind", "record_id", "kept_record_id", "outcome", "reason"}));
+    rows.erase(rows.begin());
+    return rows;
+}
+
+// Key `key` of section Status in a helper's run-state file.
+std::string RunStateValue(const std::string& path, const std::string& key)
+{
+    const std::string text = testutil::readFile(path);
+    const std::size_t at = text.find(key + "=");
+    if (at == std::string::npos)
+        return "0";
+    const std::size_t from = at + key.size() + 1;
+    return text.substr(from, text.find_first_of("\r\n", from) - from);
 }
 
 class CleanupSessionTest : public ::testing::Test
@@ -207,10 +265,22 @@ TEST_F(CleanupSessionTest, DeletesExactlyThePlannedRecordsAfterBackingThemUp)
         EXPECT_EQ(RecordIds(db, KindInfo(kind).word), expected);
         EXPECT_TRUE(std::filesystem::exists(outcome.backupFolder + KindInfo(kind).word + ".csv"));
     }
-    const std::string csv = testutil::readFile(outcome.backupFolder + "deletions.csv");
-    for (const void* record : plan.ticked[0])
-        EXPECT_NE(csv.find(std::string("contacts,") + testutil::recordIdOf(RecordKind::Contacts, record) + ","),
-                  std::string::npos);
+    // Every planned record, and each deleted.
+    std::set<std::string> listed;
+    for (const auto& row : DeletionRows(outcome.backupFolder + "deletions.csv")) {
+        ASSERT_EQ(row.size(), 5u);
+        EXPECT_TRUE(listed.insert(row[0] + "," + row[1]).second) << row[1];
+        EXPECT_EQ(row[3], "deleted") << row[1];
+        EXPECT_EQ(row[4], "") << row[1];
+    }
+    std::set<std::string> planned;
+    for (const RecordKind kind : kAllRecordKinds) {
+        for (const std::string& id : Planned(plan, kind))
+            planned.insert(std::string(KindInfo(kind).word) + "," + id);
+        for (const KindDeletion::Item& item : outcome.kinds[kind].items)
+            EXPECT_EQ(item.result, DeletionResult::Deleted);
+    }
+    EXPECT_EQ(listed, planned);
 
     EXPECT_EQ(progress.steps, std::vector<std::string>({"Saving a backup of the records to delete...",
                                                         "Submitting deletion information to ACT! database..."}));
@@ -245,11 +315,145 @@ TEST_F(CleanupSessionTest, ARefusedDeletionKeepsEveryRecordAndSaysWhy)
     EXPECT_FALSE(refused.submitted);
     EXPECT_FALSE(refused.failure.empty());
     for (const KindDeletion::Item& item : refused.items)
-        EXPECT_FALSE(refused.Deleted(item));
+        EXPECT_EQ(item.result, DeletionResult::NotDeleted);
     EXPECT_EQ(RecordIds(db, "contacts"), contacts);
     EXPECT_TRUE(outcome.kinds[RecordKind::Notes].submitted);
     EXPECT_LT(RecordIds(db, "notes").size(), notes.size());
     EXPECT_TRUE(outcome.AnyFailed());
+}
+
+// After a failed contacts submit a fresh load tells which of them are gone; the notes' submit goes through.
+// deletions.csv and the outcome say the same of every record.
+TEST_F(CleanupSessionTest, AFailedSubmitIsCheckedByAFreshLoad)
+{
+    struct Case
+    {
+        const char* name;
+        bool deletesSomeFirst; // the helper got through part of the records before it failed
+        bool checkFails;       // the load after it fails too
+    };
+    const Case cases[] = {
+        {"refused, nothing deleted", false, false},
+        {"failed after deleting some", true, false},
+        {"failed, and the check cannot be made", true, true},
+    };
+    int number = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // A database of its own for each case.
+        const std::string folder = home.file("case" + std::to_string(++number));
+        std::filesystem::create_directories(folder);
+        pad = folder + "/Demo.pad";
+        db = folder + "/Demo.sqlite";
+        ASSERT_EQ(testutil::runProgram(VELLORAN_DEMO_DB, {"--pad", pad, "--contacts", "60", "--notes", "30",
+                                                          "--seed", "7"}),
+                  0);
+        CleanupSession::SetBeforeLoadHook(nullptr);
+        const DeletionPlan plan = LoadAndPlanEveryDuplicate(KIND_ADDR | KIND_NOTE);
+        const std::uint32_t loadedContacts = session.Data().AddrUtil()->GetRecordCount();
+        std::vector<std::string> goneFirst;
+        for (std::size_t i = 0; c.deletesSomeFirst && i < plan.ticked[RecordKind::Contacts].size(); i += 2)
+            goneFirst.push_back(testutil::recordIdOf(RecordKind::Contacts, plan.ticked[RecordKind::Contacts][i]));
+        const std::set<std::string> contactsBefore = RecordIds(db, "contacts");
+
+        CleanupSession::SetBeforeSubmitHook([&](CxACTBaseUtil& util) {
+            if (util.GetKind() != ACTKind::Addr)
+                return;
+            DeleteRows(db, "contacts", goneFirst);
+            util.SetPassword("changed");
+            if (c.checkFails)
+                CleanupSession::SetBeforeLoadHook(
+                    [](CxACTBaseUtil& reload) { reload.SetHelperName("velloran-no-such-helper"); });
+        });
+        WorkProgress quiet;
+        DeletionOutcome outcome;
+        session.Delete(plan, quiet, outcome);
+
+        const KindDeletion& contacts = outcome.kinds[RecordKind::Contacts];
+        ASSERT_FALSE(contacts.submitted);
+        EXPECT_NE(contacts.failure.find("Login failed"), std::string::npos) << contacts.failure;
+        // The submit deleted nothing of its own.
+        std::set<std::string> left = contactsBefore;
+        for (const std::string& id : goneFirst)
+            left.erase(id);
+        EXPECT_EQ(RecordIds(db, "contacts"), left);
+        EXPECT_EQ(session.Data().AddrUtil()->GetRecordCount(), loadedContacts) << "the check loads on the side";
+
+        std::map<std::string, std::vector<std::string>> rows;
+        for (const auto& row : DeletionRows(outcome.backupFolder + "deletions.csv")) {
+            ASSERT_EQ(row.size(), 5u);
+            if (row[0] == "notes") {
+                EXPECT_EQ(row[3], "deleted") << row[1];
+            } else {
+                rows[row[1]] = row;
+            }
+        }
+        ASSERT_EQ(rows.size(), contacts.items.size());
+        for (const KindDeletion::Item& item : contacts.items) {
+            const std::string id = testutil::recordIdOf(RecordKind::Contacts, item.record);
+            const bool gone = std::find(goneFirst.begin(), goneFirst.end(), id) != goneFirst.end();
+            const DeletionResult expected =
+                c.checkFails ? DeletionResult::Unknown : gone ? DeletionResult::Deleted : DeletionResult::NotDeleted;
+            EXPECT_EQ(item.result, expected) << id;
+            EXPECT_EQ(rows[id][3], DeletionResultWord(expected)) << id;
+            EXPECT_EQ(rows[id][4], std::string(contacts.Reason(item))) << id;
+            if (expected == DeletionResult::Deleted) {
+                EXPECT_EQ(rows[id][4], "") << id;
+            } else {
+                EXPECT_EQ(rows[id][4].rfind(contacts.failure, 0), 0u) << rows[id][4];
+            }
+            if (expected == DeletionResult::Unknown) {
+                EXPECT_NE(rows[id][4].find("could not be checked: The helper velloran-no-such-helper"),
+                          std::string::npos)
+                    << rows[id][4];
+            }
+        }
+        EXPECT_TRUE(outcome.kinds[RecordKind::Notes].submitted);
+    }
+}
+
+// A helper past its time-out may still be deleting: no load can say what is left, so every record's
+// outcome is unknown, and the helper is asked to stop.
+TEST_F(CleanupSessionTest, ASubmitPastItsTimeOutLeavesTheOutcomeUnknownAndAsksTheHelperToStop)
+{
+    const DeletionPlan plan = LoadAndPlanEveryDuplicate(KIND_ADDR);
+    const std::string hold = home.file("hold");
+    CxACTDataReader& runner = GetHelperRunner(ACTKind::Addr);
+    CleanupSession::SetBeforeSubmitHook([&](CxACTBaseUtil&) {
+        testutil::setEnvironment("VELLORAN_HELPER_TEST_HOLD", hold);
+        runner.SetWaitTimeout(300);
+    });
+    int loads = 0;
+    CleanupSession::SetBeforeLoadHook([&](CxACTBaseUtil&) { ++loads; });
+
+    WorkProgress quiet;
+    DeletionOutcome outcome;
+    session.Delete(plan, quiet, outcome);
+    testutil::unsetEnvironment("VELLORAN_HELPER_TEST_HOLD");
+    runner.SetWaitTimeout(CxACTDataReader::kDefaultWaitTimeout);
+
+    EXPECT_EQ(loads, 0) << "no check while the helper may still run";
+    const KindDeletion& contacts = outcome.kinds[RecordKind::Contacts];
+    EXPECT_NE(contacts.failure.find("may still be running"), std::string::npos) << contacts.failure;
+    for (const KindDeletion::Item& item : contacts.items)
+        EXPECT_EQ(item.result, DeletionResult::Unknown);
+    const auto rows = DeletionRows(outcome.backupFolder + "deletions.csv");
+    ASSERT_EQ(rows.size(), plan.ticked[RecordKind::Contacts].size());
+    for (const auto& row : rows) {
+        EXPECT_EQ(row[3], "unknown");
+        EXPECT_NE(row[4].find("asked to stop"), std::string::npos) << row[4];
+    }
+    const std::string runState = dataFolder + "ACTAddr.ini";
+    EXPECT_EQ(RunStateValue(runState, "Stop"), "1");
+
+    // Let the held helper go: it stops, and deletes nothing.
+    const std::set<std::string> before = RecordIds(db, "contacts");
+    testutil::writeFile(hold, "go");
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (RunStateValue(runState, "Running") != "0" && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(RunStateValue(runState, "Running"), "0");
+    EXPECT_EQ(RecordIds(db, "contacts"), before);
 }
 
 TEST_F(CleanupSessionTest, WithoutABackupNothingIsSubmitted)

@@ -19,6 +19,7 @@
 #include <QHideEvent>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QStringList>
 #include <QTextCursor>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -41,6 +42,44 @@ const char* const kLineBreak = "\r\n";
 // The share of the bar that collecting the ticked records takes; the session's work fills it up to the
 // share it reports last, and the log of the records the rest.
 constexpr int kPlannedPercent = 10;
+
+// A date with its time, as the calendar's lists show them; "N/A" for no date.
+std::string WhenText(double date)
+{
+    return date < 0.001 ? std::string("N/A") : DateTimeText(date);
+}
+
+// A note on one log line: each line break becomes a blank.
+std::string OneLine(const char* text)
+{
+    std::string line;
+    for (const char* at = text ? text : ""; *at; ++at) {
+        if (*at == '\r' && at[1] == '\n')
+            continue;
+        line += *at == '\r' || *at == '\n' ? ' ' : *at;
+    }
+    return line;
+}
+
+// "Contacts: 3 deleted, 1 not deleted" per kind with ticked records, for the messages after a run.
+QString OutcomeLines(const DeletionOutcome& outcome)
+{
+    QStringList lines;
+    for (const RecordKind kind : kAllRecordKinds) {
+        const KindDeletion& run = outcome.kinds[kind];
+        if (run.items.empty())
+            continue;
+        QStringList parts;
+        for (const DeletionResult result :
+             {DeletionResult::Deleted, DeletionResult::NotDeleted, DeletionResult::Unknown}) {
+            const int count = run.Count(result);
+            if (count > 0 || result == DeletionResult::Deleted)
+                parts.append(QStringLiteral("%1 %2").arg(count).arg(QLatin1String(DeletionResultWord(result))));
+        }
+        lines.append(QStringLiteral("    %1: %2").arg(QLatin1String(KindInfo(kind).title), parts.join(QStringLiteral(", "))));
+    }
+    return lines.join(QLatin1Char('\n'));
+}
 
 } // namespace
 
@@ -125,8 +164,22 @@ void TfmACTClean::tmStartTimer()
     m_bRunning = false;
     lblBack->setEnabled(true);
     emit workEnded();
-    if (failed)
+    if (failed) {
+        // Before the report of the error, what the user needs to know of the data.
+        QString text = QStringLiteral("The deletion stopped with an unexpected error.");
+        const QString outcomes = OutcomeLines(m_outcome);
+        if (!outcomes.isEmpty())
+            text += QStringLiteral("\n\nWhat became of the ticked records:\n") + outcomes;
+        if (!m_outcome.backupFolder.empty())
+            text += QStringLiteral("\n\nThe backup of the records to delete is in\n%1\ndeletions.csv there lists "
+                                   "each record with what became of it.")
+                        .arg(QString::fromLocal8Bit(m_outcome.backupFolder.c_str()));
+        else
+            text += QStringLiteral("\n\nNo backup was made, and no record was handed to the helpers.");
+        text += QStringLiteral("\n\nThe next window tells how to report the error.");
+        seams::ShowMessage(this, QMessageBox::Critical, QStringLiteral("Error"), text, QMessageBox::Ok);
         ShowBugReport(window());
+    }
 }
 
 void TfmACTClean::lblBackClick()
@@ -187,17 +240,27 @@ void TfmACTClean::RunCleaning()
         std::rethrow_exception(error);
 
     if (!m_outcome.backupFailure.empty()) {
+        QString next;
+        if (m_outcome.backupRoot.empty())
+            next = QStringLiteral("The backup goes to a folder in your documents folder: make sure you have one and "
+                                  "may write in it, then go back to the first step and try again.");
+        else
+            next = QStringLiteral("Free some space on the drive of this folder, or make sure you may create folders "
+                                  "and files in it, then go back to the first step and try again:\n") +
+                   QString::fromLocal8Bit(m_outcome.backupRoot.c_str());
         seams::ShowMessage(this, QMessageBox::Critical, QStringLiteral("Error"),
                            QStringLiteral("Nothing was deleted: the backup of the records to delete could not be "
                                           "written.\n\n") +
-                               QString::fromLocal8Bit(m_outcome.backupFailure.c_str()),
+                               QString::fromLocal8Bit(m_outcome.backupFailure.c_str()) + QStringLiteral("\n\n") + next,
                            QMessageBox::Ok);
-    } else if (m_outcome.AnyFailed()) {
-        seams::ShowMessage(this, QMessageBox::Warning, QStringLiteral("Warning"),
-                           QStringLiteral("Not every ticked record could be deleted. The end of the log on this page "
-                                          "says which kinds failed and why; a copy of the log is in\n") +
-                               QString::fromLocal8Bit((m_outcome.backupFolder + "log.txt").c_str()),
-                           QMessageBox::Ok);
+    } else if (m_outcome.AnyNotDeleted()) {
+        QString text = QStringLiteral("Not every ticked record is known to be deleted:\n") + OutcomeLines(m_outcome) +
+                       QStringLiteral("\n\nThe log on this page says why for each record.");
+        if (!m_outcome.backupFolder.empty())
+            text += QStringLiteral(" deletions.csv in the backup folder lists what became of each record, and a copy "
+                                   "of the log is in\n") +
+                    QString::fromLocal8Bit((m_outcome.backupFolder + "log.txt").c_str());
+        seams::ShowMessage(this, QMessageBox::Warning, QStringLiteral("Warning"), text, QMessageBox::Ok);
     }
 }
 
@@ -216,17 +279,27 @@ void TfmACTClean::LogRecordsAndSummary()
         const KindDeletion& run = m_outcome.kinds[kind];
         for (const KindDeletion::Item& item : run.items) {
             loggers[kind](this, item.record);
-            EndRecord(run.Deleted(item), *counters[kind]);
+            EndRecord(item.result, run.Reason(item), *counters[kind]);
         }
     }
 
     AddLogLine(kSeparator);
     AddLogLine("Deleting duplicates finished:");
     for (const RecordKind kind : kAllRecordKinds) {
-        char line[64];
+        char line[128];
         std::snprintf(line, sizeof line, "\t%d duplicate %s items deleted.", *counters[kind],
                       KindInfo(kind).item);
         AddLogLine(line);
+        const KindDeletion& run = m_outcome.kinds[kind];
+        if (const int notDeleted = run.Count(DeletionResult::NotDeleted)) {
+            std::snprintf(line, sizeof line, "\t%d duplicate %s items not deleted.", notDeleted, KindInfo(kind).item);
+            AddLogLine(line);
+        }
+        if (const int unknown = run.Count(DeletionResult::Unknown)) {
+            std::snprintf(line, sizeof line, "\t%d duplicate %s items may or may not be deleted.", unknown,
+                          KindInfo(kind).item);
+            AddLogLine(line);
+        }
     }
     for (const RecordKind kind : kAllRecordKinds) {
         const std::string& failure = m_outcome.kinds[kind].failure;
@@ -304,6 +377,7 @@ void TfmACTClean::DeleteNote(NoteRecord* record)
 void TfmACTClean::LogContact(const ContactRecord* record)
 {
     AddLogLine("Deleting contact item ...");
+    FieldLine("Record ID", record->RecordID);
     FieldLine("Display Name", record->FullName);
     FieldLine("Company", record->Company);
     FieldLine("Title", record->Title);
@@ -314,16 +388,18 @@ void TfmACTClean::LogContact(const ContactRecord* record)
 void TfmACTClean::LogEvent(const CalendarRecord* record)
 {
     AddLogLine("Deleting calendar item ...");
+    FieldLine("Record ID", record->RecordID);
     FieldLine("Subject", record->Regarding);
     FieldLine("Location", record->Location);
-    FieldLine("Start Time", TimeTextOrNA(record->StartTime).c_str());
-    FieldLine("End Time", TimeTextOrNA(record->EndTime).c_str());
+    FieldLine("Start Time", WhenText(record->StartTime).c_str());
+    FieldLine("End Time", WhenText(record->EndTime).c_str());
     FieldLine("All Day Event", pagetext::YesNo(record->IsTimeless));
 }
 
 void TfmACTClean::LogTask(const TaskRecord* record)
 {
     AddLogLine("Deleting todo or opportunity item ...");
+    FieldLine("Record ID", record->RecordID);
     FieldLine("Subject", record->Regarding);
     FieldLine("Priority", pagetext::Priority(record->Priority));
     FieldLine("Due Date", DateTextOrNA(record->DueDate).c_str());
@@ -332,9 +408,11 @@ void TfmACTClean::LogTask(const TaskRecord* record)
 void TfmACTClean::LogNote(const NoteRecord* record)
 {
     AddLogLine("Deleting note item ...");
-    char text[64];
-    std::snprintf(text, sizeof text, "%s", record->NoteText);
-    FieldLine("Note Text", text);
+    FieldLine("Record ID", record->RecordID);
+    // Whole, unlike the other field lines: a note is known by its text, and the log is what a restore
+    // has to go by.
+    const std::string text = OneLine(record->NoteText);
+    AddLogLine(("\tNote Text: " + (text.empty() ? std::string("<empty>") : text)).c_str());
 }
 
 void TfmACTClean::FieldLine(const char* label, const char* value)
@@ -344,14 +422,22 @@ void TfmACTClean::FieldLine(const char* label, const char* value)
         AddLogLine(line);
 }
 
-void TfmACTClean::EndRecord(bool deleted, std::int32_t& counter)
+void TfmACTClean::EndRecord(DeletionResult result, std::string_view reason, std::int32_t& counter)
 {
-    if (deleted) {
+    switch (result) {
+    case DeletionResult::Deleted:
         AddLogLine("Deletion succeeded.");
         ++counter;
-    } else {
+        break;
+    case DeletionResult::NotDeleted:
         AddLogLine("Deletion failed.");
+        break;
+    case DeletionResult::Unknown:
+        AddLogLine("Whether it was deleted is unknown.");
+        break;
     }
+    if (!reason.empty())
+        AddLogLine(("\tReason: " + std::string(reason)).c_str());
     AddLogLine(kLineBreak);
 }
 

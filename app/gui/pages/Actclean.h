@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 class CxList;
 class LinkLabel;
@@ -21,8 +22,8 @@ struct TaskRecord;
 
 // Page 2 of the wizard: about a second after it is entered it collects every ticked record of the
 // deletion lists and has the cleanup session delete them under the wait window (backup, marks, each
-// kind's submit), then logs every record with the outcome of its kind's submit. Nothing counts as deleted
-// unless its kind's submit succeeded; without a complete backup nothing is submitted.
+// kind's submit), then logs every record with its outcome: deleted, not deleted or unknown, as the session
+// found it. Without a complete backup nothing is submitted.
 class TfmACTClean : public QWidget
 {
     Q_OBJECT
@@ -82,7 +83,8 @@ private:
     void LogRecordsAndSummary();
     void SetProgress(int percent);
     void FieldLine(const char* label, const char* value);
-    void EndRecord(bool deleted, std::int32_t& counter);
+    // The record's outcome, and why when it is not "deleted".
+    void EndRecord(DeletionResult result, std::string_view reason, std::int32_t& counter);
     // Hands the lines added since the last flush to memLog.
     void FlushLog();
 

@@ -379,6 +379,7 @@ bool TfmACTData::ConfirmDeletion()
     int ticked = 0;
     int lastOfGroup = 0;
     int withoutCopies = 0;
+    bool contacts = false;
     for (int i = 0; i < kKindCount; ++i) {
         if (!IsKindShown(static_cast<DataKind>(i)))
             continue;
@@ -390,6 +391,7 @@ bool TfmACTData::ConfirmDeletion()
         if (tickedRecords.empty())
             continue;
         ticked += static_cast<int>(tickedRecords.size());
+        contacts = contacts || static_cast<DataKind>(i) == kAddr;
         const KindView& info = kKindViews[i];
         counts.append(QStringLiteral("    %1 %2").arg(tickedRecords.size())
                           .arg(QLatin1String(tickedRecords.size() == 1 ? info.noun : info.nouns)));
@@ -410,11 +412,16 @@ bool TfmACTData::ConfirmDeletion()
     QString text = QStringLiteral("Delete these records from the ACT! database?\n\n") + counts.join(QLatin1Char('\n'));
     std::string documents;
     if (platform::documentsFolder(documents))
-        text += QStringLiteral("\n\nBefore anything is deleted, a copy of each of them is saved in a new folder in:\n") +
+        text += QStringLiteral("\n\nBefore anything is deleted, a copy of each of them is saved in a new folder, "
+                               "named after the date and time, in:\n") +
                 QString::fromLocal8Bit(BackupRootFolder(documents).c_str());
     else
         text += QStringLiteral("\n\nNo documents folder was found for the backup of these records: without a "
                                "backup nothing will be deleted.");
+    // What the CRM keeps under a contact never reaches our data, so no copy of it can be made.
+    if (contacts)
+        text += QStringLiteral("\nThe copy does not hold the notes and history that ACT! keeps under a deleted "
+                               "contact.");
     if (lastOfGroup == 1)
         text += QStringLiteral("\n\nWARNING: 1 ticked record is the last of its group: every record of that group is "
                                "ticked, so none of them would remain.");
