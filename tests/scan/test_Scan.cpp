@@ -235,6 +235,34 @@ TEST_F(ScanTest, BadArgumentsPrintUsage)
     }
 }
 
+// Asked for, the usage is the answer: on standard output, with success, and nothing loaded. Options are
+// read in order, so what follows the request does not count, while an error before it still is one.
+TEST_F(ScanTest, HelpPrintsUsageOnStandardOutput)
+{
+    const std::vector<std::vector<std::string>> cases = {
+        {"--help"},
+        {"-h"},
+        {"--pad", pad, "--user", "Demo", "--password", "demo", "--help"},
+        {"--help", "--bogus"},
+    };
+    for (const auto& args : cases) {
+        std::string shown;
+        for (const std::string& arg : args)
+            shown += "'" + arg + "' ";
+        SCOPED_TRACE(shown);
+        const Result r = run(VELLORAN_SCAN, args);
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.out.rfind("usage: velloran-scan", 0), 0u) << r.out;
+        EXPECT_NE(r.out.find("--kinds"), std::string::npos);
+        EXPECT_EQ(r.out.find("records,"), std::string::npos) << "nothing is loaded";
+        EXPECT_EQ(r.err, "");
+    }
+    const Result error = run(VELLORAN_SCAN, {"--bogus", "--help"});
+    EXPECT_EQ(error.status, 2);
+    EXPECT_EQ(error.out, "");
+    EXPECT_NE(error.err.find("usage: velloran-scan"), std::string::npos);
+}
+
 TEST_F(ScanTest, NeverWritesTheSettingsFile)
 {
     ASSERT_FALSE(dataFolder.empty());
