@@ -24,6 +24,18 @@ const char* const kNoReason = "The helper gave no reason; the debug log may know
 constexpr int kBackedUpPercent = 20;
 constexpr int kSubmittedPercent = 95;
 
+// Why the request's paths cannot be handed to the helpers whole, with what to do; empty when they fit.
+std::string PathRefusal(const LoadRequest& request)
+{
+    std::string refusal = CxACTBaseUtil::PathTooLong("The PAD file's path", request.padPath);
+    if (!refusal.empty())
+        return refusal + " Move the database to a folder with a shorter path; nothing was loaded.";
+    refusal = CxACTBaseUtil::PathTooLong("The work folder", request.workFolder);
+    if (!refusal.empty())
+        return refusal + " A folder with a shorter path is needed; nothing was loaded.";
+    return {};
+}
+
 std::function<void(CxACTBaseUtil&)>& BeforeLoadHook()
 {
     static std::function<void(CxACTBaseUtil&)> hook;
@@ -93,6 +105,17 @@ LoadOutcome CleanupSession::LoadSelectedKinds(const LoadRequest& request, WorkPr
     if (request.workFolder.empty()) {
         DEBUG_LOG(0, "Can not find the data folder, no ACT! information is loaded.");
         outcome.failure = kNoDataFolder;
+        m_data.CreateLists();
+        return outcome;
+    }
+    // A helper handed a cut path would report the file missing, or work on another one.
+    outcome.failure = PathRefusal(request);
+    if (!outcome.failure.empty()) {
+        for (const RecordKind kind : kAllRecordKinds) {
+            outcome.kinds[kind].chosen = IsChosen(kind, request.kinds);
+            if (outcome.kinds[kind].chosen)
+                outcome.kinds[kind].failure = outcome.failure;
+        }
         m_data.CreateLists();
         return outcome;
     }

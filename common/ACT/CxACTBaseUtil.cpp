@@ -18,6 +18,19 @@ void SetText(char* field, std::size_t capacity, const char* text)
     ACTCopyText(field, capacity, text);
 }
 
+// Stores a path whole, or refuses it with the reason kept in `refused`.
+template <std::size_t N> bool SetPath(char (&field)[N], const char* what, const char* text, std::string& refused)
+{
+    static_assert(N == CxACTBaseUtil::kMaxPathLength + 1);
+    refused = CxACTBaseUtil::PathTooLong(what, text ? text : "");
+    if (!refused.empty()) {
+        DEBUG_LOG(0, "%s", refused.c_str());
+        return false;
+    }
+    SetText(field, N, text);
+    return true;
+}
+
 } // namespace
 
 CxACTBaseUtil::CxACTBaseUtil(const ACTKindInfo& kind)
@@ -59,9 +72,17 @@ bool CxACTBaseUtil::Submit()
     return false;
 }
 
-void CxACTBaseUtil::SetPadName(const char* text)
+std::string CxACTBaseUtil::PathTooLong(const char* what, const std::string& path)
 {
-    SetText(PadName, sizeof(PadName), text);
+    if (path.size() <= kMaxPathLength)
+        return {};
+    return std::string(what) + " is longer than the " + std::to_string(kMaxPathLength) +
+           " characters the helpers can take (it has " + std::to_string(path.size()) + "): " + path + ".";
+}
+
+bool CxACTBaseUtil::SetPadName(const char* text)
+{
+    return SetPath(PadName, "The PAD file's path", text, m_padRefused);
 }
 
 void CxACTBaseUtil::SetUserName(const char* text)
@@ -74,9 +95,9 @@ void CxACTBaseUtil::SetPassword(const char* text)
     SetText(Password, sizeof(Password), text);
 }
 
-void CxACTBaseUtil::SetWorkFolder(const char* text)
+bool CxACTBaseUtil::SetWorkFolder(const char* text)
 {
-    SetText(WorkFolder, sizeof(WorkFolder), text);
+    return SetPath(WorkFolder, "The work folder", text, m_workFolderRefused);
 }
 
 void CxACTBaseUtil::SetDataFileName(const char* text)
@@ -147,6 +168,12 @@ bool CxACTBaseUtil::RunHelper()
 {
     m_failure.clear();
     m_bHelperKilled = false;
+    ClearError();
+    // A helper handed what is left of a path would work on another file, or report this one missing.
+    if (!m_padRefused.empty() || !m_workFolderRefused.empty()) {
+        m_failure = !m_padRefused.empty() ? m_padRefused : m_workFolderRefused;
+        return false;
+    }
     char number[16];
     CxACTParamParser parser;
     parser.SetParam(PARAM_PAD_NAME, PARAM_TYPE_TEXT, PadName);

@@ -129,16 +129,56 @@ TEST(LoadRun, TaskRunSendsOppSettingsBetweenProgressFileAndDebugFolder)
     EXPECT_EQ(f.params()[1009], "0");
 }
 
-TEST(LoadRun, LongPadPathIsCutTo255Characters)
+// A cut path names another file: a path the helpers cannot take whole is refused, and no helper runs
+// until one that fits is set. 255 characters still fit.
+TEST(LoadRun, PathTooLongForTheHelpersIsRefusedNotCut)
 {
     LogCapture log;
     FakeHelper f(std::make_unique<CxACTNoteUtil>());
-    const std::string pad(300, 'p');
-    f.util->SetPadName(pad.c_str());
-    EXPECT_EQ(std::string(f.util->GetPadName()), pad.substr(0, 255));
     f.deliver(le32(0));
-    f.util->Load();
-    EXPECT_EQ(f.params()[1000], pad.substr(0, 255));
+    const std::string fits = "/" + std::string(254, 'p');
+    ASSERT_TRUE(f.util->SetPadName(fits.c_str()));
+    ASSERT_TRUE(f.util->Load());
+    EXPECT_EQ(f.params()[1000], fits);
+    ASSERT_EQ(f.runs().size(), 1u);
+
+    const std::string folder = f.folder();
+    const std::string longPad = "/" + std::string(299, 'p');
+    const std::string deepFolder = folder + std::string(256 - folder.size(), 'w') + "/";
+    struct Case
+    {
+        const char* what;
+        std::function<bool()> set;
+        std::string path;
+    };
+    const Case cases[] = {
+        {"PAD path", [&] { return f.util->SetPadName(longPad.c_str()); }, longPad},
+        {"work folder", [&] { return f.util->SetWorkFolder(deepFolder.c_str()); }, deepFolder},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(f.util->SetPadName(fits.c_str()));
+        ASSERT_TRUE(f.util->SetWorkFolder(folder.c_str()));
+        std::filesystem::remove(f.path("ACTNoteParam.dat"));
+        EXPECT_FALSE(c.set());
+        EXPECT_EQ(std::string(f.util->GetPadName()), fits) << "the field keeps what it held";
+        EXPECT_EQ(std::string(f.util->GetWorkFolder()), folder);
+        EXPECT_FALSE(f.util->Load());
+        EXPECT_EQ(f.runs().size(), 1u) << "no helper ran";
+        EXPECT_FALSE(std::filesystem::exists(f.path("ACTNoteParam.dat")));
+        const std::string failure = f.util->GetFailureText();
+        EXPECT_NE(failure.find(c.path + "."), std::string::npos) << failure;
+        EXPECT_NE(failure.find("longer than the 255 characters"), std::string::npos) << failure;
+        EXPECT_NE(failure.find("(it has " + std::to_string(c.path.size()) + ")"), std::string::npos) << failure;
+        EXPECT_TRUE(log.contains(failure, true)) << "logged as it is refused";
+    }
+    // A refusal lasts until its own field gets a path that fits.
+    EXPECT_TRUE(f.util->SetPadName(fits.c_str()));
+    EXPECT_FALSE(f.util->Load()) << "the work folder is still refused";
+    EXPECT_EQ(f.util->GetFailureText().rfind("The work folder", 0), 0u) << f.util->GetFailureText();
+    EXPECT_TRUE(f.util->SetWorkFolder(folder.c_str()));
+    EXPECT_TRUE(f.util->Load());
+    EXPECT_EQ(f.runs().size(), 2u);
 }
 
 // Submit right after a load sends everything back (changes are pending from the start); a second
