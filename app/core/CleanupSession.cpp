@@ -30,7 +30,10 @@ std::string PathRefusal(const LoadRequest& request)
     std::string refusal = CxACTBaseUtil::PathTooLong("The PAD file's path", request.padPath);
     if (!refusal.empty())
         return refusal + " Move the database to a folder with a shorter path; nothing was loaded.";
-    refusal = CxACTBaseUtil::PathTooLong("The work folder", request.workFolder);
+    std::size_t limit = CxACTBaseUtil::kMaxPathLength;
+    for (const RecordKind kind : kAllRecordKinds)
+        limit = std::min(limit, CxACTBaseUtil::MaxWorkFolderLength(KindInfo(kind).exchange));
+    refusal = CxACTBaseUtil::PathTooLong("The work folder", request.workFolder, limit);
     if (!refusal.empty())
         return refusal + " A folder with a shorter path is needed; nothing was loaded.";
     return {};

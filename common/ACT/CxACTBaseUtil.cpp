@@ -5,7 +5,9 @@
 #include "misc/CxIniUtil.h"
 #include "platform/Platform.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -19,10 +21,11 @@ void SetText(char* field, std::size_t capacity, const char* text)
 }
 
 // Stores a path whole, or refuses it with the reason kept in `refused`.
-template <std::size_t N> bool SetPath(char (&field)[N], const char* what, const char* text, std::string& refused)
+template <std::size_t N>
+bool SetPath(char (&field)[N], const char* what, const char* text, std::size_t limit, std::string& refused)
 {
     static_assert(N == CxACTBaseUtil::kMaxPathLength + 1);
-    refused = CxACTBaseUtil::PathTooLong(what, text ? text : "");
+    refused = CxACTBaseUtil::PathTooLong(what, text ? text : "", limit);
     if (!refused.empty()) {
         DEBUG_LOG(0, "%s", refused.c_str());
         return false;
@@ -72,17 +75,25 @@ bool CxACTBaseUtil::Submit()
     return false;
 }
 
-std::string CxACTBaseUtil::PathTooLong(const char* what, const std::string& path)
+std::size_t CxACTBaseUtil::MaxWorkFolderLength(const ACTKindInfo& kind)
 {
-    if (path.size() <= kMaxPathLength)
+    std::size_t longest = 0;
+    for (const char* name : {kind.dataFile, kind.errorFile, kind.statusFile, kind.paramFile, kind.runStateFile})
+        longest = std::max(longest, std::strlen(name));
+    return std::min(kMaxPathLength, kMaxExchangePathLength - 1 - longest);
+}
+
+std::string CxACTBaseUtil::PathTooLong(const char* what, const std::string& path, std::size_t limit)
+{
+    if (path.size() <= limit)
         return {};
-    return std::string(what) + " is longer than the " + std::to_string(kMaxPathLength) +
+    return std::string(what) + " is longer than the " + std::to_string(limit) +
            " characters the helpers can take (it has " + std::to_string(path.size()) + "): " + path + ".";
 }
 
 bool CxACTBaseUtil::SetPadName(const char* text)
 {
-    return SetPath(PadName, "The PAD file's path", text, m_padRefused);
+    return SetPath(PadName, "The PAD file's path", text, kMaxPathLength, m_padRefused);
 }
 
 void CxACTBaseUtil::SetUserName(const char* text)
@@ -97,7 +108,7 @@ void CxACTBaseUtil::SetPassword(const char* text)
 
 bool CxACTBaseUtil::SetWorkFolder(const char* text)
 {
-    return SetPath(WorkFolder, "The work folder", text, m_workFolderRefused);
+    return SetPath(WorkFolder, "The work folder", text, MaxWorkFolderLength(m_kind), m_workFolderRefused);
 }
 
 void CxACTBaseUtil::SetDataFileName(const char* text)
