@@ -72,9 +72,10 @@ private:
     std::vector<std::string> m_errors;
 };
 
-// Section Status of ACT<kind>.ini: Running holds the process number of the run while it lasts, Stop is
-// set when the program wants it to end. A run that timed out may still be going when the next one starts:
-// a Stop then in the file may be meant for it and is left for both to see.
+// Section Status of ACT<kind>.ini: Running holds the process number of the run while it lasts and Started
+// when that process started, Stop is set when the program wants it to end. A run that timed out may still
+// be going when the next one starts: a Stop then in the file may be meant for it and is left for both to
+// see. A Stop no living run can own is stale and would stop every later run: it is cleared.
 class RunState
 {
 public:
@@ -89,12 +90,13 @@ public:
     void Begin()
     {
         m_id = static_cast<std::int32_t>(platform::currentProcessId());
-        // A Stop outliving the run it was meant for would stop every later run; with no other run going it
-        // is stale. (1 is no run's number: the program itself, or an older helper, wrote that.)
-        const std::int32_t other = m_ini.ReadInt("Status", "Running", 0);
-        if (other <= 1 || other == m_id || !platform::processExists(static_cast<unsigned long>(other)))
-            m_ini.WriteInt("Status", "Stop", 0);
-        m_ini.WriteInt("Status", "Running", m_id);
+        const std::string id = std::to_string(m_id);
+        const std::string started = std::to_string(platform::processStartTime(platform::currentProcessId()));
+        std::vector<platform::ProfileEntry> entries{{"Running", id.c_str()}, {"Started", started.c_str()}};
+        if (!MarkedRunMayBeAlive())
+            entries.push_back({"Stop", "0"});
+        // One write, so that no other run ever reads our number beside another's start.
+        platform::writeProfileStrings("Status", entries.data(), entries.size(), m_ini.GetPath());
         m_running = true;
     }
     void End()
@@ -107,6 +109,26 @@ public:
     bool StopRequested() { return m_ini.ReadInt("Status", "Stop", 0) != 0; }
 
 private:
+    // Whether the run marked in the file may still be going. 1 is no run's number (the program itself,
+    // or a helper that marks no number, wrote it); our own number is an earlier process's. A number
+    // whose process started at another time than the run noted was given to a later process once the
+    // run had ended (Wine and Windows give numbers again soon). Without a note, or without an answer
+    // from the system, the run may be alive.
+    bool MarkedRunMayBeAlive()
+    {
+        const std::int32_t other = m_ini.ReadInt("Status", "Running", 0);
+        char noted[32] = {};
+        m_ini.ReadString("Status", "Started", noted, sizeof(noted), "0");
+        // A run that marked itself between the reads has just started.
+        if (m_ini.ReadInt("Status", "Running", 0) != other)
+            return true;
+        if (other <= 1 || other == m_id || !platform::processExists(static_cast<unsigned long>(other)))
+            return false;
+        const unsigned long long start = std::strtoull(noted, nullptr, 10);
+        const unsigned long long now = platform::processStartTime(static_cast<unsigned long>(other));
+        return start == 0 || now == 0 || now == start;
+    }
+
     CxIniUtil m_ini;
     std::int32_t m_id = 0;
     bool m_running = false;

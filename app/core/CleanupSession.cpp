@@ -38,6 +38,21 @@ const char* const kMayHaveDeleted = "The helper had already been asked to delete
 constexpr int kBackedUpPercent = 20;
 constexpr int kSubmittedPercent = 95;
 
+// Why the request's paths cannot be handed to the helpers whole, with what to do; empty when they fit.
+std::string PathRefusal(const LoadRequest& request)
+{
+    std::string refusal = CxACTBaseUtil::PathTooLong("The PAD file's path", request.padPath);
+    if (!refusal.empty())
+        return refusal + " Move the database to a folder with a shorter path; nothing was loaded.";
+    std::size_t limit = CxACTBaseUtil::kMaxPathLength;
+    for (const RecordKind kind : kAllRecordKinds)
+        limit = std::min(limit, CxACTBaseUtil::MaxWorkFolderLength(KindInfo(kind).exchange));
+    refusal = CxACTBaseUtil::PathTooLong("The work folder", request.workFolder, limit);
+    if (!refusal.empty())
+        return refusal + " A folder with a shorter path is needed; nothing was loaded.";
+    return {};
+}
+
 std::function<void(CxACTBaseUtil&)>& BeforeLoadHook()
 {
     static std::function<void(CxACTBaseUtil&)> hook;
@@ -177,6 +192,17 @@ LoadOutcome CleanupSession::LoadSelectedKinds(const LoadRequest& request, WorkPr
     if (request.workFolder.empty()) {
         DEBUG_LOG(0, "Can not find the data folder, no ACT! information is loaded.");
         outcome.failure = kNoDataFolder;
+        m_data.CreateLists();
+        return outcome;
+    }
+    // A helper handed a cut path would report the file missing, or work on another one.
+    outcome.failure = PathRefusal(request);
+    if (!outcome.failure.empty()) {
+        for (const RecordKind kind : kAllRecordKinds) {
+            outcome.kinds[kind].chosen = IsChosen(kind, request.kinds);
+            if (outcome.kinds[kind].chosen)
+                outcome.kinds[kind].failure = outcome.failure;
+        }
         m_data.CreateLists();
         return outcome;
     }

@@ -30,6 +30,7 @@ const char* const kUsage =
     "usage: velloran-scan --pad PATH --user NAME --password TEXT [--kinds contacts,calendar,tasks,notes]\n"
     "                     [--case-sensitive | --case-insensitive] [--match blanks,punct,phone,email | none]\n"
     "                     [--csv] [--timings]\n"
+    "       velloran-scan --help\n"
     "Loads the records of an ACT! database through the helpers and prints its duplicates. Nothing is deleted.\n";
 
 struct Options
@@ -43,6 +44,8 @@ struct Options
     std::optional<unsigned> match;
     bool csv = false;
     bool timings = false;
+    // Only the usage is wanted; nothing else of the options counts.
+    bool help = false;
 };
 
 struct MatchName
@@ -103,6 +106,10 @@ std::optional<Options> parseArguments(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
+        if (arg == "--help" || arg == "-h") {
+            o.help = true;
+            return o;
+        }
         if (arg == "--pad" && hasValue) {
             o.pad = argv[++i];
             havePad = true;
@@ -268,6 +275,10 @@ int main(int argc, char** argv)
     if (!options) {
         std::fputs(kUsage, stderr);
         return 2;
+    }
+    if (options->help) {
+        std::fputs(kUsage, stdout);
+        return 0;
     }
 
     char dataFolder[260] = {};

@@ -5,7 +5,9 @@
 #include "misc/CxIniUtil.h"
 #include "platform/Platform.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -16,6 +18,20 @@ const char* kErrorSection = "Error";
 void SetText(char* field, std::size_t capacity, const char* text)
 {
     ACTCopyText(field, capacity, text);
+}
+
+// Stores a path whole, or refuses it with the reason kept in `refused`.
+template <std::size_t N>
+bool SetPath(char (&field)[N], const char* what, const char* text, std::size_t limit, std::string& refused)
+{
+    static_assert(N == CxACTBaseUtil::kMaxPathLength + 1);
+    refused = CxACTBaseUtil::PathTooLong(what, text ? text : "", limit);
+    if (!refused.empty()) {
+        DEBUG_LOG(0, "%s", refused.c_str());
+        return false;
+    }
+    SetText(field, N, text);
+    return true;
 }
 
 } // namespace
@@ -59,9 +75,25 @@ bool CxACTBaseUtil::Submit()
     return false;
 }
 
-void CxACTBaseUtil::SetPadName(const char* text)
+std::size_t CxACTBaseUtil::MaxWorkFolderLength(const ACTKindInfo& kind)
 {
-    SetText(PadName, sizeof(PadName), text);
+    std::size_t longest = 0;
+    for (const char* name : {kind.dataFile, kind.errorFile, kind.statusFile, kind.paramFile, kind.runStateFile})
+        longest = std::max(longest, std::strlen(name));
+    return std::min(kMaxPathLength, kMaxExchangePathLength - 1 - longest);
+}
+
+std::string CxACTBaseUtil::PathTooLong(const char* what, const std::string& path, std::size_t limit)
+{
+    if (path.size() <= limit)
+        return {};
+    return std::string(what) + " is longer than the " + std::to_string(limit) +
+           " characters the helpers can take (it has " + std::to_string(path.size()) + "): " + path + ".";
+}
+
+bool CxACTBaseUtil::SetPadName(const char* text)
+{
+    return SetPath(PadName, "The PAD file's path", text, kMaxPathLength, m_padRefused);
 }
 
 void CxACTBaseUtil::SetUserName(const char* text)
@@ -74,9 +106,9 @@ void CxACTBaseUtil::SetPassword(const char* text)
     SetText(Password, sizeof(Password), text);
 }
 
-void CxACTBaseUtil::SetWorkFolder(const char* text)
+bool CxACTBaseUtil::SetWorkFolder(const char* text)
 {
-    SetText(WorkFolder, sizeof(WorkFolder), text);
+    return SetPath(WorkFolder, "The work folder", text, MaxWorkFolderLength(m_kind), m_workFolderRefused);
 }
 
 void CxACTBaseUtil::SetDataFileName(const char* text)
@@ -148,6 +180,12 @@ bool CxACTBaseUtil::RunHelper()
     m_failure.clear();
     m_bHelperKilled = false;
     m_bHelperMayStillRun = false;
+    ClearError();
+    // A helper handed what is left of a path would work on another file, or report this one missing.
+    if (!m_padRefused.empty() || !m_workFolderRefused.empty()) {
+        m_failure = !m_padRefused.empty() ? m_padRefused : m_workFolderRefused;
+        return false;
+    }
     char number[16];
     CxACTParamParser parser;
     parser.SetParam(PARAM_PAD_NAME, PARAM_TYPE_TEXT, PadName);

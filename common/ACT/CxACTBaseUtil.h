@@ -35,12 +35,27 @@ public:
     virtual bool Clear();
     virtual bool Submit();
 
+    // The longest PAD path and work folder a helper can be handed.
+    static constexpr std::size_t kMaxPathLength = 255;
+    // The longest full path of an exchange file: the parameter and run-state files are opened through
+    // buffers of 260 characters.
+    static constexpr std::size_t kMaxExchangePathLength = 259;
+    // The longest work folder for a kind: every exchange file of the kind, joined to it by one more
+    // separator as the parameter and data file are, must fit kMaxExchangePathLength too.
+    static std::size_t MaxWorkFolderLength(const ACTKindInfo& kind);
+    // Why a path cannot be handed to the helpers ("<what> is longer than ... : <path>."), or empty when it
+    // has at most `limit` characters.
+    static std::string PathTooLong(const char* what, const std::string& path, std::size_t limit = kMaxPathLength);
+
     // A missing or empty text empties the field; a longer text is cut to 255 characters.
-    void SetPadName(const char* text);
     void SetUserName(const char* text);
     void SetPassword(const char* text);
+    // A path longer than kMaxPathLength (a work folder: MaxWorkFolderLength) is refused, never cut: a cut
+    // path names another file. Then the field keeps what it held, false is returned, and no helper runs
+    // (GetFailureText says why) until a path that fits is set. A missing or empty text empties the field.
+    bool SetPadName(const char* text);
     // Ends in the separator.
-    void SetWorkFolder(const char* text);
+    bool SetWorkFolder(const char* text);
     void SetDataFileName(const char* text);
     void SetParamFileName(const char* text);
     void SetErrorFileName(const char* text);
@@ -122,4 +137,7 @@ private:
     const ACTKindInfo& m_kind;
     char m_szHelperName[256];
     std::string m_failure;
+    // Why the PAD path or the work folder last given was refused; empty when it was taken.
+    std::string m_padRefused;
+    std::string m_workFolderRefused;
 };

@@ -90,6 +90,11 @@ unsigned long currentThreadId();
 unsigned long currentProcessId();
 // True when a process with this identifier exists (it may be another's than the one that had it once).
 bool processExists(unsigned long id);
+// When the running process with this identifier started, in the system's own count (clock ticks since the
+// machine started on Linux, the creation time on Windows): two processes that were given the same
+// identifier one after the other differ in it. 0 when it cannot be had: no such process, one that has
+// ended, or one we may not ask about.
+unsigned long long processStartTime(unsigned long id);
 
 LocalTime localTime();
 

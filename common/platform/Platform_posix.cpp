@@ -223,6 +223,30 @@ bool processExists(unsigned long id)
     return ::kill(static_cast<pid_t>(id), 0) == 0 || errno == EPERM;
 }
 
+unsigned long long processStartTime(unsigned long id)
+{
+    if (id == 0 || id > static_cast<unsigned long>(INT32_MAX))
+        return 0;
+    const int fd = ::open(("/proc/" + std::to_string(id) + "/stat").c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return 0;
+    char text[1024];
+    const ssize_t n = ::read(fd, text, sizeof(text) - 1);
+    ::close(fd);
+    if (n <= 0)
+        return 0;
+    text[n] = '\0';
+    // The name in parentheses may hold blanks and parentheses of its own: the fields count from the last
+    // ')'. Field 3 (the state) follows it; the start time is field 22.
+    const char* p = std::strrchr(text, ')');
+    if (!p || !p[1] || p[2] == 'Z' || p[2] == 'X')
+        return 0;
+    ++p;
+    for (int field = 3; field < 22 && p; ++field)
+        p = std::strchr(p + 1, ' ');
+    return p ? std::strtoull(p + 1, nullptr, 10) : 0;
+}
+
 LocalTime localTime()
 {
     timespec now {};

@@ -265,6 +265,20 @@ bool processExists(unsigned long id)
     return running;
 }
 
+unsigned long long processStartTime(unsigned long id)
+{
+    const HANDLE process =
+        ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, static_cast<DWORD>(id));
+    if (!process)
+        return 0;
+    FILETIME created{}, exited{}, kernel{}, user{};
+    // A process that has ended keeps its times while a handle to it is open somewhere.
+    const bool running = ::WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    const bool known = running && ::GetProcessTimes(process, &created, &exited, &kernel, &user);
+    ::CloseHandle(process);
+    return known ? (static_cast<unsigned long long>(created.dwHighDateTime) << 32) | created.dwLowDateTime : 0;
+}
+
 LocalTime localTime()
 {
     SYSTEMTIME now{};

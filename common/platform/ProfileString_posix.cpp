@@ -76,7 +76,9 @@ std::vector<Line> splitLines(std::string_view content)
         std::string_view body = line.text.substr(std::min(skip, line.text.size()));
         skip = 0;
         body = trim(body);
-        if (!body.empty() && body.front() == '[') {
+        // A "[" line without its "]" starts no section: Windows reads it as a line of the section it is in,
+        // so the keys below it stay in that section.
+        if (!body.empty() && body.front() == '[' && body.find(']') != std::string_view::npos) {
             line.kind = LineKind::Section;
             std::string_view inner = body.substr(1);
             line.name = trim(inner.substr(0, inner.find(']')));

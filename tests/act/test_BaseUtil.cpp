@@ -129,16 +129,62 @@ TEST(LoadRun, TaskRunSendsOppSettingsBetweenProgressFileAndDebugFolder)
     EXPECT_EQ(f.params()[1009], "0");
 }
 
-TEST(LoadRun, LongPadPathIsCutTo255Characters)
+// A cut path names another file: a path the helpers cannot take whole is refused, and no helper runs
+// until one that fits is set. A PAD path of 255 characters still fits; a work folder must leave room for
+// a separator and the longest exchange file name ("ACTNoteStatus.dat") within 259 characters.
+TEST(LoadRun, PathTooLongForTheHelpersIsRefusedNotCut)
 {
     LogCapture log;
     FakeHelper f(std::make_unique<CxACTNoteUtil>());
-    const std::string pad(300, 'p');
-    f.util->SetPadName(pad.c_str());
-    EXPECT_EQ(std::string(f.util->GetPadName()), pad.substr(0, 255));
     f.deliver(le32(0));
-    f.util->Load();
-    EXPECT_EQ(f.params()[1000], pad.substr(0, 255));
+    const std::string fits = "/" + std::string(254, 'p');
+    ASSERT_TRUE(f.util->SetPadName(fits.c_str()));
+    ASSERT_TRUE(f.util->Load());
+    EXPECT_EQ(f.params()[1000], fits);
+    ASSERT_EQ(f.runs().size(), 1u);
+
+    const std::string folder = f.folder();
+    const auto folderOf = [&](std::size_t length) {
+        return folder + std::string(length - folder.size() - 1, 'w') + "/";
+    };
+    EXPECT_TRUE(f.util->SetWorkFolder(folderOf(241).c_str()));
+    struct Case
+    {
+        const char* what;
+        bool pad;
+        std::string path;
+        std::size_t limit;
+    };
+    const Case cases[] = {
+        {"PAD path", true, "/" + std::string(299, 'p'), 255},
+        {"PAD path one too long", true, "/" + std::string(255, 'p'), 255},
+        {"work folder", false, folderOf(300), 241},
+        {"work folder whose status file would not fit", false, folderOf(242), 241},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(f.util->SetPadName(fits.c_str()));
+        ASSERT_TRUE(f.util->SetWorkFolder(folder.c_str()));
+        std::filesystem::remove(f.path("ACTNoteParam.dat"));
+        EXPECT_FALSE(c.pad ? f.util->SetPadName(c.path.c_str()) : f.util->SetWorkFolder(c.path.c_str()));
+        EXPECT_EQ(std::string(f.util->GetPadName()), fits) << "the field keeps what it held";
+        EXPECT_EQ(std::string(f.util->GetWorkFolder()), folder);
+        EXPECT_FALSE(f.util->Load());
+        EXPECT_EQ(f.runs().size(), 1u) << "no helper ran";
+        EXPECT_FALSE(std::filesystem::exists(f.path("ACTNoteParam.dat")));
+        const std::string failure = f.util->GetFailureText();
+        EXPECT_EQ(failure, std::string(c.pad ? "The PAD file's path" : "The work folder") + " is longer than the " +
+                               std::to_string(c.limit) + " characters the helpers can take (it has " +
+                               std::to_string(c.path.size()) + "): " + c.path + ".");
+        EXPECT_TRUE(log.contains(failure, true)) << "logged as it is refused";
+    }
+    // A refusal lasts until its own field gets a path that fits.
+    EXPECT_TRUE(f.util->SetPadName(fits.c_str()));
+    EXPECT_FALSE(f.util->Load()) << "the work folder is still refused";
+    EXPECT_EQ(f.util->GetFailureText().rfind("The work folder", 0), 0u) << f.util->GetFailureText();
+    EXPECT_TRUE(f.util->SetWorkFolder(folder.c_str()));
+    EXPECT_TRUE(f.util->Load());
+    EXPECT_EQ(f.runs().size(), 2u);
 }
 
 // Submit right after a load sends everything back (changes are pending from the start); a second
@@ -310,19 +356,20 @@ TEST(LoadRun, NoHelperRunsWithoutItsParameterFile)
     EXPECT_TRUE(log.messagesFrom("CxACTCommon.cpp").empty());
 }
 
-// A work folder that fits its field can still make the parameter file's path too long for the parser.
-// Cut, that path would name another file of the folder, written (or replaced) while the helper is handed
-// the full path: it is refused instead, and no helper runs.
+// A work folder that fits can still make the parameter file's path too long for the parser, with a longer
+// parameter file name. Cut, that path would name another file of the folder, written (or replaced) while the
+// helper is handed the full path: it is refused instead, and no helper runs.
 TEST(LoadRun, ParameterFilePathThatDoesNotFitIsRefusedNotCut)
 {
     LogCapture log;
     FakeHelper f(std::make_unique<CxACTAddrUtil>());
     std::string folder = f.path("");
-    while (folder.size() < 240)
-        folder += std::string(std::min<std::size_t>(60, 245 - folder.size()), 'd') + "/";
+    while (folder.size() < 235)
+        folder += std::string(std::min<std::size_t>(60, 240 - folder.size()), 'd') + "/";
     ASSERT_TRUE(std::filesystem::create_directories(folder));
-    f.util->SetWorkFolder(folder.c_str());
+    ASSERT_TRUE(f.util->SetWorkFolder(folder.c_str()));
     ASSERT_EQ(std::string(f.util->GetWorkFolder()), folder) << "the folder itself fits";
+    f.util->SetParamFileName("ACTAddrParam-of-a-longer-name.dat");
     ASSERT_GT(folder.size() + 1 + std::strlen(f.util->GetParamFileName()), 259u);
 
     EXPECT_FALSE(f.util->Load());

@@ -10,6 +10,7 @@
 #include "ACT/CxACTNote.h"
 #include "ACT/CxACTTask.h"
 #include "platform/Platform.h"
+#include "platform/Process.h"
 
 #include <gtest/gtest.h>
 
@@ -241,6 +242,58 @@ TEST_F(EndToEnd, WrongPasswordFailsTheLoadWithTheHelpersError)
     EXPECT_TRUE(util.HasError());
     EXPECT_NE(std::strstr(util.GetErrorText(), "Login failed"), nullptr) << util.GetErrorText();
     EXPECT_EQ(util.GetManager()->GetEntryCount(), 0u);
+}
+
+// A Stop left in the run-state file by a run that has ended, whose number may since have gone to another
+// process, does not stop the next load; one aimed at a run that is still alive stays and stops it.
+TEST_F(EndToEnd, AStopNoLivingRunOwnsIsClearedWhileALivingRunsIsKept)
+{
+    // A helper started with nothing to do ends at once: its number is one of a run that has ended.
+    platform::ChildProcess child;
+    const std::string helper = kKinds[0].helper;
+    ASSERT_EQ(platform::startProcess(helper, {helper}, dir.path(), child), 0);
+    const unsigned long ended = platform::processId(child);
+    const unsigned long long endedStart = platform::processStartTime(ended);
+    platform::waitProcess(child, 30000);
+    platform::releaseProcess(child);
+    ASSERT_FALSE(platform::processExists(ended));
+    // This test's own process stands for one that was given a dead run's number, or for a run still alive.
+    const unsigned long self = platform::currentProcessId();
+    const unsigned long long selfStart = platform::processStartTime(self);
+    ASSERT_NE(selfStart, 0u);
+
+    struct Case
+    {
+        const char* name;
+        std::string status; // the run-state file's section, besides Stop=1
+        bool stops;
+    };
+    const Case cases[] = {
+        {"a run that has ended", "Running=" + std::to_string(ended) + "\nStarted=" + std::to_string(endedStart), false},
+        {"its number given to another process",
+         "Running=" + std::to_string(self) + "\nStarted=" + std::to_string(selfStart + 1), false},
+        {"marked by the program, not by a run", "Running=1", false},
+        {"the run's number alone, long ended", "Running=" + std::to_string(ended), false},
+        {"a run still alive", "Running=" + std::to_string(self) + "\nStarted=" + std::to_string(selfStart), true},
+    };
+    const std::size_t contacts = ReadTable(db, "contacts").rows.size();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        testutil::writeFile(work + "ACTAddr.ini", "[Status]\nStop=1\n" + c.status + "\n");
+        CxACTAddrUtil util;
+        configure(util);
+        const bool loaded = util.Load();
+        if (c.stops) {
+            EXPECT_FALSE(loaded);
+            EXPECT_NE(util.GetFailureText().find("Stopped on request"), std::string::npos) << util.GetFailureText();
+            EXPECT_EQ(IniValue(work + "ACTAddr.ini", "Status", "Stop"), "1");
+        } else {
+            EXPECT_TRUE(loaded) << util.GetFailureText();
+            EXPECT_EQ(util.GetRecordCount(), contacts);
+            EXPECT_EQ(IniValue(work + "ACTAddr.ini", "Status", "Stop"), "0");
+        }
+        EXPECT_EQ(IniValue(work + "ACTAddr.ini", "Status", "Running"), "0");
+    }
 }
 
 // A helper still running when the wait gives up is asked to stop when its utility goes, and it ends

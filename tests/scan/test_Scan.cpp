@@ -147,6 +147,28 @@ TEST_F(ScanTest, RelativePadPathIsTakenInTheCurrentFolder)
     }
 }
 
+// A PAD path made absolute in a deep folder can outgrow what the helpers take: the scan names it and
+// stops instead of handing a helper a cut path that names no file.
+TEST_F(ScanTest, PadPathTooLongForTheHelpersIsRefusedByName)
+{
+    const std::string name = "Demo.pad";
+    const std::string leaf(256 - home.path().size() - 2 - name.size(), 'd');
+    const std::string deep = home.path() + "/" + leaf;
+    std::filesystem::create_directories(deep);
+    // The database stays where it is: beside the PAD file its path would outgrow what Windows allows.
+    testutil::writeFile(deep + "/" + name,
+                        "[Database]\r\nFile=" + testutil::nativePath(home.file("Demo.sqlite")) + "\r\n");
+
+    const Result r = run(VELLORAN_SCAN, {"--pad", name, "--user", "Demo", "--password", "demo"}, deep);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("velloran-scan: cannot load the contacts: The PAD file's path is longer than the 255 "
+                         "characters the helpers can take (it has "),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find(leaf + testutil::nativePath("/") + name + ". Move the database"), std::string::npos) << r.err;
+}
+
 TEST_F(ScanTest, CaseRuleOnlyShrinksAndPlainOutputHasHeadings)
 {
     const Result insensitive = scan({"--csv", "--kinds", "contacts,notes"});
@@ -233,6 +255,34 @@ TEST_F(ScanTest, BadArgumentsPrintUsage)
         EXPECT_EQ(r.status, 2);
         EXPECT_NE(r.err.find("usage: velloran-scan"), std::string::npos);
     }
+}
+
+// Asked for, the usage is the answer: on standard output, with success, and nothing loaded. Options are
+// read in order, so what follows the request does not count, while an error before it still is one.
+TEST_F(ScanTest, HelpPrintsUsageOnStandardOutput)
+{
+    const std::vector<std::vector<std::string>> cases = {
+        {"--help"},
+        {"-h"},
+        {"--pad", pad, "--user", "Demo", "--password", "demo", "--help"},
+        {"--help", "--bogus"},
+    };
+    for (const auto& args : cases) {
+        std::string shown;
+        for (const std::string& arg : args)
+            shown += "'" + arg + "' ";
+        SCOPED_TRACE(shown);
+        const Result r = run(VELLORAN_SCAN, args);
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.out.rfind("usage: velloran-scan", 0), 0u) << r.out;
+        EXPECT_NE(r.out.find("--kinds"), std::string::npos);
+        EXPECT_EQ(r.out.find("records,"), std::string::npos) << "nothing is loaded";
+        EXPECT_EQ(r.err, "");
+    }
+    const Result error = run(VELLORAN_SCAN, {"--bogus", "--help"});
+    EXPECT_EQ(error.status, 2);
+    EXPECT_EQ(error.out, "");
+    EXPECT_NE(error.err.find("usage: velloran-scan"), std::string::npos);
 }
 
 TEST_F(ScanTest, NeverWritesTheSettingsFile)

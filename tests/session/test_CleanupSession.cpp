@@ -5,6 +5,7 @@
 
 #include "ACT/ACTRecords.h"
 #include "ACT/CxACTAddr.h"
+#include "ACT/CxACTBaseUtil.h"
 #include "ACT/CxACTCommon.h"
 #include "ACT/CxACTDate.h"
 #include "ACT/CxACTNote.h"
@@ -236,6 +237,74 @@ TEST_F(CleanupSessionTest, AFailedLoadSaysWhyPerReasonWithTheKindsItHit)
             EXPECT_TRUE(outcome.kinds[RecordKind::Notes].loaded);
         }
     }
+}
+
+// The helpers take a PAD path and a work folder of at most 255 characters; a longer one, cut, names
+// another file. It is refused with its path before any helper runs, while one of 255 characters loads.
+TEST_F(CleanupSessionTest, APathTooLongForTheHelpersIsRefusedBeforeAnyHelperRuns)
+{
+    // A PAD file in a folder deep enough that its path has `length` characters, naming the demo database
+    // by its full path (a database file beside it would outgrow what Windows allows a path).
+    const auto deepPad = [&](std::size_t length) {
+        const std::string name = "Demo.pad";
+        const std::string folder = home.path() + "/" + std::string(length - home.path().size() - 2 - name.size(), 'd');
+        const std::string path = testutil::nativePath(folder + "/" + name);
+        EXPECT_EQ(path.size(), length);
+        std::filesystem::create_directories(platform::fsPath(folder));
+        testutil::writeFile(path, "[Database]\r\nFile=" + testutil::nativePath(db) + "\r\n");
+        return path;
+    };
+    const std::string deepWork =
+        testutil::nativePath(home.path() + "/" + std::string(130, 'w') + "/" + std::string(130, 'w') + "/");
+    std::error_code ec;
+    std::filesystem::create_directories(platform::fsPath(deepWork), ec); // not where the system forbids it
+
+    const std::string longPad = deepPad(256);
+    LoadRequest padTooLong = Request(KIND_ADDR | KIND_NOTE);
+    padTooLong.padPath = longPad;
+    LoadRequest workTooLong = Request(KIND_ADDR | KIND_NOTE);
+    workTooLong.workFolder = deepWork;
+    struct Case
+    {
+        const char* name;
+        LoadRequest request;
+        std::string path; // named in the failure
+        int limit;        // work folders leave room for the names of the exchange files
+    };
+    const Case cases[] = {{"PAD path", padTooLong, longPad, 255}, {"work folder", workTooLong, deepWork, 241}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        int helpersAsked = 0;
+        CleanupSession::SetBeforeLoadHook([&](CxACTBaseUtil&) { ++helpersAsked; });
+        RecordingProgress progress;
+        const LoadOutcome outcome = session.LoadSelectedKinds(c.request, progress);
+        EXPECT_FALSE(outcome.Loaded());
+        EXPECT_NE(outcome.failure.find("longer than the " + std::to_string(c.limit) +
+                                       " characters the helpers can take (it has " + std::to_string(c.path.size()) +
+                                       "): " + c.path + "."),
+                  std::string::npos)
+            << outcome.failure;
+        EXPECT_EQ(outcome.kinds[RecordKind::Contacts].failure, outcome.failure) << "each chosen kind says why";
+        EXPECT_TRUE(outcome.kinds[RecordKind::Calendar].failure.empty());
+        EXPECT_EQ(helpersAsked, 0);
+        EXPECT_TRUE(progress.steps.empty());
+        for (const std::string& folder : {dataFolder, deepWork}) {
+            for (const RecordKind kind : kAllRecordKinds) {
+                const ACTKindInfo& files = KindInfo(kind).exchange;
+                for (const char* name : {files.paramFile, files.runStateFile, files.errorFile, files.statusFile})
+                    EXPECT_FALSE(platform::pathExists(folder + name)) << folder + name;
+            }
+        }
+    }
+    CleanupSession::SetBeforeLoadHook(nullptr);
+
+    // 255 characters reach the helper whole.
+    LoadRequest fits = Request(KIND_ADDR);
+    fits.padPath = deepPad(255);
+    WorkProgress quiet;
+    const LoadOutcome outcome = session.LoadSelectedKinds(fits, quiet);
+    EXPECT_TRUE(outcome.Loaded()) << outcome.failure;
+    EXPECT_EQ(session.Data().AddrUtil()->GetRecordCount(), RecordIds(db, "contacts").size());
 }
 
 TEST_F(CleanupSessionTest, DeletesExactlyThePlannedRecordsAfterBackingThemUp)

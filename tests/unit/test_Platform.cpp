@@ -2,6 +2,7 @@
 
 #include "core/Apputil.h"
 #include "platform/Platform.h"
+#include "platform/Process.h"
 
 #include <gtest/gtest.h>
 
@@ -176,6 +177,32 @@ TEST(ProgramFolder, IsTheExecutablesFolder)
     EXPECT_EQ(folder, exe.parent_path().string() + "/");
 #endif
     EXPECT_FALSE(GetProgramFolder(nullptr));
+}
+
+// A run's number and start tell it from a later process given the same number: the start is the same
+// each time it is asked, later for a process started later, and none for a process that has ended.
+TEST(ProcessStart, TellsAProcessFromALaterOneWithItsNumber)
+{
+    const unsigned long self = platform::currentProcessId();
+    const unsigned long long selfStart = platform::processStartTime(self);
+    ASSERT_NE(selfStart, 0u);
+    EXPECT_EQ(platform::processStartTime(self), selfStart);
+
+    std::string program;
+    ASSERT_TRUE(platform::executablePath(program));
+    platform::ChildProcess child;
+    ASSERT_EQ(platform::startProcess(program, {program, "--gtest_list_tests"}, std::string(), child), 0);
+    const unsigned long id = platform::processId(child);
+    const unsigned long long childStart = platform::processStartTime(id);
+    ASSERT_EQ(platform::waitProcess(child, 60000), platform::WaitResult::Exited);
+    // Asked before it ended, unless it was quicker.
+    if (childStart != 0) {
+        EXPECT_GE(childStart, selfStart);
+    }
+    EXPECT_EQ(platform::processStartTime(id), 0u) << "it has ended, though its handle is still held";
+    platform::releaseProcess(child);
+    EXPECT_EQ(platform::processStartTime(id), 0u);
+    EXPECT_EQ(platform::processStartTime(0), 0u);
 }
 
 // A folder whose name has a letter beyond ASCII, as a user's documents folder under "C:\Users\José" has:

@@ -164,6 +164,57 @@ TEST(ProfileString, ReadsValues)
     EXPECT_EQ(untouched, 'X');
 }
 
+// A "[" line that lacks its "]" starts no section: what follows it stays in the section above, for reads
+// and for writes alike.
+TEST(ProfileString, SectionLineWithoutBracketStartsNoSection)
+{
+    const char* const unclosed = "[A]\nx=1\n[B\ny=2\n[C]\nz=3\n";
+    struct Read
+    {
+        const char* section;
+        const char* key;
+        const char* expected;
+    };
+    const Read reads[] = {
+        {"A", "y", "2"}, {"B", "y", "d"}, {"A", "x", "1"}, {"C", "z", "3"}, {"A", "z", "d"},
+    };
+    TempDir dir;
+    const std::string file = dir.file("a.ini");
+    writeFile(file, unclosed);
+    for (const Read& r : reads)
+        EXPECT_EQ(read(file, r.section, r.key, "d"), r.expected) << r.section << "/" << r.key;
+
+    struct Write
+    {
+        const char* what;
+        const char* section;
+        const char* key;
+        const char* value;
+        const char* after;
+        const char* readSection; // where the value written is then found
+    };
+    const Write writes[] = {
+        {"the key below the line is replaced in the section above", "A", "y", "5", "[A]\nx=1\n[B\ny=5\n[C]\nz=3\n",
+         "A"},
+        {"a new key goes after the last key above the next section", "A", "w", "4",
+         "[A]\nx=1\n[B\ny=2\nw=4\n[C]\nz=3\n", "A"},
+        {"the section it seems to name is added", "B", "y", "6", "[A]\nx=1\n[B\ny=2\n[C]\nz=3\n[B]\ny=6\n", "B"},
+    };
+    for (const Write& w : writes) {
+        writeFile(file, unclosed);
+        ASSERT_TRUE(platform::writeProfileString(w.section, w.key, w.value, file.c_str())) << w.what;
+        expectWritten(file, w.after, w.what);
+        EXPECT_EQ(read(file, w.readSection, w.key), w.value) << w.what;
+    }
+    EXPECT_EQ(read(file, "A", "y"), "2") << "the key under the line stays the section above's";
+
+    // Removing the section above takes the line and the keys under it along.
+    writeFile(file, unclosed);
+    ASSERT_TRUE(platform::writeProfileString("A", nullptr, nullptr, file.c_str()));
+    expectWritten(file, "[C]\nz=3\n", "section removed");
+    EXPECT_EQ(read(file, "A", "y"), "none");
+}
+
 TEST(ProfileString, ReplacesValueInPlaceKeepingEveryOtherByte)
 {
     for (const std::string eol : {"\n", "\r\n"}) {
