@@ -58,6 +58,16 @@ bool readFlag(const char* key, bool defaultValue)
     return SettingsFile.ReadBool(kSettingsSection, key, defaultValue);
 }
 
+std::string companyFolderIn(const std::string& base)
+{
+    return base + platform::kPathSeparator + "corvane" + platform::kPathSeparator;
+}
+
+std::string dataFolderIn(const std::string& base)
+{
+    return companyFolderIn(base) + "Velloran" + platform::kPathSeparator;
+}
+
 } // namespace
 
 bool GetDataFolder(char* buffer)
@@ -67,14 +77,32 @@ bool GetDataFolder(char* buffer)
     std::string base;
     if (!platform::applicationDataFolder(base))
         return false;
-    const std::string first = base + platform::kPathSeparator + "corvane" + platform::kPathSeparator;
-    const std::string folder = first + "Velloran" + platform::kPathSeparator;
+    const std::string first = companyFolderIn(base);
+    const std::string folder = dataFolderIn(base);
     if (folder.size() >= kPathCapacity)
         return false;
     if (!ensureLevel(first) || !ensureLevel(folder))
         return false;
     std::memcpy(buffer, folder.c_str(), folder.size() + 1);
     return true;
+}
+
+std::string NoDataFolderText()
+{
+    std::string text = "Velloran's data folder cannot be found or created.";
+    std::string base;
+    if (platform::applicationDataFolder(base)) {
+        const std::string folder = dataFolderIn(base);
+        if (folder.size() >= kPathCapacity)
+            return text + " Its path, " + folder +
+                   ", is longer than Velloran can use: give the system's "
+                   "application data folder a shorter path, then try again.";
+        return text + " Velloran keeps its settings, work files and debug log in " + folder +
+               ": make sure that folder can be created and that you may write to it (the disk must not be full "
+               "or read-only), then try again.";
+    }
+    return text + " The system gives no folder for application data that Velloran can use: make sure " +
+           platform::kApplicationDataWords + " exists and that you may write to it, then try again.";
 }
 
 bool GetProgramFolder(char* buffer)

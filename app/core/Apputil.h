@@ -70,6 +70,9 @@ constexpr const char* kSettingsFileName = "corvane.ini";
 // Writes the data folder (ending in the separator) into a buffer of 260 characters, creating its two
 // levels when missing (readable by the owner only). False, buffer untouched, when it cannot be had.
 bool GetDataFolder(char* buffer);
+// Why the data folder cannot be had, for the user: "Velloran's data folder cannot be found or created.",
+// the folder it should be (when the system names one) and what to do next. One line.
+std::string NoDataFolderText();
 // Writes the program's own folder, ending in the separator. False for a null buffer or when unknown.
 bool GetProgramFolder(char* buffer);
 

@@ -16,7 +16,6 @@
 
 namespace {
 
-const char* const kNoDataFolder = "Velloran's data folder cannot be found or created.";
 const char* const kNoKindChosen = "No kind of records is ticked: choose at least one.";
 const char* const kBackupText = "Saving a backup of the records to delete...";
 const char* const kSubmitText = "Submitting deletion information to ACT! database...";
@@ -191,7 +190,7 @@ LoadOutcome CleanupSession::LoadSelectedKinds(const LoadRequest& request, WorkPr
     LoadOutcome outcome;
     if (request.workFolder.empty()) {
         DEBUG_LOG(0, "Can not find the data folder, no ACT! information is loaded.");
-        outcome.failure = kNoDataFolder;
+        outcome.failure = NoDataFolderText();
         m_data.CreateLists();
         return outcome;
     }

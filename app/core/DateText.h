@@ -7,8 +7,9 @@
 #include <string>
 
 // "MM/DD/YYYY", "HH:MM:SS", and both joined by a blank, for whatever the value holds: the date is empty
-// outside 1931 to 2030, and every text is empty for a value the calendar cannot take. So 0 gives "",
-// "00:00:00" and " 00:00:00": callers that must not show it leave such dates out themselves.
+// before 1900 (0, the CRM's no date, and its neighbours), shown for every later year to 9999, and every
+// text is empty for a value the calendar cannot take. So 0 gives "", "00:00:00" and " 00:00:00":
+// callers that must not show it leave such dates out themselves.
 std::string DateText(double date);
 std::string TimeText(double date);
 std::string DateTimeText(double date);

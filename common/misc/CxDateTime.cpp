@@ -12,6 +12,8 @@ constexpr long long kSecondsPerDay = 86400;
 constexpr long long kOleEpochFromUnix = -25569;
 constexpr int kMinYear = 100;
 constexpr int kMaxYear = 9999;
+// The days before it stand for no date, never for a day of the calendar.
+constexpr int kFirstShownYear = 1900;
 
 // Proleptic Gregorian calendar on whole days since 1970-01-01 (H. Hinnant's algorithms).
 long long DaysFromCivil(long long y, unsigned m, unsigned d)
@@ -146,7 +148,7 @@ void CxDateTime::FormatDate(char* buffer, std::size_t size) const
 {
     if (!buffer || size == 0)
         return;
-    if (!m_valid || m_time.wYear > 2030 || m_time.wYear <= 1930) {
+    if (!m_valid || m_time.wYear < kFirstShownYear) {
         buffer[0] = '\0';
         return;
     }

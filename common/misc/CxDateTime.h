@@ -23,7 +23,8 @@ bool VariantTimeToSystemTime(double date, SystemTime* time);
 bool SystemTimeToVariantTime(const SystemTime& time, double* date);
 
 // One moment as an OLE date and as calendar fields, formatted as the program shows it everywhere:
-// dates "MM/DD/YYYY" (empty outside 1931 to 2030), times "HH:MM:SS".
+// dates "MM/DD/YYYY", times "HH:MM:SS". The date is empty before 1900: the CRM stores no date as 0
+// (1899-12-30) and a recurrence without end as 1 (1899-12-31), and neither is a day to show.
 class CxDateTime
 {
 public:

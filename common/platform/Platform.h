@@ -42,6 +42,12 @@ struct LocalTime
 // Windows, the user's data home ($XDG_DATA_HOME, else ~/.local/share) elsewhere. The folder is created
 // when missing. The result does not end in a separator. False when no such folder can be had.
 bool applicationDataFolder(std::string& folder);
+// Where applicationDataFolder looks, in words for a message to the user.
+#ifdef _WIN32
+constexpr const char* kApplicationDataWords = "the all-users application data folder (ProgramData)";
+#else
+constexpr const char* kApplicationDataWords = "$XDG_DATA_HOME or, without it, .local/share in your home folder";
+#endif
 
 // The user's documents folder, without a trailing separator. False when it cannot be found.
 bool documentsFolder(std::string& folder);

@@ -258,8 +258,8 @@ TEST_F(CleanPage, TaskLinesShowPriorityAndDueDateAsTheListDoes)
         const char* dueText;
     } cases[] = {
         {"in-range", 0, Ole(2030, 12, 31), "High", "12/31/2030"},
-        {"after-2030", 2, Ole(2031, 1, 1), "Low", "<empty>"},
-        {"before-1931", 1, Ole(1930, 12, 31), "Normal", "<empty>"},
+        {"after-2030", 2, Ole(2031, 1, 1), "Low", "01/01/2031"},
+        {"before-1931", 1, Ole(1930, 12, 31), "Normal", "12/31/1930"},
         {"none", 5, 0, "Normal", "N/A"},
         {"below-0.001", -1, 0.0005, "Normal", "N/A"},
         {"negative", 0, -10, "High", "N/A"},

@@ -18,6 +18,7 @@
 #include <cstring>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -187,7 +188,7 @@ TEST_F(ComparePaneTest, ContactShowsTheViewersLabelsAndTextsAndListsOnlyFieldsWi
     Set(contact.Company, "Acme");
     Set(contact.BusinessPhone, "555-0100");
     Set(contact.BusinessPhoneExtension, "12");
-    Set(contact.PagerExtension, "9"); // an extension without its number: no row, as in the viewer
+    Set(contact.PagerExtension, "9"); // an extension without its number: the viewer drops it, the pane not
     Set(contact.BusinessEmail, "ann@acme.example");
     Set(contact.BusinessAddress1, "1 Main St");
     Set(contact.BusinessAddress3, "Suite 5");
@@ -200,20 +201,15 @@ TEST_F(ComparePaneTest, ContactShowsTheViewersLabelsAndTextsAndListsOnlyFieldsWi
 
     // Rule fields (names, e-mails) are listed though empty; other empty fields are not.
     const std::vector<std::vector<std::string>> expected = {
-        {"\u25CF", "Name", "Ann Lee"},
-        {"\u25CF", "First Name", ""},
-        {"\u25CF", "Middle Name", ""},
-        {"\u25CF", "Last Name", ""},
-        {"", "Company", "Acme"},
-        {"", "Work Phone", "555-0100 * 12"},
-        {"\u25CF", "Work Email", "ann@acme.example"},
-        {"\u25CF", "Personal Email", ""},
-        {"", "Work Address", "1 Main St Suite 5"},
-        {"", "Custom Field 3", "blue"},
-        {"", "Last Results", "Called left a message"},
-        {"", "Birthday", "05/17/1980"},
-        {"", "Create Time", "03/04/2020 09:08:07"},
-        {"", "Secondary Is Private", "No"},
+        {"\u25CF", "Name", "Ann Lee"},    {"\u25CF", "First Name", ""},
+        {"\u25CF", "Middle Name", ""},    {"\u25CF", "Last Name", ""},
+        {"", "Company", "Acme"},          {"", "Work Phone", "555-0100 * 12"},
+        {"", "Pager", "(no number) * 9"}, {"\u25CF", "Work Email", "ann@acme.example"},
+        {"\u25CF", "Personal Email", ""}, {"", "Work Address", "1 Main St Suite 5"},
+        {"", "Custom Field 3", "blue"},   {"", "Last Results", "Called left a message"},
+        {"", "Birthday", "05/17/1980"},   {"", "Create Time", "03/04/2020 09:08:07"},
+        {"", "Is Private", "No"},         {"", "Is User", "No"},
+        {"", "Is Imported", "No"},        {"", "Secondary Is Private", "No"},
     };
     const std::vector<Shown> rows = Rows();
     ASSERT_EQ(rows.size(), expected.size());
@@ -421,6 +417,9 @@ const RuleCase kRuleCases[] = {
     {"EventStart", 1, &AppSettingsData::DateStartTime, "Start time", true},
     {"EventLocation", 1, &AppSettingsData::DateLocation, "Location", true},
     {"EventRecurrenceEnd", 1, &AppSettingsData::DateRecur, "Recurrence End", true},
+    {"EventRecurrenceMonth", 1, &AppSettingsData::DateRecur, "Recurrence Month", true},
+    {"EventExtraValueNever", 1, &AppSettingsData::DateRecur, "Extra Value", false},
+    {"ContactPrefixNever", 0, &AppSettingsData::AddrFirstName, "Name Prefix", false},
     {"EventAllDay", 1, &AppSettingsData::DateAllDayEvent, "All day event", true},
     {"EventNotes", 1, &AppSettingsData::DateNote, "Notes", true},
     {"TaskPriority", 2, &AppSettingsData::TaskImportance, "Priority", true},
@@ -502,9 +501,11 @@ const KindCase kKindCases[] = {
     {"Contacts",
      0,
      {"Name",
+      "Name Prefix",
       "First Name",
       "Middle Name",
       "Last Name",
+      "Name Suffix",
       "Company",
       "Job Title",
       "Work Phone",
@@ -554,6 +555,9 @@ const KindCase kKindCases[] = {
       "Last Meet Time",
       "Last Reach Time",
       "Last Letter Time",
+      "Is Private",
+      "Is User",
+      "Is Imported",
       "Secondary First Name",
       "Secondary Last Name",
       "Secondary Contact",
@@ -577,21 +581,36 @@ const KindCase kKindCases[] = {
       {"Home Address", "HomeAddress1 HomeAddress2 HomeAddress3"},
       {"Birthday", "06/15/2021"},
       {"Last Letter Time", "06/15/2021 10:30:00"},
+      {"Name Prefix", "NamePrefix"},
+      {"Name Suffix", "NameSuffix"},
+      {"Is Private", "Yes"},
+      {"Is User", "Yes"},
+      {"Is Imported", "Yes"},
       {"Secondary Is Private", "Yes"}}},
     {"Calendar",
      1,
      {"Description", "Date", "Start time", "End time", "Location", "Event Type", "All day event", "Is Private",
-      "Recurrence", "Recurrence End", "Notes", "Create Time", "Edit Date"},
+      "Recurrence", "Recurrence Instance", "Recurrence Month", "Recurrence End", "Notes", "Create Time", "Edit Date",
+      "Extra Value"},
      {{"Date", "06/15/2021"},
       {"Start time", "10:30:00"},
       {"Event Type", "Meeting"},
       {"Recurrence", "Daily: every 1 days"},
+      {"Recurrence Instance", "1"},
+      {"Recurrence Month", "1"},
       {"Recurrence End", "06/15/2021"},
-      {"Edit Date", "06/15/2021 10:30:00"}}},
+      {"Edit Date", "06/15/2021 10:30:00"},
+      {"Extra Value", "1"}}},
     {"Tasks",
      2,
-     {"Description", "Priority", "Due Date", "Completed", "Private", "Notes", "Create Time", "Edit Date"},
-     {{"Priority", "1 (Normal)"}, {"Due Date", "06/15/2021"}, {"Completed", "Yes"}}},
+     {"Description", "Priority", "Due Date", "Completed", "Private", "Notes", "Create Time", "Edit Date", "Extra Text",
+      "Extra Values", "Extra Number"},
+     {{"Priority", "1 (Normal)"},
+      {"Due Date", "06/15/2021"},
+      {"Completed", "Yes"},
+      {"Extra Text", "ExtraText"},
+      {"Extra Values", "1, 1, 1, 1, 1, 1"},
+      {"Extra Number", "44362.4375"}}},
     {"Notes",
      3,
      {"Notes", "Create User Name", "Edit User Name", "Manage User Name", "Private", "Create Time", "Edit Time"},
@@ -669,6 +688,90 @@ TEST_F(ComparePaneTest, RecurrenceReadsAsTheViewersPages)
         // A record that does not recur lists neither row, unless a rule compares the recurrence.
         EXPECT_EQ(recurrence, *c.recurrence ? c.recurrence : "(not listed)");
         EXPECT_EQ(recurrenceEnd, *c.recurrenceEnd ? c.recurrenceEnd : "(not listed)");
+    }
+}
+
+// Dates long past and years ahead show as any other day; no date stays out of the pane.
+TEST_F(ComparePaneTest, DatesOfEveryYearShow)
+{
+    auto contact = Blank<ContactRecord>();
+    contact.Birthday = Ole(1925, 5, 17);
+    contact.EditDate = Ole(2031, 1, 2, 8, 0, 0);
+    auto event = Blank<CalendarRecord>();
+    event.StartTime = Ole(2031, 3, 14, 9, 30, 0);
+    event.RecurType = 1;
+    event.RecurEndDate = Ole(2099, 12, 31);
+    auto task = Blank<TaskRecord>();
+    task.DueDate = Ole(2031, 1, 1);
+    auto note = Blank<NoteRecord>();
+    note.CreateTime = Ole(2045, 7, 4, 12, 0, 0);
+    const void* records[] = {&contact, &event, &task, &note};
+
+    const struct
+    {
+        int kind;
+        const char* label;
+        const char* text;
+    } cases[] = {
+        {0, "Birthday", "05/17/1925"},
+        {0, "Edit Time", "01/02/2031 08:00:00"},
+        {0, "Create Time", "(not listed)"},
+        {1, "Date", "03/14/2031"},
+        {1, "Start time", "09:30:00"},
+        {1, "Recurrence End", "12/31/2099"},
+        {2, "Due Date", "01/01/2031"},
+        {2, "Create Time", "(not listed)"},
+        {3, "Create Time", "07/04/2045 12:00:00"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        pane.ShowRecords(c.kind, records[c.kind], nullptr, settings);
+        const Shown row = Row(c.label);
+        EXPECT_EQ(row.label.empty() ? "(not listed)" : row.record, c.text);
+    }
+}
+
+// The fields no viewer shows are in the pane too, so a copy that differs only in one of them is seen to
+// differ.
+TEST_F(ComparePaneTest, FieldsNoViewerShowsAreComparedToo)
+{
+    const struct
+    {
+        int kind;
+        const char* label;
+        void (*change)(void* record);
+        const char* record;
+        const char* kept;
+    } cases[] = {
+        {0, "Name Prefix", [](void* r) { Set(static_cast<ContactRecord*>(r)->NamePrefix, "Dr."); }, "", "Dr."},
+        {0, "Name Suffix", [](void* r) { Set(static_cast<ContactRecord*>(r)->NameSuffix, "Jr."); }, "", "Jr."},
+        {0, "Is Private", [](void* r) { static_cast<ContactRecord*>(r)->IsPrivate = true; }, "No", "Yes"},
+        {0, "Is User", [](void* r) { static_cast<ContactRecord*>(r)->IsUser = true; }, "No", "Yes"},
+        {0, "Is Imported", [](void* r) { static_cast<ContactRecord*>(r)->IsImported = true; }, "No", "Yes"},
+        {0, "Fax", [](void* r) { Set(static_cast<ContactRecord*>(r)->FaxExtension, "77"); }, "", "(no number) * 77"},
+        {1, "Recurrence Instance", [](void* r) { static_cast<CalendarRecord*>(r)->RecurInstance = 2; }, "0", "2"},
+        {1, "Recurrence Month", [](void* r) { static_cast<CalendarRecord*>(r)->RecurMonth = 11; }, "0", "11"},
+        {1, "Extra Value", [](void* r) { static_cast<CalendarRecord*>(r)->ExtraValue = -5; }, "0", "-5"},
+        {2, "Extra Text", [](void* r) { Set(static_cast<TaskRecord*>(r)->ExtraText, "kept"); }, "", "kept"},
+        {2, "Extra Values", [](void* r) { static_cast<TaskRecord*>(r)->ExtraValues[5] = 9; }, "0, 0, 0, 0, 0, 0",
+         "0, 0, 0, 0, 0, 9"},
+        {2, "Extra Number", [](void* r) { static_cast<TaskRecord*>(r)->ExtraDouble = 0.1; }, "0", "0.1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        auto contacts = std::make_pair(Blank<ContactRecord>(), Blank<ContactRecord>());
+        auto events = std::make_pair(Blank<CalendarRecord>(), Blank<CalendarRecord>());
+        auto tasks = std::make_pair(Blank<TaskRecord>(), Blank<TaskRecord>());
+        void* copies[] = {&contacts.first, &events.first, &tasks.first};
+        void* kept[] = {&contacts.second, &events.second, &tasks.second};
+        c.change(kept[c.kind]);
+        pane.ShowRecords(c.kind, copies[c.kind], kept[c.kind], settings);
+        const Shown row = Row(c.label);
+        EXPECT_EQ(row.label, c.label);
+        EXPECT_EQ(row.record, c.record);
+        EXPECT_EQ(row.kept, c.kept);
+        EXPECT_EQ(row.diff, "\u2260");
+        EXPECT_TRUE(row.bold);
     }
 }
 

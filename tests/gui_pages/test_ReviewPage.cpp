@@ -172,8 +172,8 @@ TEST_F(ReviewPage, ControlsCarryTheirNamesAndTexts)
     }
     EXPECT_EQ(List(TfmACTData::kAddr)->selectionBehavior(), QAbstractItemView::SelectRows);
     EXPECT_EQ(List(TfmACTData::kDate)->selectionBehavior(), QAbstractItemView::SelectRows);
-    EXPECT_EQ(List(TfmACTData::kAddr)->editTriggers(), QAbstractItemView::NoEditTriggers);
-    EXPECT_NE(List(TfmACTData::kNote)->editTriggers(), QAbstractItemView::NoEditTriggers);
+    for (const TfmACTData::DataKind kind : {TfmACTData::kAddr, TfmACTData::kDate, TfmACTData::kTask, TfmACTData::kNote})
+        EXPECT_EQ(List(kind)->editTriggers(), QAbstractItemView::NoEditTriggers) << KindIndex(kind);
 }
 
 TEST_F(ReviewPage, ColumnsShowTheRecordFields)
@@ -205,7 +205,7 @@ TEST_F(ReviewPage, ColumnsShowTheRecordFields)
     EXPECT_EQ(row(TfmACTData::kDate, 1), QStringLiteral("Empty|N/A|N/A|No|"));
     EXPECT_EQ(row(TfmACTData::kTask, 0), QStringLiteral("High one|High|03/05/2008|"));
     EXPECT_EQ(row(TfmACTData::kTask, 1), QStringLiteral("Normal one|Normal|N/A|"));
-    EXPECT_EQ(row(TfmACTData::kTask, 2), QStringLiteral("Low one|Low||"));
+    EXPECT_EQ(row(TfmACTData::kTask, 2), QStringLiteral("Low one|Low|01/01/2031|"));
     EXPECT_EQ(row(TfmACTData::kTask, 3), QStringLiteral("Odd one|Normal|N/A|"));
     EXPECT_EQ(row(TfmACTData::kNote, 0), QStringLiteral("Line one\r\nLine two"));
 
@@ -343,20 +343,34 @@ TEST_F(ReviewPage, CaseBoxWritesTheSettingAndRegroups)
     EXPECT_EQ(RowIds(TfmACTData::kAddr, true), (Ids{"c3", "c4"}));
 }
 
-TEST_F(ReviewPage, CaseBoxIsNotLoadedFromTheSettingAndAClickLeavesItOn)
+// The box shows the rule the groups were made by, each time the page opens, and a click still turns the
+// rule over and regroups.
+TEST_F(ReviewPage, CaseBoxShowsTheSettingInForceAndAClickTurnsItOver)
 {
     std::filesystem::create_directories(home.dataFolder());
     std::ofstream(home.dataFolder() + "corvane.ini") << "[Velloran]\nCaseSensitive=1\n";
     ASSERT_TRUE(Load(CaseContacts(), KIND_ADDR));
     ASSERT_TRUE(AppSettings.CaseSensitive);
     auto* box = Child<QCheckBox>(Data(), "cbCase");
-    EXPECT_FALSE(box->isChecked());
+    EXPECT_TRUE(box->isChecked());
     EXPECT_EQ(RowIds(TfmACTData::kAddr), (Ids{"c4"}));
 
     ClickBox("cbCase");
-    EXPECT_TRUE(box->isChecked());
-    EXPECT_TRUE(AppSettings.CaseSensitive);
-    EXPECT_EQ(RowIds(TfmACTData::kAddr), (Ids{"c4"}));
+    EXPECT_FALSE(box->isChecked());
+    EXPECT_FALSE(AppSettings.CaseSensitive);
+    EXPECT_EQ(RowIds(TfmACTData::kAddr), (Ids{"c3", "c4"}));
+
+    // Back to the source page and on again: the box follows the setting as it now stands, either way.
+    for (const bool sensitive : {false, true}) {
+        SCOPED_TRACE(sensitive);
+        Click("btnPrev");
+        ASSERT_EQ(main->GetCurrentPage(), 0);
+        AppSettings.CaseSensitive = sensitive;
+        Click("btnNext");
+        ASSERT_EQ(main->GetCurrentPage(), 1);
+        EXPECT_EQ(box->isChecked(), sensitive);
+        EXPECT_EQ(RowIds(TfmACTData::kAddr), (sensitive ? Ids{"c4"} : Ids{"c3", "c4"}));
+    }
 }
 
 // Answers the rules dialog: switches the contacts' e-mail rule to `emailRule` and presses OK, or cancels.
@@ -565,6 +579,46 @@ TEST_F(ReviewPage, DoubleClickOpensTheSelectedRecordInItsViewer)
     list->clearSelection();
     Data()->lvNoteDblClick();
     EXPECT_TRUE(shownName.isEmpty());
+}
+
+// What a list shows is the record as loaded: no key or click opens an editor on it, on any tab, and a
+// double-click still opens the record.
+TEST_F(ReviewPage, NoListOpensAnEditor)
+{
+    TestData data = CaseContacts();
+    data.events = {Event("e1", "Review", Ole(2008, 3, 5, 14, 7, 9), Ole(2008, 3, 5, 15, 0, 0))};
+    data.tasks = {Task("t1", "Call", 1, 0)};
+    data.notes = {Note("n1", "first"), Note("n2", "second")};
+    ASSERT_TRUE(Load(data, kAllKinds));
+    for (const char* box : {"cbAddrAll", "cbDateAll", "cbTaskAll", "cbNoteAll"})
+        ClickBox(box);
+    static int opened = 0;
+    seams::SetDialogHandler([](QWidget*) {
+        ++opened;
+        return int(QDialog::Rejected);
+    });
+    for (const TfmACTData::DataKind kind :
+         {TfmACTData::kAddr, TfmACTData::kDate, TfmACTData::kTask, TfmACTData::kNote}) {
+        SCOPED_TRACE(KindIndex(kind));
+        Child<QTabWidget>(Data(), "pData")->setCurrentIndex(KindIndex(kind));
+        QTreeView* list = List(kind);
+        const QModelIndex first = Model(kind)->index(0, 0);
+        const QString caption = first.data().toString();
+        list->setCurrentIndex(first);
+        const QPoint centre = list->visualRect(first).center();
+        opened = 0;
+
+        QTest::keyClick(list, Qt::Key_F2);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, centre);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, centre);
+        EXPECT_EQ(list->findChild<QLineEdit*>(), nullptr);
+        EXPECT_FALSE(Model(kind)->flags(first) & Qt::ItemIsEditable);
+
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, centre);
+        EXPECT_EQ(list->findChild<QLineEdit*>(), nullptr);
+        EXPECT_EQ(opened, 1);
+        EXPECT_EQ(first.data().toString(), caption);
+    }
 }
 
 // Notes in two groups: n1..n4 alike, n5 and n6 alike.

@@ -12,11 +12,13 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -144,7 +146,7 @@ TEST_F(DiagnosticsTest, DumpDialogHasItsControlsAndTexts)
         {"Label6", "Velloran"},
         {"Label1", "We're sorry that an unhandled exception occurred  in Velloran."},
         {"Label2", "Please contact us at:"},
-        {"lblSupport", TfmDump::kSupportAddress},
+        {"lblSupport", "\"Getting help\" in Velloran's help page"},
     };
     for (const auto& l : labels) {
         if (auto* label = Child<QLabel>(&dialog, l.name)) {
@@ -273,8 +275,18 @@ TEST_F(DiagnosticsTest, FolderAndLogButtonsOpenThemOrSayTheLogIsMissing)
         ASSERT_EQ(seams::ShownMessages().size(), 1u) << name;
         const seams::ShownMessage& message = seams::ShownMessages()[0];
         EXPECT_EQ(message.icon, QMessageBox::Information) << name;
-        EXPECT_EQ(message.caption, "Error") << name;
-        EXPECT_EQ(message.text, "Debug log file doesn't exist") << name;
+        EXPECT_EQ(message.caption, "Debug Log") << name;
+        // The quoted words, then why and how to get a log from where the user stands.
+        const QString howTo = std::string(name) == "TfmDebug"
+                                  ? "To record what happens, tick \"Enable Debug Log\", press OK, repeat the steps "
+                                    "that went wrong, then open the log again."
+                                  : "To record what happens, press \"Debug Options\", tick \"Enable Debug Log\", "
+                                    "press OK, repeat the steps that went wrong, then open the log again.";
+        EXPECT_EQ(message.text, "Debug log file doesn't exist\n\nVelloran writes it when it first has something to "
+                                "log: a failure always, the details of its work only while the debug log is "
+                                "enabled. " +
+                                    howTo)
+            << name;
         EXPECT_EQ(message.buttons, QMessageBox::Ok) << name;
         EXPECT_TRUE(ShellOpenedTargets().isEmpty()) << name;
 
@@ -305,7 +317,9 @@ TEST_F(DiagnosticsTest, WithoutADataFolderTheBoxesAreEmptyAndTheButtonsOff)
     }
 }
 
-TEST_F(DiagnosticsTest, SupportAddressAndTitleOpenMailAndHomePage)
+// The support link leads to the help page beside the program, at its section on getting help: an address
+// that exists, unlike a mail address on a domain that never resolves.
+TEST_F(DiagnosticsTest, SupportLinkOpensTheHelpPagesGettingHelpAndTheTitleTheHomePage)
 {
     TfmDump dialog(nullptr);
     dialog.show();
@@ -314,8 +328,36 @@ TEST_F(DiagnosticsTest, SupportAddressAndTitleOpenMailAndHomePage)
 
     const QStringList& opened = ShellOpenedTargets();
     ASSERT_EQ(opened.size(), 2);
-    EXPECT_EQ(opened[0], QString("mailto:") + TfmDump::kSupportAddress + "?subject=Velloran Bug Report");
+    const QUrl help(opened[0]);
+    EXPECT_TRUE(opened[0].startsWith("file://")) << opened[0].toStdString();
+    EXPECT_TRUE(opened[0].endsWith("Velloran.html#getting-help")) << opened[0].toStdString();
+    std::string folder;
+    ASSERT_TRUE(platform::programFolder(folder));
+    EXPECT_EQ(QDir::toNativeSeparators(help.toLocalFile()).toStdString(), folder + "Velloran.html");
+    EXPECT_FALSE(opened[0].contains("velloran.example"));
     EXPECT_TRUE(opened[1].endsWith("?ref=app")) << opened[1].toStdString();
+}
+
+// What went wrong stands under the apology when the caller says it; without it the dialog shows no empty
+// line.
+TEST_F(DiagnosticsTest, TheBugReportSaysWhatHappened)
+{
+    const QString what = QStringLiteral("Loading your ACT! records stopped.");
+    for (const QString& text : {what, QString()}) {
+        static QString shown;
+        static bool visible;
+        shown = QStringLiteral("(no dialog)");
+        seams::SetDialogHandler([](QWidget* dialog) {
+            auto* label = dialog->findChild<QLabel*>("lblWhat");
+            shown = label ? label->text() : QStringLiteral("(no label)");
+            visible = label && !label->isHidden();
+            return 0;
+        });
+        QWidget owner;
+        ShowBugReport(&owner, text);
+        EXPECT_EQ(shown, text);
+        EXPECT_EQ(visible, !text.isEmpty());
+    }
 }
 
 TEST_F(DiagnosticsTest, SupportAddressTakesTheFocusAndOpensWithTheKeyboard)

@@ -119,14 +119,17 @@ const AddrCase kCases[] = {
                  "Last Attempt Time|03/07/2008 00:00:00\nLast Email Time|03/08/2008 00:00:00\n"
                  "Last Meet Time|03/09/2008 00:00:00\nLast Reach Time|03/10/2008 00:00:00\n"
                  "Last Letter Time|03/11/2008 23:59:59"}}},
-    // Every date but 0 is listed; one outside 1931 to 2030 has no date text.
-    {"NegativeAndOutOfRangeDatesAreListed",
+    // Every date but 0 is listed; one before 1900 has no date text, and every later year has one.
+    {"NegativeAndFarDatesAreListed",
      [](ContactRecord& r) {
          r.Birthday = -1.5;
          r.CreateDate = -1.5;
          r.EditDate = Ole(2031, 1, 1, 8, 0, 0);
+         r.LastAttempt = Ole(2099, 12, 31, 23, 59, 59);
      },
-     {{"lvMisc", "Birthday|\nCreate Time| 12:00:00\nEdit Time| 08:00:00"}}},
+     {{"lvMisc", "Birthday|\nCreate Time| 12:00:00\nEdit Time|01/01/2031 08:00:00\n"
+                 "Last Attempt Time|12/31/2099 23:59:59"}}},
+    {"BirthdayIn1925", [](ContactRecord& r) { r.Birthday = Ole(1925, 5, 17); }, {{"lvMisc", "Birthday|05/17/1925"}}},
     {"SecondaryContactInOrder",
      [](ContactRecord& r) {
          Put(r.SecondaryCategory, "s");

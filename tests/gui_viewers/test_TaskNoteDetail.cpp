@@ -47,6 +47,7 @@ const TaskCase kTaskCases[] = {
      {{"edtDesc,edtDueDate", "Send the quotation,03/14/2008"}, {"cbCompleted,cbPrivate", "on,off"}}},
     {"PrivateNotCompleted", [](TaskRecord& r) { r.IsPrivate = true; }, {{"cbCompleted,cbPrivate", "off,on"}}},
     {"NegativeDueDateLeavesTheBoxEmpty", [](TaskRecord& r) { r.DueDate = -2; }, {{"edtDueDate", ""}}},
+    {"DueDatesYearsAheadShow", [](TaskRecord& r) { r.DueDate = Ole(2031, 1, 1); }, {{"edtDueDate", "01/01/2031"}}},
     {"NotesWithWindowsLineEnds",
      [](TaskRecord& r) { Put(r.Details, "one\r\ntwo\rthree"); },
      {{"memNotes", "one\ntwo\nthree"}}},

@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -19,9 +20,11 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 
 #include <cstring>
 #include <filesystem>
+#include <new>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -242,40 +245,107 @@ TEST_F(SourcePageTest, TheWaitWindowStandsOverTheClientPanelWithTheChosenKindsOn
     EXPECT_EQ(CurrentWaitWindow(), nullptr) << "stopped before the message";
 }
 
+// The bug report says in plain words what happened and what to do; the exception's own text goes to the
+// debug log only.
 TEST_F(SourcePageTest, AnExceptionInTheLoadShowsTheBugReportInstead)
 {
-    CleanupSession::SetBeforeLoadHook([](CxACTBaseUtil&) { throw std::runtime_error("helper exploded"); });
     struct Shown
     {
         QString title;
         QWidget* owner;
         bool waitWindowUp;
         bool waitCursor;
+        QString what;
     };
     static std::vector<Shown> shown;
-    shown.clear();
-    seams::SetDialogHandler([](QWidget* dialog) {
-        shown.push_back({dialog->windowTitle(), dialog->parentWidget(), CurrentWaitWindow() != nullptr,
-                         QGuiApplication::overrideCursor() != nullptr});
-        return 0;
-    });
-    FillSource("/db/x.pad", "Ann", "pw", KIND_ADDR);
-    Click("btnNext");
-    EXPECT_EQ(main->GetCurrentPage(), 0);
-    EXPECT_TRUE(MessagesWithCaption("Error").empty()) << "no message of the page";
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].title.toStdString(), "Handle Velloran Exception");
-    EXPECT_EQ(shown[0].owner, main.data());
-    EXPECT_FALSE(shown[0].waitWindowUp);
-    EXPECT_FALSE(shown[0].waitCursor);
-    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    const struct
+    {
+        const char* name;
+        void (*hook)(CxACTBaseUtil&);
+        const char* raw;
+        const char* plain;
+        const char* next;
+    } cases[] = {
+        {"a library's error", [](CxACTBaseUtil&) { throw std::runtime_error("vector::_M_range_check"); },
+         "vector::_M_range_check", "An unexpected error happened", "Try the step again"},
+        {"out of memory", [](CxACTBaseUtil&) { throw std::bad_alloc(); }, "std::bad_alloc",
+         "Velloran ran out of memory", "Close other programs"},
+        {"no standard exception", [](CxACTBaseUtil&) { throw 42; }, "unknown exception",
+         "An unexpected error happened", "Try the step again"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        seams::ClearRecorded();
+        shown.clear();
+        CleanupSession::SetBeforeLoadHook(c.hook);
+        seams::SetDialogHandler([](QWidget* dialog) {
+            const auto* what = dialog->findChild<QLabel*>(QStringLiteral("lblWhat"));
+            shown.push_back({dialog->windowTitle(), dialog->parentWidget(), CurrentWaitWindow() != nullptr,
+                             QGuiApplication::overrideCursor() != nullptr,
+                             what && !what->isHidden() ? what->text() : QString()});
+            return 0;
+        });
+        FillSource("/db/x.pad", "Ann", "pw", KIND_ADDR);
+        Click("btnNext");
+        EXPECT_EQ(main->GetCurrentPage(), 0);
+        EXPECT_TRUE(MessagesWithCaption("Error").empty()) << "no message of the page";
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].title.toStdString(), "Handle Velloran Exception");
+        EXPECT_EQ(shown[0].owner, main.data());
+        EXPECT_FALSE(shown[0].waitWindowUp);
+        EXPECT_FALSE(shown[0].waitCursor);
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+
+        const std::string what = shown[0].what.toStdString();
+        EXPECT_EQ(what.rfind("Loading your ACT! records stopped; nothing was changed in ACT!. ", 0), 0u) << what;
+        EXPECT_NE(what.find(c.plain), std::string::npos) << what;
+        EXPECT_NE(what.find(c.next), std::string::npos) << what;
+        EXPECT_EQ(what.find(c.raw), std::string::npos) << what;
+        if (std::string(c.raw) != "unknown exception") {
+            EXPECT_NE(testutil::readFile(home.dataFolder() + "appdebug.log").find(c.raw), std::string::npos);
+        }
+    }
 }
 
-TEST_F(SourcePageTest, PadLinkOpensItsHelpPage)
+// A data folder that cannot be made is named, with what to do about it.
+TEST_F(SourcePageTest, ANoDataFolderMessageNamesTheFolderAndTheNextStep)
 {
-    QTest::mouseClick(Child<QLabel>(page, "lblPad"), Qt::LeftButton);
+    const std::string company = home.path() + "/data/corvane";
+    std::filesystem::remove_all(company);
+    testutil::writeFile(company, "not a folder");
+    FillSource("/db/x.pad", "Ann", "pw", KIND_ADDR);
+    EXPECT_FALSE(page->Exchange(true));
+    EXPECT_EQ(loads, 0) << "no helper runs without a work folder";
+    const auto errors = MessagesWithCaption("Error");
+    ASSERT_EQ(errors.size(), 1u);
+    const std::string text = errors[0].text.toStdString();
+    const std::string expected = std::string(kLoadFailed) + "\n\nVelloran's data folder cannot be found or created. " +
+                                 "Velloran keeps its settings, work files and debug log in " +
+                                 testutil::nativePath(company + "/Velloran/") +
+                                 ": make sure that folder can be "
+                                 "created and that you may write to it (the disk must not be full or read-only), "
+                                 "then try again.";
+    EXPECT_EQ(text, expected);
+    std::filesystem::remove(company);
+}
+
+// The link leads to the help page beside the program, at its section on PAD files: a page that is
+// always there, not a web address.
+TEST_F(SourcePageTest, PadLinkOpensTheHelpPagesSectionOnPadFiles)
+{
+    auto* link = Child<QLabel>(page, "lblPad");
+    EXPECT_EQ(link->text(), QStringLiteral("What is ACT! PAD?"));
+    QTest::mouseClick(link, Qt::LeftButton);
     ASSERT_EQ(ShellOpenedTargets().size(), 1);
-    EXPECT_TRUE(ShellOpenedTargets()[0].startsWith("https://"));
+    const QString target = ShellOpenedTargets()[0];
+    EXPECT_TRUE(target.startsWith(QStringLiteral("file://"))) << target.toStdString();
+    EXPECT_TRUE(target.endsWith(QStringLiteral("Velloran.html#pad-files"))) << target.toStdString();
+    const QUrl address(target);
+    EXPECT_EQ(address.fragment(), QStringLiteral("pad-files"));
+    std::string folder;
+    ASSERT_TRUE(platform::programFolder(folder));
+    EXPECT_EQ(QDir::toNativeSeparators(address.toLocalFile()).toStdString(), folder + "Velloran.html");
+    EXPECT_TRUE(std::filesystem::exists(address.toLocalFile().toStdString()));
 }
 
 TEST_F(SourcePageTest, EnterInAnEditActsAsNext)

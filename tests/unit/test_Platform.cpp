@@ -130,6 +130,54 @@ TEST_F(DataFolderTest, FailureLeavesBufferUntouched)
     EXPECT_FALSE(GetDataFolder(nullptr));
 }
 
+// The message for a data folder that cannot be had names the folder when the system names one, and
+// always says what to do.
+TEST_F(DataFolderTest, TheMessageNamesTheFolderAndTheNextStep)
+{
+    const std::string lead = "Velloran's data folder cannot be found or created. ";
+    struct Case
+    {
+        const char* what;
+        std::function<std::string()> dataHome;
+        std::function<std::string()> expected;
+    };
+    const Case cases[] = {
+        {"first level is a file",
+         [&] {
+             std::filesystem::create_directory(dir.file("home1"));
+             writeFile(dir.file("home1/corvane"), "x");
+             return dir.file("home1");
+         },
+         [&] {
+             return lead + "Velloran keeps its settings, work files and debug log in " + dir.file("home1") +
+                    "/corvane/Velloran/: make sure that folder can be created and that you may write to it (the "
+                    "disk must not be full or read-only), then try again.";
+         }},
+        {"data home runs through a file",
+         [&] {
+             writeFile(dir.file("plain"), "x");
+             return dir.file("plain") + "/share";
+         },
+         [&] {
+             return lead + "The system gives no folder for application data that Velloran can use: make sure "
+                           "$XDG_DATA_HOME or, without it, .local/share in your home folder exists and that you "
+                           "may write to it, then try again.";
+         }},
+        {"path too long", [&] { return dir.path() + "/" + std::string(250, 'h'); },
+         [&] {
+             return lead + "Its path, " + dir.path() + "/" + std::string(250, 'h') +
+                    "/corvane/Velloran/, is longer than Velloran can use: give the system's application data "
+                    "folder a shorter path, then try again.";
+         }},
+    };
+    for (const Case& c : cases) {
+        setDataHome(c.dataHome());
+        char buffer[260];
+        ASSERT_FALSE(GetDataFolder(buffer)) << c.what;
+        EXPECT_EQ(NoDataFolderText(), c.expected()) << c.what;
+    }
+}
+
 #else
 
 // The all-users folder cannot be pointed elsewhere, so the levels are checked only where this test creates

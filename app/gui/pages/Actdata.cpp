@@ -134,24 +134,21 @@ struct KindView
     const DupListModel::Column* columns;
     int columnCount;
     bool rowSelect;
-    bool captionEditable;
 };
 
 const KindView kKindViews[TfmACTData::kKindCount] = {
-    {"tAddr", "Contacts", "lvAddr", "cbAddrAll", "Load All Contacts Data", "lblAddrCount",
-     "Contacts (%d Dups)", "Contacts (%d Dup)", "%d Contact records in total", "contact", "contacts", kAddrColumns,
-     static_cast<int>(std::size(kAddrColumns)), true, false},
-    {"tDate", "Calendar", "lvDate", "cbDateAll", "Load All Calendar Data", "lblDateCount",
-     "Calendar (%d Dups)", "Calendar (%d Dup)", "%d Calendar records in total", "calendar event",
-     "calendar events", kDateColumns,
-     static_cast<int>(std::size(kDateColumns)), true, false},
-    {"tTask", "Task", "lvTask", "cbTaskAll", "Load All Todos and Opportunities Data", "lblTaskCount",
-     "Tasks (%d Dups)", "Tasks (%d Dup)", "%d Task records in total", "todo or opportunity",
-     "todos and opportunities", kTaskColumns,
-     static_cast<int>(std::size(kTaskColumns)), false, false},
+    {"tAddr", "Contacts", "lvAddr", "cbAddrAll", "Load All Contacts Data", "lblAddrCount", "Contacts (%d Dups)",
+     "Contacts (%d Dup)", "%d Contact records in total", "contact", "contacts", kAddrColumns,
+     static_cast<int>(std::size(kAddrColumns)), true},
+    {"tDate", "Calendar", "lvDate", "cbDateAll", "Load All Calendar Data", "lblDateCount", "Calendar (%d Dups)",
+     "Calendar (%d Dup)", "%d Calendar records in total", "calendar event", "calendar events", kDateColumns,
+     static_cast<int>(std::size(kDateColumns)), true},
+    {"tTask", "Task", "lvTask", "cbTaskAll", "Load All Todos and Opportunities Data", "lblTaskCount", "Tasks (%d Dups)",
+     "Tasks (%d Dup)", "%d Task records in total", "todo or opportunity", "todos and opportunities", kTaskColumns,
+     static_cast<int>(std::size(kTaskColumns)), false},
     {"tNote", "Notes", "lvNote", "cbNoteAll", "Load All Notes Data", "lblNoteCount", "Notes (%d Dups)",
-     "Notes (%d Dup)", "%d Note records in total", "note", "notes", kNoteColumns, static_cast<int>(std::size(kNoteColumns)), false,
-     true},
+     "Notes (%d Dup)", "%d Note records in total", "note", "notes", kNoteColumns,
+     static_cast<int>(std::size(kNoteColumns)), false},
 };
 
 QPushButton* MakeButton(const char* name, const char* caption, QWidget* parent)
@@ -227,7 +224,7 @@ TfmACTData::TfmACTData(LoadedData* data, QWidget* parent) : QWidget(parent), m_p
         sheetLayout->setContentsMargins(6, 6, 6, 4);
         sheetLayout->setSpacing(4);
 
-        kind.model = new DupListModel(info.columns, info.columnCount, info.captionEditable, this);
+        kind.model = new DupListModel(info.columns, info.columnCount, this);
         kind.list = new QTreeView(kind.sheet);
         kind.list->setObjectName(QString::fromLatin1(info.listName));
         kind.list->setRootIsDecorated(false);
@@ -238,9 +235,8 @@ TfmACTData::TfmACTData(LoadedData* data, QWidget* parent) : QWidget(parent), m_p
         kind.list->setSelectionBehavior(info.rowSelect ? QAbstractItemView::SelectRows
                                                        : QAbstractItemView::SelectItems);
         kind.list->setAllColumnsShowFocus(info.rowSelect);
-        kind.list->setEditTriggers(info.captionEditable
-                                       ? QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed
-                                       : QAbstractItemView::NoEditTriggers);
+        // The lists show the records as loaded; an edit could reach neither the record nor the CRM.
+        kind.list->setEditTriggers(QAbstractItemView::NoEditTriggers);
         kind.list->setItemDelegate(new SingleLineDelegate(kind.list));
         kind.list->setModel(kind.model);
         // The user may widen any column; the last one takes the room that is left.
@@ -341,6 +337,8 @@ bool TfmACTData::Exchange(bool save)
         }
     }
     edtFind->clear();
+    // The box shows the rule the groups are made by; setChecked sends no click, so nothing regroups twice.
+    cbCase->setChecked(AppSettings.CaseSensitive);
     RefreshGroups();
     FillLists(true);
     // The first tab's first row is current and the list has the keyboard, so the review can start at once.

@@ -10,6 +10,7 @@
 #include "core/DateText.h"
 #include "core/DupRules.h"
 
+#include <QLocale>
 #include <QStringList>
 
 #include <iterator>
@@ -42,10 +43,13 @@ QString DateIfPositive(double date, std::string (*format)(double))
     return date > 0 ? QString::fromStdString(format(date)) : QString();
 }
 
-// A number alone gives its row; an extension without its number gives none.
+// As the viewer writes a number and its extension. The viewer drops an extension stored without its
+// number; here it shows, so that every stored value can be compared.
 QString Phone(const char* number, const char* extension)
 {
-    return IsEmpty(number) ? QString() : FormatPhone(number, extension);
+    if (IsEmpty(number))
+        return IsEmpty(extension) ? QString() : QStringLiteral("(no number) * ") + FieldText(extension);
+    return FormatPhone(number, extension);
 }
 
 // The street box: the lines that are not empty, one under the other.
@@ -57,6 +61,25 @@ QString Street(const char* line1, const char* line2, const char* line3)
             lines << FieldText(line);
     }
     return lines.join(QLatin1Char('\n'));
+}
+
+QString Number(std::int32_t value)
+{
+    return QString::number(value);
+}
+
+// The shortest text that reads back as the same double.
+QString Number(double value)
+{
+    return QString::number(value, 'g', QLocale::FloatingPointShortest);
+}
+
+QString Numbers(const std::int32_t* values, std::size_t count)
+{
+    QStringList texts;
+    for (std::size_t i = 0; i < count; ++i)
+        texts << Number(values[i]);
+    return texts.join(QStringLiteral(", "));
 }
 
 template <int Index> QString Custom(const void* r)
@@ -159,13 +182,16 @@ QString RecurrenceEnd(const CalendarRecord& r)
     }
 
 // The viewer's header boxes, its pages from left to right and its lists from top to bottom. Company and
-// Job Title, which the viewer repeats among the misc fields, come once. First, middle and last name are
-// compared by the rules but shown by no viewer; without them a match on them could not be seen.
+// Job Title, which the viewer repeats among the misc fields, come once. The fields no viewer shows come
+// where they belong: the parts of the name (the rules compare first, middle and last name; without them
+// a match on them could not be seen) and the record's flags.
 const CompareField kContactFields[] = {
     TEXT(ContactRecord, "Name", FullName),
+    TEXT(ContactRecord, "Name Prefix", NamePrefix),
     TEXT(ContactRecord, "First Name", FirstName),
     TEXT(ContactRecord, "Middle Name", MiddleName),
     TEXT(ContactRecord, "Last Name", LastName),
+    TEXT(ContactRecord, "Name Suffix", NameSuffix),
     TEXT(ContactRecord, "Company", Company),
     TEXT(ContactRecord, "Job Title", Title),
     PHONE("Work Phone", BusinessPhone, BusinessPhoneExtension),
@@ -215,6 +241,9 @@ const CompareField kContactFields[] = {
     ROW(ContactRecord, "Last Meet Time", DateIfNotZero(r.LastMeeting, DateTimeText), AT(ContactRecord, LastMeeting)),
     ROW(ContactRecord, "Last Reach Time", DateIfNotZero(r.LastReach, DateTimeText), AT(ContactRecord, LastReach)),
     ROW(ContactRecord, "Last Letter Time", DateIfNotZero(r.LastLetter, DateTimeText), AT(ContactRecord, LastLetter)),
+    ROW(ContactRecord, "Is Private", YesNo(r.IsPrivate), AT(ContactRecord, IsPrivate)),
+    ROW(ContactRecord, "Is User", YesNo(r.IsUser), AT(ContactRecord, IsUser)),
+    ROW(ContactRecord, "Is Imported", YesNo(r.IsImported), AT(ContactRecord, IsImported)),
     TEXT(ContactRecord, "Secondary First Name", SecondaryFirstName),
     TEXT(ContactRecord, "Secondary Last Name", SecondaryLastName),
     TEXT(ContactRecord, "Secondary Contact", SecondaryContact),
@@ -237,7 +266,8 @@ const CompareField kContactFields[] = {
     ROW(ContactRecord, "Secondary Is Private", YesNo(r.SecondaryIsPrivate), AT(ContactRecord, SecondaryIsPrivate)),
 };
 
-// The event's start gives the viewer both its date and its start time.
+// The event's start gives the viewer both its date and its start time. The recurrence's further values
+// and the value the helper keeps, which no viewer shows, come as the numbers stored.
 const CompareField kEventFields[] = {
     TEXT(CalendarRecord, "Description", Regarding),
     ROW(CalendarRecord, "Date", QString::fromStdString(DateText(r.StartTime)), AT(CalendarRecord, StartTime)),
@@ -248,16 +278,19 @@ const CompareField kEventFields[] = {
     ROW(CalendarRecord, "All day event", YesNo(r.IsTimeless), AT(CalendarRecord, IsTimeless)),
     ROW(CalendarRecord, "Is Private", YesNo(r.IsPrivate), AT(CalendarRecord, IsPrivate)),
     ROW(CalendarRecord, "Recurrence", Recurrence(r), AT(CalendarRecord, RecurType), AT(CalendarRecord, RecurInterval),
-        AT(CalendarRecord, RecurDays), AT(CalendarRecord, RecurByDate), AT(CalendarRecord, RecurInstance),
-        AT(CalendarRecord, RecurMonth)),
+        AT(CalendarRecord, RecurDays), AT(CalendarRecord, RecurByDate)),
+    ROW(CalendarRecord, "Recurrence Instance", Number(r.RecurInstance), AT(CalendarRecord, RecurInstance)),
+    ROW(CalendarRecord, "Recurrence Month", Number(r.RecurMonth), AT(CalendarRecord, RecurMonth)),
     ROW(CalendarRecord, "Recurrence End", RecurrenceEnd(r), AT(CalendarRecord, RecurEndDate)),
     TEXT(CalendarRecord, "Notes", Details),
     ROW(CalendarRecord, "Create Time", DateIfPositive(r.CreateTime, DateTimeText), AT(CalendarRecord, CreateTime)),
     ROW(CalendarRecord, "Edit Date", DateIfPositive(r.EditDate, DateTimeText), AT(CalendarRecord, EditDate)),
+    ROW(CalendarRecord, "Extra Value", Number(r.ExtraValue), AT(CalendarRecord, ExtraValue)),
 };
 
 // The viewer shows the priority as its number; the word of the review list is added, so that the two
-// can be told apart where several numbers mean "Normal".
+// can be told apart where several numbers mean "Normal". The values the helper keeps, which no viewer
+// shows, come last as stored.
 const CompareField kTaskFields[] = {
     TEXT(TaskRecord, "Description", Regarding),
     ROW(TaskRecord, "Priority",
@@ -269,6 +302,9 @@ const CompareField kTaskFields[] = {
     TEXT(TaskRecord, "Notes", Details),
     ROW(TaskRecord, "Create Time", DateIfPositive(r.CreateTime, DateTimeText), AT(TaskRecord, CreateTime)),
     ROW(TaskRecord, "Edit Date", DateIfPositive(r.EditDate, DateTimeText), AT(TaskRecord, EditDate)),
+    TEXT(TaskRecord, "Extra Text", ExtraText),
+    ROW(TaskRecord, "Extra Values", Numbers(r.ExtraValues, std::size(r.ExtraValues)), AT(TaskRecord, ExtraValues)),
+    ROW(TaskRecord, "Extra Number", Number(r.ExtraDouble), AT(TaskRecord, ExtraDouble)),
 };
 
 const CompareField kNoteFields[] = {

@@ -31,8 +31,8 @@ bool ContainsFolded(std::string_view haystack, const QByteArray& needle)
 
 } // namespace
 
-DupListModel::DupListModel(const Column* columns, int columnCount, bool captionEditable, QObject* parent)
-    : QAbstractTableModel(parent), m_columns(columns), m_columnCount(columnCount), m_captionEditable(captionEditable)
+DupListModel::DupListModel(const Column* columns, int columnCount, QObject* parent)
+    : QAbstractTableModel(parent), m_columns(columns), m_columnCount(columnCount)
 {
 }
 
@@ -41,7 +41,6 @@ void DupListModel::SetRecords(std::vector<void*> records, bool ticked)
     beginResetModel();
     m_records = std::move(records);
     m_checks.assign(m_records.size(), ticked ? 1 : 0);
-    m_editedCaptions.clear();
     m_indexOf.clear();
     m_filtered = false;
     m_rows.clear();
@@ -92,7 +91,6 @@ void DupListModel::ReplaceRecord(int row, void* record, bool ticked)
     }
     m_records[at] = record;
     m_checks[at] = ticked ? 1 : 0;
-    m_editedCaptions.erase(at);
     emit dataChanged(index(row, 0), index(row, m_columnCount - 1));
 }
 
@@ -204,13 +202,7 @@ QVariant DupListModel::data(const QModelIndex& index, int role) const
     const std::size_t at = RecordIndex(index.row());
     const int column = index.column();
     switch (role) {
-    case Qt::DisplayRole:
-    case Qt::EditRole: {
-        if (column == 0 && m_captionEditable) {
-            const auto edited = m_editedCaptions.find(at);
-            if (edited != m_editedCaptions.end())
-                return edited->second;
-        }
+    case Qt::DisplayRole: {
         const void* record = m_records[at];
         return record ? m_columns[column].text(record) : QString();
     }
@@ -229,11 +221,6 @@ bool DupListModel::setData(const QModelIndex& index, const QVariant& value, int 
         return false;
     if (role == Qt::CheckStateRole)
         return SetChecked(index.row(), value.toInt() == Qt::Checked);
-    if (role == Qt::EditRole && m_captionEditable) {
-        m_editedCaptions[RecordIndex(index.row())] = value.toString();
-        emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
-        return true;
-    }
     return false;
 }
 
@@ -251,10 +238,7 @@ Qt::ItemFlags DupListModel::flags(const QModelIndex& index) const
     if (!index.isValid())
         return Qt::NoItemFlags;
     Qt::ItemFlags result = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
-    if (index.column() == 0) {
+    if (index.column() == 0)
         result |= Qt::ItemIsUserCheckable;
-        if (m_captionEditable)
-            result |= Qt::ItemIsEditable;
-    }
     return result;
 }

@@ -31,9 +31,8 @@ public:
         std::string_view (*bytes)(const void* record, char* scratch);
     };
 
-    // `captionEditable`: the first column can be edited in place; the edit changes what the row shows,
-    // never the record, and is gone with the next fill.
-    DupListModel(const Column* columns, int columnCount, bool captionEditable, QObject* parent = nullptr);
+    // Read-only: only the ticks change.
+    DupListModel(const Column* columns, int columnCount, QObject* parent = nullptr);
 
     // Replaces every record: all ticked or all unticked. The filter stays and applies to them.
     void SetRecords(std::vector<void*> records, bool ticked);
@@ -82,10 +81,8 @@ private:
 
     const Column* m_columns;
     int m_columnCount;
-    bool m_captionEditable;
     std::vector<void*> m_records;
     std::vector<std::uint8_t> m_checks;
-    std::unordered_map<std::size_t, QString> m_editedCaptions; // by record index
     QString m_filter;
     bool m_filtered = false;
     std::vector<std::uint32_t> m_rows; // the record indexes shown, ascending, while filtered

@@ -23,10 +23,26 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <new>
+
 namespace {
 
 constexpr int kBandHeight = 72;
 const char* const kDebugLogName = "appdebug.log";
+const char* const kNoDebugLog = "Debug log file doesn't exist";
+const char* const kNoDebugLogMore = "Velloran writes it when it first has something to log: a failure always, "
+                                    "the details of its work only while the debug log is enabled.";
+const char* const kEnableHere = "To record what happens, tick \"Enable Debug Log\", press OK, repeat the steps that "
+                                "went wrong, then open the log again.";
+const char* const kEnableThroughOptions = "To record what happens, press \"Debug Options\", tick \"Enable Debug "
+                                          "Log\", press OK, repeat the steps that went wrong, then open the log again.";
+const char* const kOutOfMemory = "Velloran ran out of memory, so it stopped what it was doing. Close other programs "
+                                 "to free memory and try again; if it happens again, check fewer kinds of records "
+                                 "at a time.";
+const char* const kUnexpected = "An unexpected error happened, so Velloran stopped what it was doing. The debug "
+                                "log (appdebug.log in Velloran's data folder) has the details. Try the step again; "
+                                "if the error comes back, see \"Getting help\" in Velloran's help page and send "
+                                "the debug log with your report.";
 const char* const kLevelItems[] = {
     "Critical - Only log critical error information.",
     "High - Log high level debug information.",
@@ -77,7 +93,8 @@ QGroupBox* MakeInfoGroup(QWidget* parent)
 
 } // namespace
 
-DebugInfoBoxes::DebugInfoBoxes(QWidget* parent) : QObject(parent), m_parent(parent)
+DebugInfoBoxes::DebugInfoBoxes(QWidget* parent, const char* enableHint)
+    : QObject(parent), m_parent(parent), m_enableHint(enableHint)
 {
     auto* grid = new QGridLayout;
     grid->setHorizontalSpacing(8);
@@ -134,7 +151,9 @@ void DebugInfoBoxes::btnFileClick()
 {
     const QString file = m_edtFile->text();
     if (!QFileInfo::exists(file)) {
-        seams::ShowMessage(m_parent, QMessageBox::Information, "Error", "Debug log file doesn't exist",
+        // Not an error: nothing has been logged yet. Say how to get a log.
+        seams::ShowMessage(m_parent, QMessageBox::Information, "Debug Log",
+                           QString::fromLatin1(kNoDebugLog) + "\n\n" + kNoDebugLogMore + " " + m_enableHint,
                            QMessageBox::Ok);
         return;
     }
@@ -160,7 +179,7 @@ TfmDebug::TfmDebug(QWidget* owner) : QDialog(owner)
 
     body->addSpacing(4);
     QGroupBox* group = MakeInfoGroup(this);
-    m_info = new DebugInfoBoxes(group);
+    m_info = new DebugInfoBoxes(group, kEnableHere);
     auto* groupLayout = new QVBoxLayout(group);
     groupLayout->setContentsMargins(12, 12, 12, 12);
     groupLayout->addLayout(m_info->rows());
@@ -218,7 +237,7 @@ void TfmDebug::btnOKClick()
         accept();
 }
 
-TfmDump::TfmDump(QWidget* owner) : QDialog(owner)
+TfmDump::TfmDump(QWidget* owner, const QString& what) : QDialog(owner)
 {
     setObjectName("TfmDump");
     QVBoxLayout* body = MakeFrame(this, kWidth, kHeight, "Handle Velloran Exception", owner);
@@ -231,11 +250,19 @@ TfmDump::TfmDump(QWidget* owner) : QDialog(owner)
     label1->setFont(strong);
     body->addWidget(label1);
 
+    m_lblWhat = new QLabel(what, this);
+    m_lblWhat->setObjectName("lblWhat");
+    m_lblWhat->setTextFormat(Qt::PlainText);
+    m_lblWhat->setWordWrap(true);
+    m_lblWhat->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_lblWhat->setVisible(!what.isEmpty());
+    body->addWidget(m_lblWhat);
+
     auto* contactRow = new QHBoxLayout;
     contactRow->setSpacing(6);
     auto* label2 = new QLabel("Please contact us at:", this);
     label2->setObjectName("Label2");
-    m_lblSupport = new LinkLabel(kSupportAddress, QColor(0x00, 0x60, 0xC0), this);
+    m_lblSupport = new LinkLabel(kSupportLabel, QColor(0x00, 0x60, 0xC0), this);
     m_lblSupport->setObjectName("lblSupport");
     connect(m_lblSupport, &LinkLabel::activated, this, &TfmDump::lblSupportClick);
     contactRow->addWidget(label2);
@@ -253,7 +280,7 @@ TfmDump::TfmDump(QWidget* owner) : QDialog(owner)
     hint->setObjectName("lblDebugHint");
     hint->setWordWrap(true);
     groupLayout->addWidget(hint);
-    m_info = new DebugInfoBoxes(group);
+    m_info = new DebugInfoBoxes(group, kEnableThroughOptions);
     groupLayout->addLayout(m_info->rows());
     body->addWidget(group);
     body->addStretch(1);
@@ -285,9 +312,7 @@ bool TfmDump::Exchange(bool save)
 
 void TfmDump::lblSupportClick()
 {
-    // The subject goes as written; turning its blanks into an address is the desktop's business.
-    const QByteArray target = QByteArray("mailto:") + kSupportAddress + "?subject=Velloran Bug Report";
-    ShellOpen(target.constData());
+    OpenHelpSection(kSupportSection);
 }
 
 void TfmDump::btnExitClick()
@@ -306,9 +331,21 @@ void ShowTroubleshooting()
     delete dialog.data();
 }
 
-void ShowBugReport(QWidget* owner)
+void ShowBugReport(QWidget* owner, const QString& what)
 {
-    QPointer<TfmDump> dialog = new TfmDump(owner);
+    QPointer<TfmDump> dialog = new TfmDump(owner, what);
     seams::ExecDialog(dialog);
     delete dialog.data();
+}
+
+QString FailureText(const std::exception_ptr& error)
+{
+    try {
+        if (error)
+            std::rethrow_exception(error);
+    } catch (const std::bad_alloc&) {
+        return QString::fromLatin1(kOutOfMemory);
+    } catch (...) {
+    }
+    return QString::fromLatin1(kUnexpected);
 }

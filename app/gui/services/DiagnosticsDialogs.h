@@ -4,6 +4,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class LinkLabel;
 class QLineEdit;
 class QPushButton;
@@ -13,8 +14,9 @@ class DebugInfoBoxes : public QObject
 {
     Q_OBJECT
 public:
-    // Builds the rows inside `parent`, a group box laid out by the caller through rows().
-    explicit DebugInfoBoxes(QWidget* parent);
+    // Builds the rows inside `parent`, a group box laid out by the caller through rows(). `enableHint`
+    // tells, from this dialog, how to switch the debug log on.
+    DebugInfoBoxes(QWidget* parent, const char* enableHint);
 
     // Folder and log path from the data folder; without one, empty boxes and disabled buttons.
     void Fill();
@@ -25,6 +27,7 @@ public:
 
 private:
     QWidget* m_parent;
+    const char* m_enableHint;
     QLayout* m_rows;
     QLineEdit* m_edtFolder;
     QLineEdit* m_edtFile;
@@ -60,9 +63,12 @@ class TfmDump : public QDialog
 public:
     static constexpr int kWidth = 569;
     static constexpr int kHeight = 398;
-    static constexpr const char* kSupportAddress = "support@velloran.example";
+    // Until the project has an address to write to, the help page says how to get help.
+    static constexpr const char* kSupportLabel = "\"Getting help\" in Velloran's help page";
+    static constexpr const char* kSupportSection = "getting-help";
 
-    explicit TfmDump(QWidget* owner);
+    // `what`, when given, says in plain words what went wrong; it is shown under the apology.
+    explicit TfmDump(QWidget* owner, const QString& what = QString());
 
     bool Exchange(bool save);
 
@@ -71,5 +77,6 @@ private:
     void btnExitClick();
 
     DebugInfoBoxes* m_info;
+    QLabel* m_lblWhat;
     LinkLabel* m_lblSupport;
 };

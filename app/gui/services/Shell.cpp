@@ -3,6 +3,8 @@
 #include "Seams.h"
 #include "ServicesInternal.h"
 
+#include "core/Apputil.h"
+
 #include <QDesktopServices>
 #include <QPointer>
 #include <QUrl>
@@ -54,6 +56,23 @@ bool ShellOpen(const char* target)
 void OpenHomePage()
 {
     ShellOpen(kHomePage);
+}
+
+QString HelpSectionAddress(const char* section)
+{
+    char folder[260] = "";
+    if (!GetProgramFolder(folder))
+        return QString();
+    // A plain path would take the '#' for part of the file name.
+    QUrl address = QUrl::fromLocalFile(QString::fromLocal8Bit(folder) + QString::fromLatin1(kHelpPageName));
+    address.setFragment(QString::fromLatin1(section));
+    return QString::fromLatin1(address.toEncoded());
+}
+
+bool OpenHelpSection(const char* section)
+{
+    const QString address = HelpSectionAddress(section);
+    return !address.isEmpty() && ShellOpen(address.toLocal8Bit().constData());
 }
 
 const QStringList& ShellOpenedTargets()

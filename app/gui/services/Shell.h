@@ -10,6 +10,14 @@ class QWidget;
 bool ShellOpen(const char* target);
 // The product's home page.
 void OpenHomePage();
+
+// The help page every build ships beside the program.
+constexpr const char* kHelpPageName = "Velloran.html";
+// The help page at one of its sections, as a file address ("file:///.../Velloran.html#section"); empty
+// when the program folder is unknown.
+QString HelpSectionAddress(const char* section);
+// Opens the help page at that section. False when the program folder is unknown.
+bool OpenHelpSection(const char* section);
 // The targets handed to ShellOpen in test mode, oldest first.
 const QStringList& ShellOpenedTargets();
 

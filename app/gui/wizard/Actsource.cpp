@@ -31,7 +31,8 @@
 
 namespace {
 
-const char* const kPadHelpAddress = "https://www.velloran.example/help/act-pad.html";
+// The help page's own section on PAD files.
+const char* const kPadHelpSection = "pad-files";
 const char* const kPadFilter = "ACT! Database File (*.pad)";
 const char* const kInvalidPad =
     "Invalid ACT! database name. Velloran can not load ACT! data correctly, are you sure to continue?";
@@ -39,6 +40,7 @@ const char* const kInvalidUser =
     "Invalid ACT! user name. Velloran can not load ACT! data correctly, are you sure to continue?";
 const char* const kLoadFailed = "Can not retrieve your ACT! information. Please make sure that you entered the "
                                 "correct ACT! access options.";
+const char* const kLoadStopped = "Loading your ACT! records stopped; nothing was changed in ACT!.";
 
 // Stores the longest prefix of `text` that fits the field with its terminator, never splitting a
 // character of the local encoding.
@@ -217,6 +219,7 @@ bool TfmACTSource::Exchange(bool save)
             QGuiApplication::restoreOverrideCursor();
         waitCursor = false;
     };
+    std::exception_ptr failure;
     try {
         LoadOutcome outcome;
         RunWithWaitWindow(parentWidget(), [this, &outcome](WorkProgress& progress) {
@@ -233,12 +236,14 @@ bool TfmACTSource::Exchange(bool save)
         return false;
     } catch (const std::exception& error) {
         DEBUG_LOG(0, "Loading ACT! information failed with an exception: %s", error.what());
+        failure = std::current_exception();
     } catch (...) {
         DEBUG_LOG(0, "Loading ACT! information failed with an unknown exception.");
+        failure = std::current_exception();
     }
     arrowCursor();
     emit loadFailed();
-    ShowBugReport(window());
+    ShowBugReport(window(), QString::fromLatin1(kLoadStopped) + QStringLiteral(" ") + FailureText(failure));
     return false;
 }
 
@@ -299,7 +304,7 @@ void TfmACTSource::btnPadBrowseClick()
 
 void TfmACTSource::lblPadClick()
 {
-    ShellOpen(kPadHelpAddress);
+    OpenHelpSection(kPadHelpSection);
 }
 
 void TfmACTSource::btnOptionClick()

@@ -27,10 +27,10 @@ bool VelloranApplication::notify(QObject* receiver, QEvent* event)
         return QApplication::notify(receiver, event);
     } catch (const std::exception& error) {
         DEBUG_LOG(0, "Exception in an event handler: %s", error.what());
-        ShowErrorBox(QString::fromLocal8Bit(error.what()));
+        ShowErrorBox(FailureText(std::current_exception()));
     } catch (...) {
         DEBUG_LOG(0, "Unknown exception in an event handler.");
-        ShowErrorBox(QString());
+        ShowErrorBox(FailureText(std::current_exception()));
     }
     return false;
 }
@@ -47,14 +47,16 @@ int RunWithTopLevelHandler(const std::function<void()>& body)
         body();
     } catch (const std::exception& error) {
         DEBUG_LOG(0, "Unhandled exception: %s", error.what());
-        ShowErrorBox(QString::fromLocal8Bit(error.what()));
+        const QString text = FailureText(std::current_exception());
+        ShowErrorBox(text);
         if (QWidget* mainWindow = MainWindow())
-            ShowBugReport(mainWindow);
+            ShowBugReport(mainWindow, text);
     } catch (...) {
         DEBUG_LOG(0, "Unhandled unknown exception.");
+        const QString text = FailureText(std::current_exception());
         if (QWidget* mainWindow = MainWindow())
-            ShowBugReport(mainWindow);
-        ShowErrorBox(QString());
+            ShowBugReport(mainWindow, text);
+        ShowErrorBox(text);
     }
     return 0;
 }

@@ -30,7 +30,6 @@ namespace {
 
 // A compiled help file beside the program wins; every build ships the HTML page, on Windows too.
 constexpr const char* kCompiledHelpFileName = "Velloran.chm";
-constexpr const char* kHelpFileName = "Velloran.html";
 
 constexpr int kClientWidth = 794;
 constexpr int kClientHeight = 594;
@@ -281,7 +280,7 @@ void TfmMain::btnHelpClick()
         return;
     const std::string compiledHelp = std::string(folder) + kCompiledHelpFileName;
     const bool compiled = QFileInfo::exists(QString::fromLocal8Bit(compiledHelp));
-    const std::string helpFile = compiled ? compiledHelp : std::string(folder) + kHelpFileName;
+    const std::string helpFile = compiled ? compiledHelp : std::string(folder) + kHelpPageName;
     ShellOpen(helpFile.c_str());
 }
 
