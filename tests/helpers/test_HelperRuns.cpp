@@ -536,8 +536,9 @@ TEST_F(HelperRunTest, OverlappingRunsShareNoTemporaryFileAndKeepAnEarlierStop)
         const std::string holdSecond = m_tmp.file(std::string(c.name) + " second");
         std::thread a([&] { first = Run(kind, "1", Options(), {{"VELLORAN_HELPER_TEST_HOLD", holdFirst}}); });
         const std::string firstRun = WaitForRunning(StatePath(kind));
-        if (c.stopBeforeSecond)
+        if (c.stopBeforeSecond) {
             ASSERT_TRUE(WriteIniValue(StatePath(kind), "Status", "Stop", "1"));
+        }
         std::thread b([&] { second = Run(kind, "1", Options(), {{"VELLORAN_HELPER_TEST_HOLD", holdSecond}}); });
         WaitForRunning(StatePath(kind), firstRun);
         EXPECT_EQ(IniValue(StatePath(kind), "Status", "Stop", "0"), c.stopBeforeSecond ? "1" : "0");
