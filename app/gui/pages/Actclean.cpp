@@ -165,7 +165,7 @@ void TfmACTClean::tmStartTimer()
     lblBack->setEnabled(true);
     emit workEnded();
     if (failed) {
-        // Before the report of the error, what the user needs to know of the data.
+        // The report of the error says first what the user needs to know of the data.
         QString text = QStringLiteral("The deletion stopped with an unexpected error.");
         const QString outcomes = OutcomeLines(m_outcome);
         if (!outcomes.isEmpty())
@@ -176,9 +176,7 @@ void TfmACTClean::tmStartTimer()
                         .arg(QString::fromLocal8Bit(m_outcome.backupFolder.c_str()));
         else
             text += QStringLiteral("\n\nNo backup was made, and no record was handed to the helpers.");
-        text += QStringLiteral("\n\nThe next window tells how to report the error.");
-        seams::ShowMessage(this, QMessageBox::Critical, QStringLiteral("Error"), text, QMessageBox::Ok);
-        ShowBugReport(window());
+        ShowBugReport(window(), text);
     }
 }
 
