@@ -19,6 +19,15 @@ namespace {
 
 using Triple = std::tuple<std::string, std::string, std::string>;
 
+// A command line as a failure message shows it.
+std::string Quoted(const std::vector<std::string>& args)
+{
+    std::string shown;
+    for (const std::string& arg : args)
+        shown += "'" + arg + "' ";
+    return shown;
+}
+
 struct Result
 {
     int status;
@@ -247,10 +256,7 @@ TEST_F(ScanTest, BadArgumentsPrintUsage)
         {"--pad", "x", "--user", "y", "--password", "z", "--match"},
     };
     for (const auto& args : cases) {
-        std::string shown;
-        for (const std::string& arg : args)
-            shown += "'" + arg + "' ";
-        SCOPED_TRACE(shown);
+        SCOPED_TRACE(Quoted(args));
         const Result r = run(VELLORAN_SCAN, args);
         EXPECT_EQ(r.status, 2);
         EXPECT_NE(r.err.find("usage: velloran-scan"), std::string::npos);
@@ -268,10 +274,7 @@ TEST_F(ScanTest, HelpPrintsUsageOnStandardOutput)
         {"--help", "--bogus"},
     };
     for (const auto& args : cases) {
-        std::string shown;
-        for (const std::string& arg : args)
-            shown += "'" + arg + "' ";
-        SCOPED_TRACE(shown);
+        SCOPED_TRACE(Quoted(args));
         const Result r = run(VELLORAN_SCAN, args);
         EXPECT_EQ(r.status, 0);
         EXPECT_EQ(r.out.rfind("usage: velloran-scan", 0), 0u) << r.out;

@@ -9,6 +9,7 @@
 #include "ACT/ACTRecords.h"
 #include "core/DateText.h"
 #include "core/DupRules.h"
+#include "core/RecordWords.h"
 
 #include <QLocale>
 #include <QStringList>
@@ -92,25 +93,16 @@ template <int Index> constexpr std::size_t CustomOffset()
     return offsetof(ContactRecord, UserDefined) + Index * sizeof(ContactRecord::UserDefined[0]);
 }
 
-const char* const kEventTypes[] = {"Appointment", "Meeting", "Call", "Todo"};
-
 QString EventType(std::int32_t type)
 {
-    // 1 Meeting, 2 Call, 3 Todo; anything else is an appointment.
-    return QString::fromLatin1(kEventTypes[type >= 1 && type <= 3 ? type : 0]);
+    // Anything without a word of its own is an appointment, as the viewer shows it.
+    const char* word = recordwords::EventType(type);
+    return QString::fromLatin1(word ? word : recordwords::EventType(0));
 }
-
-enum RecurType
-{
-    RecurDaily = 1,
-    RecurWeekly = 2,
-    RecurMonthly = 3,
-    RecurYearly = 4,
-};
 
 bool Recurs(const CalendarRecord& r)
 {
-    return r.RecurType >= RecurDaily && r.RecurType <= RecurYearly;
+    return r.RecurType >= recordwords::RecurDaily && r.RecurType <= recordwords::RecurYearly;
 }
 
 // What the viewer's recurrence page shows, in one line: the pattern, its interval and, by pattern, the
@@ -120,38 +112,33 @@ QString Recurrence(const CalendarRecord& r)
     if (!Recurs(r))
         return QString();
     const QString interval = QString::asprintf("%d", r.RecurInterval);
-    const QString by = r.RecurByDate == 1 ? QStringLiteral("by date") : QStringLiteral("by day");
+    const QString by = r.RecurByDate == recordwords::kRecurByDate ? QStringLiteral("by date") : QStringLiteral("by day");
     switch (r.RecurType) {
-    case RecurDaily:
+    case recordwords::RecurDaily:
         return QStringLiteral("Daily: every %1 days").arg(interval);
-    case RecurWeekly: {
-        // Bit 0 Sunday to bit 6 Saturday; named Monday first, as a week reads.
-        static const char* const kDays[7] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
-                                             "Thursday", "Friday", "Saturday"};
+    case recordwords::RecurWeekly: {
+        // Named Monday first, as a week reads.
         QStringList days;
         for (int i = 1; i <= 7; ++i) {
             const int day = i % 7;
             if ((r.RecurDays >> day) & 1)
-                days << QString::fromLatin1(kDays[day]);
+                days << QString::fromLatin1(recordwords::Weekday(day));
         }
         const QString text = QStringLiteral("Weekly: every %1 weeks").arg(interval);
         return days.isEmpty() ? text : text + QStringLiteral(" on ") + days.join(QStringLiteral(", "));
     }
-    case RecurMonthly:
+    case recordwords::RecurMonthly:
         return QStringLiteral("Monthly: every %1 months, %2").arg(interval, by);
     default:
         return QStringLiteral("Yearly: every %1 years, %2").arg(interval, by);
     }
 }
 
-// The end of the recurrence range: 1 or less means the event recurs without end.
-constexpr double kNoRecurEnd = 1.0;
-
 QString RecurrenceEnd(const CalendarRecord& r)
 {
     if (!Recurs(r))
         return QString();
-    return r.RecurEndDate > kNoRecurEnd ? QString::fromStdString(DateText(r.RecurEndDate))
+    return r.RecurEndDate > recordwords::kNoRecurEnd ? QString::fromStdString(DateText(r.RecurEndDate))
                                         : QStringLiteral("No end date");
 }
 

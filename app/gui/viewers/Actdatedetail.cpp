@@ -5,6 +5,7 @@
 #include "ACT/ACTRecords.h"
 #include "ACT/CxACTDate.h"
 #include "core/DateText.h"
+#include "core/RecordWords.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -23,14 +24,7 @@ using namespace viewers;
 
 namespace {
 
-enum RecurType
-{
-    RecurNone = 0,
-    RecurDaily = 1,
-    RecurWeekly = 2,
-    RecurMonthly = 3,
-    RecurYearly = 4,
-};
+using namespace recordwords;
 
 // By the weekday bits: bit 0 Sunday to bit 6 Saturday.
 constexpr struct
@@ -42,18 +36,13 @@ constexpr struct
     {"cbThursday", "Thursday"}, {"cbFriday", "Friday"}, {"cbSaturday", "Saturday"},
 };
 
-const char* const kEventTypes[] = {"Appointment", "Meeting", "Call", "Todo"};
-
-// 1 Meeting, 2 Call, 3 Todo; anything else is an appointment.
+// Anything without a word of its own is an appointment.
 int EventTypeIndex(std::int32_t type)
 {
-    return type >= 1 && type <= 3 ? type : 0;
+    return EventType(type) ? type : 0;
 }
 
 constexpr int kDateBoxWidth = 110;
-
-// The recurrence end: 1 or less means the event recurs without end.
-constexpr double kNoRecurEnd = 1.0;
 
 QLabel* MakeLabel(const char* text, QWidget* parent)
 {
@@ -205,8 +194,8 @@ void TfmACTDateDetail::FillGeneral(const CalendarRecord& r)
     cbAllday->setChecked(r.IsTimeless);
     cbPrivate->setChecked(r.IsPrivate);
     cbType->clear();
-    for (const char* type : kEventTypes)
-        cbType->addItem(QString::fromLatin1(type));
+    for (std::int32_t type = 0; EventType(type); ++type)
+        cbType->addItem(QString::fromLatin1(EventType(type)));
     cbType->setCurrentIndex(EventTypeIndex(r.EventType));
 }
 
@@ -237,12 +226,12 @@ void TfmACTDateDetail::FillRecurrence(const CalendarRecord& r)
     case RecurMonthly:
         pRecur->setCurrentWidget(tMonthly);
         SetEditText(edtRecurMonths, interval);
-        (r.RecurByDate == 1 ? rbtnDate : rbtnDay)->setChecked(true);
+        (r.RecurByDate == kRecurByDate ? rbtnDate : rbtnDay)->setChecked(true);
         break;
     case RecurYearly:
         pRecur->setCurrentWidget(tYearly);
         SetEditText(edtRecurYears, interval);
-        (r.RecurByDate == 1 ? rbtnYearDate : rbtnYearDay)->setChecked(true);
+        (r.RecurByDate == kRecurByDate ? rbtnYearDate : rbtnYearDay)->setChecked(true);
         break;
     }
 
