@@ -303,7 +303,9 @@ TEST_F(EndToEnd, StopRequestOnDestructionEndsARunningHelper)
     const std::string hold = dir.file("hold");
     testutil::setEnvironment("VELLORAN_HELPER_TEST_HOLD", hold);
     CxACTDataReader& runner = GetHelperRunner(ACTKind::Addr);
-    runner.SetWaitTimeout(300);
+    // Long enough for the helper to have marked its run before the wait gives up, also under Wine on a
+    // busy machine: a Stop written before a run marks itself is one no living run owns, and it clears it.
+    runner.SetWaitTimeout(3000);
     {
         CxACTAddrUtil util;
         configure(util);

@@ -490,7 +490,9 @@ TEST_F(CleanupSessionTest, ASubmitPastItsTimeOutLeavesTheOutcomeUnknownAndAsksTh
     CxACTDataReader& runner = GetHelperRunner(ACTKind::Addr);
     CleanupSession::SetBeforeSubmitHook([&](CxACTBaseUtil&) {
         testutil::setEnvironment("VELLORAN_HELPER_TEST_HOLD", hold);
-        runner.SetWaitTimeout(300);
+        // Long enough for the helper to have marked its run and be held before the wait gives up, also under
+        // Wine on a busy machine: a Stop written before a run marks itself is cleared by it as stale.
+        runner.SetWaitTimeout(3000);
     });
     int loads = 0;
     CleanupSession::SetBeforeLoadHook([&](CxACTBaseUtil&) { ++loads; });
