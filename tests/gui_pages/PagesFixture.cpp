@@ -196,7 +196,12 @@ bool PagesTest::LoadDatabase(const std::string& padPath, int kinds)
     for (int i = 0; i < 4; ++i)
         Child<QCheckBox>(main, boxes[i])->setChecked(kinds & (1 << i));
     Click("btnNext");
-    return main && main->GetCurrentPage() == 1;
+    const bool loaded = main && main->GetCurrentPage() == 1;
+    // A load that fails where it should not says why in the test's output.
+    if (!loaded)
+        for (const seams::ShownMessage& message : seams::ShownMessages())
+            std::fprintf(stderr, "shown: %s: %s\n", qPrintable(message.caption), qPrintable(message.text));
+    return loaded;
 }
 
 bool PagesTest::Load(const TestData& data, int kinds)
