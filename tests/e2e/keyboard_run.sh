@@ -50,16 +50,18 @@ wait_for() {
     echo "timed out waiting for $what" >&2
     exit 1
 }
-focus() { xdotool search --name "$1" windowfocus --sync; }
+# Only a window on screen takes the focus: one found before it is mapped makes the X server refuse
+# (BadMatch), so the focus is retried until the window is there to take it.
+focus() { wait_for 20 "the focus on $1" xdotool search --onlyvisible --name "$1" windowfocus --sync; }
 key() { xdotool key --delay 50 "$@"; }
 
 # The X11 keyboard library copies length-bounded names with strndup, which a sanitizer build's strict
 # string checks take for an overrun; they stay on for our own code everywhere else.
 ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}strict_string_checks=0" "$bin/velloran" &
 app=$!
-wait_for 20 "the main window" xdotool search --name "^Velloran - Remove Duplicates"
+wait_for 20 "the main window" xdotool search --onlyvisible --name "^Velloran - Remove Duplicates"
 # On X11 the desktop matches the window to its menu entry by the window's class.
-window_class=$(xprop -id "$(xdotool search --name "^Velloran - Remove Duplicates" | head -n 1)" WM_CLASS |
+window_class=$(xprop -id "$(xdotool search --onlyvisible --name "^Velloran - Remove Duplicates" | head -n 1)" WM_CLASS |
     sed -n 's/^WM_CLASS(STRING) = "[^"]*", "\(.*\)"$/\1/p')
 entry_class=$(sed -n 's/^StartupWMClass=//p' "$(dirname "$0")/../../packaging/velloran.desktop")
 if [ "$window_class" != "$entry_class" ]; then
