@@ -80,6 +80,28 @@ std::string g_testDocuments;
 
 } // namespace
 
+std::wstring wideText(std::string_view utf8)
+{
+    if (utf8.empty())
+        return {};
+    const int size = static_cast<int>(utf8.size());
+    const int wide = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
+    std::wstring result(static_cast<std::size_t>(wide), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, result.data(), wide);
+    return result;
+}
+
+std::string utf8Text(std::wstring_view wide)
+{
+    if (wide.empty())
+        return {};
+    const int size = static_cast<int>(wide.size());
+    const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string result(static_cast<std::size_t>(bytes), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, result.data(), bytes, nullptr, nullptr);
+    return result;
+}
+
 void setUserFoldersForTesting(const std::string& applicationData, const std::string& documents)
 {
     g_testApplicationData = applicationData;

@@ -11,8 +11,14 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
 namespace platform {
+
+// The program holds every path and message as UTF-8; the system's wide calls take UTF-16. The texts of
+// the CRM's exchange files stay in the ANSI code page and do not pass through these.
+std::wstring wideText(std::string_view utf8);
+std::string utf8Text(std::wstring_view wide);
 
 // Moves `from` over `to` in one step, trying again for a moment while a reader (a virus scanner, a
 // helper) holds the target open.
