@@ -34,12 +34,35 @@ int base64Value(char c)
     return -1;
 }
 
+// Why one level of the data folder, already there, must not hold our files, and what to do: the rest of
+// a sentence. Empty when it may, or when it is missing.
+std::string refusalOf(const std::string& level)
+{
+    const std::string untrusted = ": whoever can change it could read or replace them, so Velloran writes nothing there. "
+                                  "Check what it holds, remove it, then try again.";
+    switch (platform::checkFolder(level)) {
+    case platform::FolderCheck::Link:
+        return level + " is a link or a junction to another place" + untrusted;
+    case platform::FolderCheck::OtherOwner:
+        return level + " belongs to another user" + untrusted;
+    case platform::FolderCheck::NotAFolder:
+        return level + " is a file, not a folder: move that file away, then try again.";
+    case platform::FolderCheck::Unknown:
+        return "the owner of " + level + " cannot be read" + untrusted;
+    case platform::FolderCheck::Missing:
+    case platform::FolderCheck::Private:
+        break;
+    }
+    return {};
+}
+
+// A level that is missing is created for us alone; one that is there must be ours.
 bool ensureLevel(const std::string& path)
 {
-    if (platform::pathExists(path))
-        return true;
-    // Another instance may have created it in the meantime.
-    return platform::createPrivateFolder(path) || platform::pathExists(path);
+    // Another instance may create it in the meantime: what counts is what is there afterwards.
+    if (platform::checkFolder(path) == platform::FolderCheck::Missing)
+        platform::createPrivateFolder(path);
+    return platform::checkFolder(path) == platform::FolderCheck::Private;
 }
 
 // A field's text, never reading past the field even when it lacks a terminator.
@@ -97,6 +120,13 @@ std::string NoDataFolderText()
             return text + " Its path, " + folder +
                    ", is longer than Velloran can use: give the system's "
                    "application data folder a shorter path, then try again.";
+        for (const std::string& level : {companyFolderIn(base), folder}) {
+            const std::string refusal = refusalOf(level);
+            if (!refusal.empty())
+                return text + " Velloran keeps its settings, debug log and work files (one of them holds your CRM "
+                              "password while a helper runs) in " +
+                       folder + ", but " + refusal;
+        }
         return text + " Velloran keeps its settings, work files and debug log in " + folder +
                ": make sure that folder can be created and that you may write to it (the disk must not be full "
                "or read-only), then try again.";

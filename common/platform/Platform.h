@@ -38,13 +38,14 @@ struct LocalTime
     int milliseconds = 0;
 };
 
-// The folder in which the program keeps its data folder: the all-users application data folder on
-// Windows, the user's data home ($XDG_DATA_HOME, else ~/.local/share) elsewhere. The folder is created
-// when missing. The result does not end in a separator. False when no such folder can be had.
+// The folder in which the program keeps its data folder: the user's own local application data folder
+// on Windows (%LOCALAPPDATA%), the user's data home ($XDG_DATA_HOME, else ~/.local/share) elsewhere. Both
+// belong to the user alone. The folder is created when missing. The result does not end in a separator.
+// False when no such folder can be had.
 bool applicationDataFolder(std::string& folder);
 // Where applicationDataFolder looks, in words for a message to the user.
 #ifdef _WIN32
-constexpr const char* kApplicationDataWords = "the all-users application data folder (ProgramData)";
+constexpr const char* kApplicationDataWords = "your local application data folder (%LOCALAPPDATA%)";
 #else
 constexpr const char* kApplicationDataWords = "$XDG_DATA_HOME or, without it, .local/share in your home folder";
 #endif
@@ -65,13 +66,51 @@ bool programFolder(std::string& folder);
 
 bool pathExists(const std::string& path);
 
-// Paths in this interface are texts of the system's single-byte encoding, as the Windows calls behind it
-// take them. std::filesystem reads a narrow text by another rule and gives one back as UTF-8 on Windows
-// (MinGW), so a folder with a letter beyond ASCII would come back under another name: paths cross over
-// through these two. pathText is false for a name the encoding cannot spell (a Windows file name may hold
-// any Unicode letter), which no call here could open anyway.
+// Whether a folder that is already there may hold our files.
+enum class FolderCheck
+{
+    Missing,
+    Private,
+    // A file, or something else that is no folder.
+    NotAFolder,
+    // A symbolic link or (on Windows) a junction: what is written inside lands wherever it points.
+    Link,
+    // Another user's, who may read or replace what is written inside.
+    OtherOwner,
+    // Its owner cannot be read.
+    Unknown,
+};
+// On Windows a link or a junction and a folder of another owner are found out; on POSIX, where the
+// folder lies in the user's own home, a folder of another owner (a link is followed, as the user set
+// it up).
+FolderCheck checkFolder(const std::string& path);
+
+// Paths in this interface are UTF-8 texts on every system; on Windows each call hands them to the
+// system's wide-character calls. std::filesystem reads a narrow text by another rule on Windows, so paths
+// cross over through these two. pathText is false for a name without UTF-8 (on Windows, half of a
+// surrogate pair), which no call here could open anyway.
 std::filesystem::path fsPath(const std::string& path);
 bool pathText(const std::filesystem::path& path, std::string& text);
+
+// A path as a helper takes it through the parameter file: in the system's single-byte encoding, the
+// ANSI code page on Windows. A path with a letter that code page lacks (a Cyrillic user name on a Western
+// Windows) is given in its short 8.3 form when the path exists and its volume keeps short names. False
+// when neither spells it. On POSIX, the path itself.
+bool helperPathText(const std::string& path, std::string& text);
+
+// Reads a whole file. Another process (a helper, or the program asking it to stop) may be replacing it
+// this moment: on Windows the read tries again for a moment while the file is held, as the replacing
+// writer does.
+enum class ReadResult
+{
+    Ok,
+    Missing,
+    Failed,
+};
+ReadResult readWholeFile(const std::string& path, std::string& content);
+// The file a rewrite of `path` replaces: on POSIX the target of a symbolic link, so that the link
+// stays a link; on Windows the path itself.
+std::string profileWriteTarget(const std::string& path);
 
 // Creates one folder level that only its owner may enter (mode 0700; on Windows an access list that
 // admits the owner alone and is handed down to everything created inside).
@@ -122,11 +161,13 @@ void releaseBulk(void* block, std::size_t size);
 // memory whole once touched, however little of it is used. Those bytes read as zeros when touched again.
 void releaseUnusedBulk(void* block, std::size_t size, std::size_t used);
 
+// Profile strings, read and written byte for byte by the same code on every system, so that a value
+// such as a path in UTF-8 comes back as it went in whatever the system's code page.
 // Profile strings with the behaviour of GetPrivateProfileStringA: section and key match without regard
 // to case; blanks around names and values are dropped, and a value wrapped in double or in single quotes
 // is read without them; the value is cut to size - 1 characters and always terminated. Returns the number
 // of characters copied. A missing file, section or key gives the default without its trailing blanks
-// (null counts as empty). On Windows these are the system's own calls.
+// (null counts as empty).
 std::size_t readProfileString(const char* section, const char* key, const char* defaultValue, char* buffer,
                               std::size_t size, const char* file);
 

@@ -102,6 +102,66 @@ bool pathExists(const std::string& path)
     return ::access(path.c_str(), F_OK) == 0;
 }
 
+FolderCheck checkFolder(const std::string& path)
+{
+    // With a trailing separator a file would not be found at all.
+    std::string folder = path;
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    struct stat st
+    {
+    };
+    if (::stat(folder.c_str(), &st) != 0)
+        return errno == ENOENT ? FolderCheck::Missing : FolderCheck::Unknown;
+    if (!S_ISDIR(st.st_mode))
+        return FolderCheck::NotAFolder;
+    return st.st_uid == ::geteuid() ? FolderCheck::Private : FolderCheck::OtherOwner;
+}
+
+bool helperPathText(const std::string& path, std::string& text)
+{
+    text = path;
+    return true;
+}
+
+ReadResult readWholeFile(const std::string& path, std::string& content)
+{
+    content.clear();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
+    char chunk[8192];
+    for (;;) {
+        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n == 0)
+            break;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            ::close(fd);
+            return ReadResult::Failed;
+        }
+        content.append(chunk, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return ReadResult::Ok;
+}
+
+std::string profileWriteTarget(const std::string& path)
+{
+    struct stat st
+    {
+    };
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (char* real = ::realpath(path.c_str(), nullptr)) {
+            std::string resolved = real;
+            std::free(real);
+            return resolved;
+        }
+    }
+    return path;
+}
+
 std::filesystem::path fsPath(const std::string& path)
 {
     return std::filesystem::path(path);

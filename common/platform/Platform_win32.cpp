@@ -2,7 +2,9 @@
 
 #include "platform/WindowsApi.h"
 
+#include <aclapi.h>
 #include <shlobj.h>
+#include <knownfolders.h>
 
 #include <cstdlib>
 #include <random>
@@ -14,6 +16,22 @@ namespace platform {
 
 namespace {
 
+// One piece of information about our own access token (TokenUser, TokenOwner); empty when it cannot be had.
+std::vector<unsigned char> tokenInformation(TOKEN_INFORMATION_CLASS what)
+{
+    std::vector<unsigned char> information;
+    HANDLE token = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token))
+        return information;
+    DWORD size = 0;
+    ::GetTokenInformation(token, what, nullptr, 0, &size);
+    information.resize(size);
+    if (size == 0 || !::GetTokenInformation(token, what, information.data(), size, &size))
+        information.clear();
+    ::CloseHandle(token);
+    return information;
+}
+
 // Security attributes that admit the current user alone, and not what the parent folder would hand
 // down: the all-users data folder lets every user of the machine read what is created inside it.
 class OwnerOnly
@@ -22,15 +40,8 @@ public:
     // With `inherited`, files and folders created inside take the same access list.
     explicit OwnerOnly(bool inherited)
     {
-        HANDLE token = nullptr;
-        if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token))
-            return;
-        DWORD size = 0;
-        ::GetTokenInformation(token, TokenUser, nullptr, 0, &size);
-        m_user.resize(size);
-        const bool haveUser = size > 0 && ::GetTokenInformation(token, TokenUser, m_user.data(), size, &size) != FALSE;
-        ::CloseHandle(token);
-        if (!haveUser)
+        m_user = tokenInformation(TokenUser);
+        if (m_user.empty())
             return;
         PSID sid = reinterpret_cast<TOKEN_USER*>(m_user.data())->User.Sid;
 
@@ -64,12 +75,15 @@ private:
     bool m_ready = false;
 };
 
-bool shellFolder(int id, std::string& folder)
+bool knownFolder(REFKNOWNFOLDERID id, DWORD flags, std::string& folder)
 {
-    char buffer[MAX_PATH] = {};
-    if (FAILED(::SHGetFolderPathA(nullptr, id, nullptr, SHGFP_TYPE_CURRENT, buffer)) || !buffer[0])
+    wchar_t* path = nullptr;
+    const bool found = SUCCEEDED(::SHGetKnownFolderPath(id, flags, nullptr, &path)) && path && path[0];
+    if (found)
+        folder = utf8Text(path);
+    ::CoTaskMemFree(path);
+    if (!found)
         return false;
-    folder = buffer;
     while (folder.size() > 3 && (folder.back() == '\\' || folder.back() == '/'))
         folder.pop_back();
     return true;
@@ -102,6 +116,17 @@ std::string utf8Text(std::wstring_view wide)
     return result;
 }
 
+bool retryWhileHeld(int attempt, unsigned long error)
+{
+    constexpr int kAttempts = 200;
+    constexpr DWORD kPauseMs = 10;
+    if (attempt + 1 >= kAttempts ||
+        (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED && error != ERROR_LOCK_VIOLATION))
+        return false;
+    ::Sleep(kPauseMs);
+    return true;
+}
+
 void setUserFoldersForTesting(const std::string& applicationData, const std::string& documents)
 {
     g_testApplicationData = applicationData;
@@ -110,10 +135,13 @@ void setUserFoldersForTesting(const std::string& applicationData, const std::str
 
 bool applicationDataFolder(std::string& folder)
 {
+    // The user's own: no other user may create or enter anything in it, so no one can put a folder of
+    // theirs where ours goes, or read the password of the parameter file.
     if (g_testApplicationData.empty())
-        return shellFolder(CSIDL_COMMON_APPDATA | CSIDL_FLAG_CREATE, folder);
-    const DWORD attributes = ::GetFileAttributesA(g_testApplicationData.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES && !::CreateDirectoryA(g_testApplicationData.c_str(), nullptr))
+        return knownFolder(FOLDERID_LocalAppData, KF_FLAG_CREATE, folder);
+    const std::wstring path = wideText(g_testApplicationData);
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES && !::CreateDirectoryW(path.c_str(), nullptr))
         return false;
     if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
         return false;
@@ -127,20 +155,20 @@ bool documentsFolder(std::string& folder)
         folder = g_testDocuments;
         return true;
     }
-    return shellFolder(CSIDL_PERSONAL, folder);
+    return knownFolder(FOLDERID_Documents, 0, folder);
 }
 
 bool executablePath(std::string& path)
 {
-    std::string buffer(MAX_PATH, '\0');
+    std::wstring buffer(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD n = ::GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        const DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
         if (n == 0)
             return false;
         // A full buffer means the path was cut.
         if (n < buffer.size()) {
             buffer.resize(n);
-            path = buffer;
+            path = utf8Text(buffer);
             return true;
         }
         if (buffer.size() >= 32768)
@@ -163,58 +191,164 @@ bool programFolder(std::string& folder)
 
 bool pathExists(const std::string& path)
 {
-    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return ::GetFileAttributesW(wideText(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+FolderCheck checkFolder(const std::string& path)
+{
+    // With a trailing separator a file would not be found at all; "C:\\" keeps its own.
+    std::wstring wide = wideText(path);
+    while (wide.size() > 3 && (wide.back() == L'\\' || wide.back() == L'/'))
+        wide.pop_back();
+    const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = ::GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FolderCheck::Missing
+                                                                               : FolderCheck::Unknown;
+    }
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        return FolderCheck::Link;
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return FolderCheck::NotAFolder;
+
+    // The folder itself, never what a link put in its place since would point to.
+    const HANDLE folder = ::CreateFileW(wide.c_str(), READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                                       nullptr);
+    if (folder == INVALID_HANDLE_VALUE)
+        return FolderCheck::Unknown;
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    const bool known = ::GetSecurityInfo(folder, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr,
+                                         nullptr, &descriptor) == ERROR_SUCCESS &&
+                       owner;
+    FolderCheck result = FolderCheck::Unknown;
+    if (known) {
+        // Ours is what we create: the user, or the owner the token gives new objects (the Administrators
+        // group for a program run as administrator).
+        const std::vector<unsigned char> user = tokenInformation(TokenUser);
+        const std::vector<unsigned char> defaultOwner = tokenInformation(TokenOwner);
+        const bool isUser = !user.empty() && ::EqualSid(owner, reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid);
+        const bool isDefaultOwner =
+            !defaultOwner.empty() && ::EqualSid(owner, reinterpret_cast<const TOKEN_OWNER*>(defaultOwner.data())->Owner);
+        result = isUser || isDefaultOwner ? FolderCheck::Private : FolderCheck::OtherOwner;
+    }
+    if (descriptor)
+        ::LocalFree(descriptor);
+    ::CloseHandle(folder);
+    return result;
+}
+
+ReadResult readWholeFile(const std::string& path, std::string& content)
+{
+    content.clear();
+    const std::wstring wide = wideText(path);
+    HANDLE file = INVALID_HANDLE_VALUE;
+    for (int attempt = 0;; ++attempt) {
+        file = ::CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE)
+            break;
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            return ReadResult::Missing;
+        if (!retryWhileHeld(attempt, error))
+            return ReadResult::Failed;
+    }
+    char chunk[8192];
+    ReadResult result = ReadResult::Ok;
+    for (;;) {
+        DWORD n = 0;
+        if (!::ReadFile(file, chunk, sizeof chunk, &n, nullptr)) {
+            result = ReadResult::Failed;
+            break;
+        }
+        if (n == 0)
+            break;
+        content.append(chunk, n);
+    }
+    ::CloseHandle(file);
+    return result;
+}
+
+std::string profileWriteTarget(const std::string& path)
+{
+    return path;
 }
 
 std::filesystem::path fsPath(const std::string& path)
 {
-    if (path.empty())
-        return {};
-    const int size = static_cast<int>(path.size());
-    const int wide = ::MultiByteToWideChar(CP_ACP, 0, path.data(), size, nullptr, 0);
-    std::wstring utf16(static_cast<std::size_t>(wide), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, path.data(), size, utf16.data(), wide);
-    return std::filesystem::path(std::move(utf16));
+    return std::filesystem::path(wideText(path));
 }
 
 bool pathText(const std::filesystem::path& path, std::string& text)
 {
     const std::wstring& utf16 = path.native();
-    if (utf16.empty()) {
-        text.clear();
-        return true;
-    }
+    // Only half of a surrogate pair, which a Windows file name may hold, has no UTF-8.
     const int size = static_cast<int>(utf16.size());
+    if (size > 0 && ::WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, utf16.data(), size, nullptr, 0, nullptr,
+                                          nullptr) <= 0)
+        return false;
+    text = utf8Text(utf16);
+    return true;
+}
+
+bool helperPathText(const std::string& path, std::string& text)
+{
+    const std::wstring wide = wideText(path);
     // A letter without a spelling would come out as "?" or as a look-alike, naming another file or none.
     // UTF-8 as the system encoding spells every letter, and refuses the check.
-    const bool utf8 = ::GetACP() == CP_UTF8;
-    const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
-    BOOL substituted = FALSE;
-    BOOL* check = utf8 ? nullptr : &substituted;
-    const int bytes = ::WideCharToMultiByte(CP_ACP, flags, utf16.data(), size, nullptr, 0, nullptr, check);
-    if (bytes <= 0 || substituted)
+    const auto ansi = [](const std::wstring& utf16, std::string& result) {
+        if (utf16.empty()) {
+            result.clear();
+            return true;
+        }
+        const bool utf8 = ::GetACP() == CP_UTF8;
+        const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+        BOOL substituted = FALSE;
+        const int size = static_cast<int>(utf16.size());
+        const int bytes = ::WideCharToMultiByte(CP_ACP, flags, utf16.data(), size, nullptr, 0, nullptr,
+                                                utf8 ? nullptr : &substituted);
+        if (bytes <= 0 || substituted)
+            return false;
+        result.assign(static_cast<std::size_t>(bytes), '\0');
+        ::WideCharToMultiByte(CP_ACP, flags, utf16.data(), size, result.data(), bytes, nullptr, nullptr);
+        return true;
+    };
+    if (ansi(wide, text))
+        return true;
+    const DWORD size = ::GetShortPathNameW(wide.c_str(), nullptr, 0);
+    if (size == 0)
         return false;
-    std::string result(static_cast<std::size_t>(bytes), '\0');
-    ::WideCharToMultiByte(CP_ACP, flags, utf16.data(), size, result.data(), bytes, nullptr, nullptr);
-    text = std::move(result);
-    return true;
+    std::wstring shortPath(size, L'\0');
+    const DWORD n = ::GetShortPathNameW(wide.c_str(), shortPath.data(), size);
+    if (n == 0 || n >= size)
+        return false;
+    shortPath.resize(n);
+    return ansi(shortPath, text);
 }
 
 bool createPrivateFolder(const std::string& path)
 {
     OwnerOnly access(true);
-    return access.attributes() && ::CreateDirectoryA(path.c_str(), access.attributes());
+    return access.attributes() && ::CreateDirectoryW(wideText(path).c_str(), access.attributes());
+}
+
+void* openPrivateFile(const std::string& path)
+{
+    // Removes a link itself, never what it points to.
+    const std::wstring wide = wideText(path);
+    ::DeleteFileW(wide.c_str());
+    OwnerOnly access(false);
+    if (!access.attributes())
+        return INVALID_HANDLE_VALUE;
+    return ::CreateFileW(wide.c_str(), GENERIC_WRITE, 0, access.attributes(), CREATE_NEW,
+                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
 }
 
 bool createPrivateFile(const std::string& path)
 {
-    // Removes a link itself, never what it points to.
-    ::DeleteFileA(path.c_str());
-    OwnerOnly access(false);
-    if (!access.attributes())
-        return false;
-    const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, access.attributes(), CREATE_NEW,
-                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    const HANDLE file = openPrivateFile(path);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     ::CloseHandle(file);
@@ -223,14 +357,15 @@ bool createPrivateFile(const std::string& path)
 
 bool createPrivateTempFolder(const std::string& prefix, std::string& folder)
 {
-    char temp[MAX_PATH + 1] = {};
-    const DWORD n = ::GetTempPathA(sizeof temp, temp);
+    wchar_t buffer[MAX_PATH + 1] = {};
+    const DWORD n = ::GetTempPathW(MAX_PATH + 1, buffer);
     if (n == 0 || n > MAX_PATH)
         return false;
+    const std::string temp = utf8Text(std::wstring_view(buffer, n));
     static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
     std::random_device random;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string path = std::string(temp) + prefix;
+        std::string path = temp + prefix;
         for (int i = 0; i < 8; ++i)
             path += kLetters[random() % (sizeof kLetters - 1)];
         if (createPrivateFolder(path)) {
@@ -245,12 +380,12 @@ bool createPrivateTempFolder(const std::string& prefix, std::string& folder)
 
 bool copyFile(const std::string& from, const std::string& to)
 {
-    return ::CopyFileA(from.c_str(), to.c_str(), FALSE) != FALSE;
+    return ::CopyFileW(wideText(from).c_str(), wideText(to).c_str(), FALSE) != FALSE;
 }
 
 bool removeFile(const std::string& path)
 {
-    return ::DeleteFileA(path.c_str()) != FALSE;
+    return ::DeleteFileW(wideText(path).c_str()) != FALSE;
 }
 
 // Large pages on Windows need a privilege that users do not have; its page faults are cheap enough.
@@ -319,13 +454,13 @@ LocalTime localTime()
 
 std::string systemErrorText(int code)
 {
-    char* text = nullptr;
+    wchar_t* text = nullptr;
     const DWORD n =
-        ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
-                         nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0, nullptr);
+        ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
+                         nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     std::string result;
     if (n > 0 && text)
-        result.assign(text, n);
+        result = utf8Text(std::wstring_view(text, n));
     if (text)
         ::LocalFree(text);
     // The system's texts end in a line break, which would split a log line.

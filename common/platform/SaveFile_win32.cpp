@@ -39,13 +39,13 @@ bool WriteAll(HANDLE file, const char* data, std::size_t size)
 
 bool replaceFileWithRetry(const std::string& from, const std::string& to)
 {
+    const std::wstring source = wideText(from);
+    const std::wstring target = wideText(to);
     for (int attempt = 0;; ++attempt) {
-        if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        if (::MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             return true;
-        const DWORD error = ::GetLastError();
-        if (attempt == 20 || (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED))
+        if (!retryWhileHeld(attempt, ::GetLastError()))
             return false;
-        ::Sleep(10);
     }
 }
 
@@ -58,18 +58,12 @@ bool SaveFile::Open()
     const std::string base = m_target.substr(folder.size());
     const std::string temp = folder + "." + base.substr(0, 32) + "." + std::to_string(::GetCurrentProcessId()) +
                              "." + std::to_string(counter++) + ".tmp";
-    if (!createPrivateFile(temp)) {
+    const HANDLE file = openPrivateFile(temp);
+    if (file == INVALID_HANDLE_VALUE) {
         m_failed = true;
         return false;
     }
     m_tempPath = temp;
-    const HANDLE file = ::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        Discard();
-        m_failed = true;
-        return false;
-    }
     m_handle = reinterpret_cast<std::intptr_t>(file);
     return true;
 }
@@ -91,7 +85,7 @@ bool SaveFile::Commit()
     if (ok && !replaceFileWithRetry(m_tempPath, m_target))
         ok = false;
     if (!ok) {
-        ::DeleteFileA(m_tempPath.c_str());
+        removeFile(m_tempPath);
         m_tempPath.clear();
         m_failed = true;
         return false;
@@ -106,7 +100,7 @@ void SaveFile::Discard()
         ::CloseHandle(HandleOf(m_handle));
     m_handle = -1;
     if (!m_tempPath.empty())
-        ::DeleteFileA(m_tempPath.c_str());
+        removeFile(m_tempPath);
     m_tempPath.clear();
     m_buffer.clear();
 }

@@ -20,8 +20,17 @@ namespace platform {
 std::wstring wideText(std::string_view utf8);
 std::string utf8Text(std::wstring_view wide);
 
-// Moves `from` over `to` in one step, trying again for a moment while a reader (a virus scanner, a
-// helper) holds the target open.
+// createPrivateFile, with the new file left open for writing (not shared, not inherited) so that no one
+// can put another file in its place between the creation and the writes. INVALID_HANDLE_VALUE when it
+// cannot be created.
+void* openPrivateFile(const std::string& path);
+
+// Whether an open or a replace that failed with `error` on its `attempt`-th try (from 0) is worth trying
+// again, after a pause this call takes: a virus scanner, the search indexer or a helper may hold the file
+// for a moment. It gives up after about two seconds.
+bool retryWhileHeld(int attempt, unsigned long error);
+
+// Moves `from` over `to` in one step, trying again while a reader holds the target open.
 bool replaceFileWithRetry(const std::string& from, const std::string& to);
 
 } // namespace platform

@@ -320,11 +320,11 @@ TEST_F(SourcePageTest, ANoDataFolderMessageNamesTheFolderAndTheNextStep)
     ASSERT_EQ(errors.size(), 1u);
     const std::string text = errors[0].text.toStdString();
     const std::string expected = std::string(kLoadFailed) + "\n\nVelloran's data folder cannot be found or created. " +
-                                 "Velloran keeps its settings, work files and debug log in " +
-                                 testutil::nativePath(company + "/Velloran/") +
-                                 ": make sure that folder can be "
-                                 "created and that you may write to it (the disk must not be full or read-only), "
-                                 "then try again.";
+                                 "Velloran keeps its settings, debug log and work files (one of them holds your "
+                                 "CRM password while a helper runs) in " +
+                                 testutil::nativePath(company + "/Velloran/") + ", but " +
+                                 testutil::nativePath(company + "/") +
+                                 " is a file, not a folder: move that file away, then try again.";
     EXPECT_EQ(text, expected);
     std::filesystem::remove(company);
 }

@@ -149,7 +149,20 @@ TEST_F(DataFolderTest, TheMessageNamesTheFolderAndTheNextStep)
              return dir.file("home1");
          },
          [&] {
-             return lead + "Velloran keeps its settings, work files and debug log in " + dir.file("home1") +
+             return lead + "Velloran keeps its settings, debug log and work files (one of them holds your CRM "
+                           "password while a helper runs) in " +
+                    dir.file("home1") + "/corvane/Velloran/, but " + dir.file("home1") +
+                    "/corvane/ is a file, not a folder: move that file away, then try again.";
+         }},
+        {"second level cannot be created",
+         [&] {
+             std::filesystem::create_directories(dir.file("home2/corvane"));
+             std::filesystem::permissions(dir.file("home2/corvane"), std::filesystem::perms::owner_read |
+                                                                         std::filesystem::perms::owner_exec);
+             return dir.file("home2");
+         },
+         [&] {
+             return lead + "Velloran keeps its settings, work files and debug log in " + dir.file("home2") +
                     "/corvane/Velloran/: make sure that folder can be created and that you may write to it (the "
                     "disk must not be full or read-only), then try again.";
          }},
@@ -173,8 +186,37 @@ TEST_F(DataFolderTest, TheMessageNamesTheFolderAndTheNextStep)
     for (const Case& c : cases) {
         setDataHome(c.dataHome());
         char buffer[260];
+        // The super-user may create a folder where the folder's rights forbid it.
+        if (::geteuid() == 0 && std::string(c.what) == "second level cannot be created")
+            continue;
         ASSERT_FALSE(GetDataFolder(buffer)) << c.what;
         EXPECT_EQ(NoDataFolderText(), c.expected()) << c.what;
+    }
+}
+
+// A level of the data folder that another user owns could be read or changed by them: nothing is written
+// into it, and the message says whose it is and what to do. Only the super-user can give a folder away.
+TEST_F(DataFolderTest, AFolderOfAnotherUserIsRefused)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only the super-user can make a folder of another user";
+    int homes = 0;
+    for (const std::string level : {"/corvane", "/corvane/Velloran"}) {
+        const std::string home = dir.file("home" + std::to_string(++homes));
+        std::filesystem::create_directories(home + "/corvane/Velloran");
+        ASSERT_EQ(::chown((home + level).c_str(), 12345, 12345), 0);
+        setDataHome(home);
+        char buffer[260];
+        EXPECT_FALSE(GetDataFolder(buffer)) << level;
+        EXPECT_EQ(NoDataFolderText(), "Velloran's data folder cannot be found or created. Velloran keeps its "
+                                      "settings, debug log and work files (one of them holds your CRM password "
+                                      "while a helper runs) in " +
+                                          home + "/corvane/Velloran/, but " + home + level +
+                                          "/ belongs to another user: whoever can change it could read or replace "
+                                          "them, so Velloran writes nothing there. Check what it holds, remove it, "
+                                          "then try again.")
+            << level;
+        EXPECT_FALSE(platform::pathExists(home + "/corvane/Velloran/corvane.ini")) << level;
     }
 }
 

@@ -3,14 +3,9 @@
 #include "platform/SaveFile.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <string>
 #include <string_view>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace platform {
@@ -120,52 +115,6 @@ std::size_t findKey(const std::vector<Line>& lines, std::size_t header, std::str
         if (lines[i].kind == LineKind::Key && sameName(lines[i].name, key))
             return i;
     return lines.size();
-}
-
-enum class ReadResult
-{
-    Ok,
-    Missing,
-    Failed,
-};
-
-ReadResult readWholeFile(const char* path, std::string& content)
-{
-    content.clear();
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
-    char chunk[8192];
-    for (;;) {
-        const ssize_t n = ::read(fd, chunk, sizeof chunk);
-        if (n == 0)
-            break;
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            ::close(fd);
-            return ReadResult::Failed;
-        }
-        content.append(chunk, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
-    return ReadResult::Ok;
-}
-
-// A settings file reached through a symbolic link stays a link: the link's target is rewritten.
-std::string resolveTarget(const char* file)
-{
-    struct stat st
-    {
-    };
-    if (::lstat(file, &st) == 0 && S_ISLNK(st.st_mode)) {
-        if (char* real = ::realpath(file, nullptr)) {
-            std::string resolved = real;
-            std::free(real);
-            return resolved;
-        }
-    }
-    return file;
 }
 
 } // namespace
@@ -309,9 +258,9 @@ bool writeProfileStrings(const char* section, const ProfileEntry* entries, std::
         if (!profile::checkWrite(section, entries[i].key, entries[i].value, sectionName, keyNames[i]))
             return false;
 
-    const std::string target = resolveTarget(file);
+    const std::string target = profileWriteTarget(file);
     std::string content;
-    const ReadResult read = readWholeFile(target.c_str(), content);
+    const ReadResult read = readWholeFile(target, content);
     if (read == ReadResult::Failed)
         return false;
     bool missing = read == ReadResult::Missing;
