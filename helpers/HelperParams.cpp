@@ -64,7 +64,7 @@ bool TakeParams(const std::map<int, std::string>& entries, HelperParams& params,
 
     // The places to report to come first, so that every later failure can be reported there.
     if (const std::string* folder = find(kParamWorkFolder); folder && !folder->empty()) {
-        params.workFolder = *folder;
+        params.workFolder = platform::pathFromLocalText(*folder);
         if (!platform::isPathSeparator(params.workFolder.back()))
             params.workFolder += platform::kPathSeparator;
     }
@@ -92,7 +92,7 @@ bool TakeParams(const std::map<int, std::string>& entries, HelperParams& params,
         }
     }
 
-    params.padPath = *find(kParamPad);
+    params.padPath = platform::pathFromLocalText(*find(kParamPad));
     params.user = *find(kParamUser);
     params.password = *find(kParamPassword);
     params.dataFile = *find(kParamDataFile);
@@ -111,7 +111,7 @@ bool TakeParams(const std::map<int, std::string>& entries, HelperParams& params,
     params.opp = find(kParamOpp) && *find(kParamOpp) == "1";
     params.oppNotes = find(kParamOppNotes) && *find(kParamOppNotes) == "1";
     if (const std::string* folder = find(kParamDebugFolder))
-        params.debugFolder = *folder;
+        params.debugFolder = platform::pathFromLocalText(*folder);
     if (const std::string* level = find(kParamLogLevel))
         params.logLevel = std::atoi(level->c_str());
     params.debugOn = find(kParamDebugOn) && *find(kParamDebugOn) == "1";

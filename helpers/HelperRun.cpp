@@ -61,7 +61,8 @@ public:
         CxIniUtil ini(m_folder.c_str(), m_name.c_str());
         for (std::size_t i = 0; i < m_errors.size(); ++i) {
             const std::string key = "Error." + std::to_string(i + 1);
-            ini.WriteString("Error", key.c_str(), m_errors[i].c_str());
+            // The program reads the error file in the system's code page, as the CRM's helpers write it.
+            ini.WriteString("Error", key.c_str(), platform::utf8ToLocalText(m_errors[i]).c_str());
         }
         ini.WriteInt("Error", "Error.Count", static_cast<std::int32_t>(m_errors.size()));
     }

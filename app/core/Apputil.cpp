@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -63,6 +64,21 @@ bool ensureLevel(const std::string& path)
     if (platform::checkFolder(path) == platform::FolderCheck::Missing)
         platform::createPrivateFolder(path);
     return platform::checkFolder(path) == platform::FolderCheck::Private;
+}
+
+bool IsUtf8(std::string_view text)
+{
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
+        if (length == 0 || i + length > text.size())
+            return false;
+        for (std::size_t k = 1; k < length; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
+                return false;
+        i += length;
+    }
+    return true;
 }
 
 // A field's text, never reading past the field even when it lacks a terminator.
@@ -162,6 +178,9 @@ void LoadSettings()
     std::memset(&s, 0, sizeof s);
 
     readText("PadName", s.PadName, sizeof s.PadName);
+    // Paths are kept in UTF-8; a settings file of an earlier version holds the path in the local encoding.
+    if (!IsUtf8(s.PadName))
+        std::snprintf(s.PadName, sizeof s.PadName, "%s", platform::pathFromLocalText(s.PadName).c_str());
     readText("UserName", s.UserName, sizeof s.UserName);
     s.SaveUser = readFlag("SaveUser", true);
     if (!s.SaveUser)

@@ -20,17 +20,25 @@ void SetText(char* field, std::size_t capacity, const char* text)
     ACTCopyText(field, capacity, text);
 }
 
-// Stores a path whole, or refuses it with the reason kept in `refused`.
+// Stores a path whole, with the form the helpers take in `forHelper`, or refuses it with the reason kept in
+// `refused`.
 template <std::size_t N>
-bool SetPath(char (&field)[N], const char* what, const char* text, std::size_t limit, std::string& refused)
+bool SetPath(char (&field)[N], std::string& forHelper, const char* what, const char* text, std::size_t limit,
+             std::string& refused)
 {
     static_assert(N == CxACTBaseUtil::kMaxPathLength + 1);
-    refused = CxACTBaseUtil::PathTooLong(what, text ? text : "", limit);
+    const std::string path = text ? text : "";
+    std::string handed;
+    if (!platform::helperPathText(path, handed))
+        refused = CxACTBaseUtil::PathNotSpelled(what, path);
+    else
+        refused = CxACTBaseUtil::PathTooLong(what, handed.size() > path.size() ? handed : path, limit);
     if (!refused.empty()) {
         DEBUG_LOG(0, "%s", refused.c_str());
         return false;
     }
     SetText(field, N, text);
+    forHelper = std::move(handed);
     return true;
 }
 
@@ -41,7 +49,7 @@ CxACTBaseUtil::CxACTBaseUtil(const ACTKindInfo& kind)
       ParamFileName{}, ErrorFileName{}, StatusFileName{}, ErrorText{}, DebugFolder{}, ReservedText{}, LogLevel(3),
       DebugEnabled(false), RunMode(0), m_kind(kind), m_szHelperName{}
 {
-    SetText(DebugFolder, sizeof(DebugFolder), "appdebug.log");
+    SetDebugFolder("appdebug.log");
     SetText(m_szHelperName, sizeof(m_szHelperName), kind.helperName);
     SetDataFileName(kind.dataFile);
     SetErrorFileName(kind.errorFile);
@@ -91,9 +99,17 @@ std::string CxACTBaseUtil::PathTooLong(const char* what, const std::string& path
            " characters the helpers can take (it has " + std::to_string(path.size()) + "): " + path + ".";
 }
 
+std::string CxACTBaseUtil::PathNotSpelled(const char* what, const std::string& path)
+{
+    return std::string(what) + " cannot be handed to the helpers, which take paths in the system's code page only: " +
+           path +
+           ". It has letters that code page lacks, and no short 8.3 name stands in for it (the file is missing, or "
+           "its drive keeps no short names). Use a folder whose name has no such letters.";
+}
+
 bool CxACTBaseUtil::SetPadName(const char* text)
 {
-    return SetPath(PadName, "The PAD file's path", text, kMaxPathLength, m_padRefused);
+    return SetPath(PadName, m_padForHelper, "The PAD file's path", text, kMaxPathLength, m_padRefused);
 }
 
 void CxACTBaseUtil::SetUserName(const char* text)
@@ -108,7 +124,8 @@ void CxACTBaseUtil::SetPassword(const char* text)
 
 bool CxACTBaseUtil::SetWorkFolder(const char* text)
 {
-    return SetPath(WorkFolder, "The work folder", text, MaxWorkFolderLength(m_kind), m_workFolderRefused);
+    return SetPath(WorkFolder, m_workFolderForHelper, "The work folder", text, MaxWorkFolderLength(m_kind),
+                   m_workFolderRefused);
 }
 
 void CxACTBaseUtil::SetDataFileName(const char* text)
@@ -134,6 +151,9 @@ void CxACTBaseUtil::SetStatusFileName(const char* text)
 void CxACTBaseUtil::SetDebugFolder(const char* text)
 {
     SetText(DebugFolder, sizeof(DebugFolder), text);
+    // It lies in the work folder, which no helper gets when it cannot be spelled either.
+    if (!platform::helperPathText(DebugFolder, m_debugFolderForHelper))
+        m_debugFolderForHelper.clear();
 }
 
 void CxACTBaseUtil::SetHelperName(const char* name)
@@ -188,17 +208,17 @@ bool CxACTBaseUtil::RunHelper()
     }
     char number[16];
     CxACTParamParser parser;
-    parser.SetParam(PARAM_PAD_NAME, PARAM_TYPE_TEXT, PadName);
+    parser.SetParam(PARAM_PAD_NAME, PARAM_TYPE_TEXT, m_padForHelper.c_str());
     parser.SetParam(PARAM_USER_NAME, PARAM_TYPE_TEXT, UserName);
     parser.SetParam(PARAM_PASSWORD, PARAM_TYPE_TEXT, Password);
     parser.SetParam(PARAM_DATA_FILE, PARAM_TYPE_TEXT, DataFileName);
-    parser.SetParam(PARAM_WORK_FOLDER, PARAM_TYPE_TEXT, WorkFolder);
+    parser.SetParam(PARAM_WORK_FOLDER, PARAM_TYPE_TEXT, m_workFolderForHelper.c_str());
     std::snprintf(number, sizeof(number), "%d", RunMode);
     parser.SetParam(PARAM_RUN_MODE, PARAM_TYPE_TEXT, number);
     parser.SetParam(PARAM_ERROR_FILE, PARAM_TYPE_TEXT, ErrorFileName);
     parser.SetParam(PARAM_STATUS_FILE, PARAM_TYPE_TEXT, StatusFileName);
     SetKindParams(parser);
-    parser.SetParam(PARAM_DEBUG_FOLDER, PARAM_TYPE_TEXT, DebugFolder);
+    parser.SetParam(PARAM_DEBUG_FOLDER, PARAM_TYPE_TEXT, m_debugFolderForHelper.c_str());
     parser.SetParam(PARAM_RESERVED, PARAM_TYPE_TEXT, ReservedText);
     std::snprintf(number, sizeof(number), "%d", LogLevel);
     parser.SetParam(PARAM_LOG_LEVEL, PARAM_TYPE_TEXT, number);
@@ -228,7 +248,7 @@ bool CxACTBaseUtil::RunHelper()
     // The helper's own words say most; without them, why the run itself went wrong. A killed helper
     // wrote no words of its own: an error file then is one an earlier run left.
     if (m_bHasError && !m_bHelperKilled)
-        m_failure = ErrorText[0] ? ErrorText : "The helper reported an error without a text.";
+        m_failure = ErrorText[0] ? platform::localTextToUtf8(ErrorText) : "The helper reported an error without a text.";
     else
         m_failure = runner.GetRunFailure();
     // A helper that ended with a failure code and said nothing did not finish its run. On Windows that is

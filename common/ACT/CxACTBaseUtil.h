@@ -46,12 +46,17 @@ public:
     // Why a path cannot be handed to the helpers ("<what> is longer than ... : <path>."), or empty when it
     // has at most `limit` characters.
     static std::string PathTooLong(const char* what, const std::string& path, std::size_t limit = kMaxPathLength);
+    // Why a path that the system's code page cannot spell, even in its short form, cannot be handed to the
+    // helpers.
+    static std::string PathNotSpelled(const char* what, const std::string& path);
 
     // A missing or empty text empties the field; a longer text is cut to 255 characters.
     void SetUserName(const char* text);
     void SetPassword(const char* text);
-    // A path longer than kMaxPathLength (a work folder: MaxWorkFolderLength) is refused, never cut: a cut
-    // path names another file. Then the field keeps what it held, false is returned, and no helper runs
+    // Paths are UTF-8, as the program holds them; the helpers get them in the system's code page (on
+    // Windows the short 8.3 form of one with letters the code page lacks). A path longer than
+    // kMaxPathLength (a work folder: MaxWorkFolderLength), or one the code page cannot spell at all, is
+    // refused, never cut or mangled: that would name another file. Then the field keeps what it held, false is returned, and no helper runs
     // (GetFailureText says why) until a path that fits is set. A missing or empty text empties the field.
     bool SetPadName(const char* text);
     // Ends in the separator.
@@ -140,4 +145,8 @@ private:
     // Why the PAD path or the work folder last given was refused; empty when it was taken.
     std::string m_padRefused;
     std::string m_workFolderRefused;
+    // The paths as the helpers get them.
+    std::string m_padForHelper;
+    std::string m_workFolderForHelper;
+    std::string m_debugFolderForHelper;
 };

@@ -97,6 +97,9 @@ bool pathText(const std::filesystem::path& path, std::string& text);
 // Windows) is given in its short 8.3 form when the path exists and its volume keeps short names. False
 // when neither spells it. On POSIX, the path itself.
 bool helperPathText(const std::string& path, std::string& text);
+// The other way: a path in that encoding (a helper's parameter, the settings file of an earlier version)
+// as the platform calls take it. On POSIX, the path itself.
+std::string pathFromLocalText(std::string_view text);
 
 // Reads a whole file. Another process (a helper, or the program asking it to stop) may be replacing it
 // this moment: on Windows the read tries again for a moment while the file is held, as the replacing
@@ -148,6 +151,9 @@ std::string systemErrorText(int code);
 
 // A text of the system's single-byte encoding (the one the CRM's texts come in) as UTF-8.
 std::string localTextToUtf8(std::string_view text);
+// UTF-8 as a text of that encoding, for a helper's own words to the program; a letter it lacks becomes
+// the system's stand-in ("?"). On POSIX, where that encoding is UTF-8, the text itself.
+std::string utf8ToLocalText(std::string_view text);
 
 // Memory for bulk data that is filled once and kept, the records and texts of a load. A block whose size is
 // a multiple of kBulkPageSize is backed by large pages where the system offers them, so that filling it

@@ -124,6 +124,16 @@ bool helperPathText(const std::string& path, std::string& text)
     return true;
 }
 
+std::string pathFromLocalText(std::string_view text)
+{
+    return std::string(text);
+}
+
+std::string utf8ToLocalText(std::string_view text)
+{
+    return std::string(text);
+}
+
 ReadResult readWholeFile(const std::string& path, std::string& content)
 {
     content.clear();

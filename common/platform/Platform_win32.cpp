@@ -239,6 +239,23 @@ FolderCheck checkFolder(const std::string& path)
     return result;
 }
 
+std::string pathFromLocalText(std::string_view text)
+{
+    return localTextToUtf8(text);
+}
+
+std::string utf8ToLocalText(std::string_view text)
+{
+    const std::wstring wide = wideText(text);
+    if (wide.empty())
+        return {};
+    const int size = static_cast<int>(wide.size());
+    const int bytes = ::WideCharToMultiByte(CP_ACP, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string result(static_cast<std::size_t>(bytes), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, wide.data(), size, result.data(), bytes, nullptr, nullptr);
+    return result;
+}
+
 ReadResult readWholeFile(const std::string& path, std::string& content)
 {
     content.clear();

@@ -173,7 +173,7 @@ void TfmACTClean::tmStartTimer()
         if (!m_outcome.backupFolder.empty())
             text += QStringLiteral("\n\nThe backup of the records to delete is in\n%1\ndeletions.csv there lists "
                                    "each record with what became of it.")
-                        .arg(QString::fromLocal8Bit(m_outcome.backupFolder.c_str()));
+                        .arg(QString::fromStdString(m_outcome.backupFolder));
         else
             text += QStringLiteral("\n\nNo backup was made, and no record was handed to the helpers.");
         ShowBugReport(window(), text);
@@ -231,7 +231,7 @@ void TfmACTClean::RunCleaning()
     SetProgress(100);
     std::string logError;
     if (!m_pSession->WriteLog(m_logText, logError)) {
-        AddLogLine(logError.c_str());
+        AddMessageLine(logError);
         FlushLog();
     }
     if (error)
@@ -245,11 +245,11 @@ void TfmACTClean::RunCleaning()
         else
             next = QStringLiteral("Free some space on the drive of this folder, or make sure you may create folders "
                                   "and files in it, then go back to the first step and try again:\n") +
-                   QString::fromLocal8Bit(m_outcome.backupRoot.c_str());
+                   QString::fromStdString(m_outcome.backupRoot);
         seams::ShowMessage(this, QMessageBox::Critical, QStringLiteral("Error"),
                            QStringLiteral("Nothing was deleted: the backup of the records to delete could not be "
                                           "written.\n\n") +
-                               QString::fromLocal8Bit(m_outcome.backupFailure.c_str()) + QStringLiteral("\n\n") + next,
+                               QString::fromStdString(m_outcome.backupFailure) + QStringLiteral("\n\n") + next,
                            QMessageBox::Ok);
     } else if (m_outcome.AnyNotDeleted()) {
         QString text = QStringLiteral("Not every ticked record is known to be deleted:\n") + OutcomeLines(m_outcome) +
@@ -257,7 +257,7 @@ void TfmACTClean::RunCleaning()
         if (!m_outcome.backupFolder.empty())
             text += QStringLiteral(" deletions.csv in the backup folder lists what became of each record, and a copy "
                                    "of the log is in\n") +
-                    QString::fromLocal8Bit((m_outcome.backupFolder + "log.txt").c_str());
+                    QString::fromStdString(m_outcome.backupFolder + "log.txt");
         seams::ShowMessage(this, QMessageBox::Warning, QStringLiteral("Warning"), text, QMessageBox::Ok);
     }
 }
@@ -302,7 +302,7 @@ void TfmACTClean::LogRecordsAndSummary()
     for (const RecordKind kind : kAllRecordKinds) {
         const std::string& failure = m_outcome.kinds[kind].failure;
         if (!failure.empty())
-            AddLogLine((std::string("Deleting ") + KindInfo(kind).item + " items failed: " + failure).c_str());
+            AddMessageLine(std::string("Deleting ") + KindInfo(kind).item + " items failed: " + failure);
     }
     AddLogLine(kLineBreak);
     FlushLog();
@@ -435,7 +435,7 @@ void TfmACTClean::EndRecord(DeletionResult result, std::string_view reason, std:
         break;
     }
     if (!reason.empty())
-        AddLogLine(("\tReason: " + std::string(reason)).c_str());
+        AddMessageLine("\tReason: " + std::string(reason));
     AddLogLine(kLineBreak);
 }
 
@@ -457,7 +457,16 @@ bool TfmACTClean::FormatFieldLine(char* out, std::size_t size, int indent, const
 
 void TfmACTClean::AddLogLine(const char* text)
 {
-    QString line = QString::fromLocal8Bit(text ? text : "");
+    AddLine(QString::fromLocal8Bit(text ? text : ""));
+}
+
+void TfmACTClean::AddMessageLine(const std::string& text)
+{
+    AddLine(QString::fromStdString(text));
+}
+
+void TfmACTClean::AddLine(QString line)
+{
     line.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     line += QLatin1Char('\n');
     m_pendingLog += line;

@@ -53,7 +53,11 @@ public:
     void LogEvent(const CalendarRecord* record);
     void LogTask(const TaskRecord* record);
     void LogNote(const NoteRecord* record);
+    // A line of the CRM's texts (a record's fields), in the local encoding the CRM keeps them in.
     void AddLogLine(const char* text);
+    // A line of the program's own words (a reason, a path), in UTF-8.
+    void AddMessageLine(const std::string& text);
+    void AddLine(QString line);
     // "%s%s: %s" of `indent` tabs, the label and the value ("<empty>" for none), cut to `size`. False,
     // with nothing written, without a label.
     static bool FormatFieldLine(char* out, std::size_t size, int indent, const char* label, const char* value);

@@ -412,7 +412,7 @@ bool TfmACTData::ConfirmDeletion()
     if (platform::documentsFolder(documents))
         text += QStringLiteral("\n\nBefore anything is deleted, a copy of each of them is saved in a new folder, "
                                "named after the date and time, in:\n") +
-                QString::fromLocal8Bit(BackupRootFolder(documents).c_str());
+                QString::fromStdString(BackupRootFolder(documents));
     else
         text += QStringLiteral("\n\nNo documents folder was found for the backup of these records: without a "
                                "backup nothing will be deleted.");

@@ -136,15 +136,15 @@ void DebugInfoBoxes::Fill()
 {
     char folder[260];
     const bool found = GetDataFolder(folder);
-    m_edtFolder->setText(found ? QString::fromLocal8Bit(folder) : QString());
-    m_edtFile->setText(found ? QString::fromLocal8Bit(folder) + kDebugLogName : QString());
+    m_edtFolder->setText(found ? QString::fromUtf8(folder) : QString());
+    m_edtFile->setText(found ? QString::fromUtf8(folder) + kDebugLogName : QString());
     m_btnFolder->setEnabled(found);
     m_btnFile->setEnabled(found);
 }
 
 void DebugInfoBoxes::btnFolderClick()
 {
-    ShellOpen(m_edtFolder->text().toLocal8Bit().constData());
+    ShellOpen(m_edtFolder->text().toUtf8().constData());
 }
 
 void DebugInfoBoxes::btnFileClick()
@@ -157,7 +157,7 @@ void DebugInfoBoxes::btnFileClick()
                            QMessageBox::Ok);
         return;
     }
-    ShellOpen(file.toLocal8Bit().constData());
+    ShellOpen(file.toUtf8().constData());
 }
 
 TfmDebug::TfmDebug(QWidget* owner) : QDialog(owner)

@@ -43,7 +43,7 @@ bool ShellOpen(const char* target)
 {
     if (!target || !*target)
         return false;
-    const QString text = QString::fromLocal8Bit(target);
+    const QString text = QString::fromUtf8(target);
     if (seams::IsTestMode()) {
         OpenedTargets().append(text);
         return true;
@@ -64,7 +64,7 @@ QString HelpSectionAddress(const char* section)
     if (!GetProgramFolder(folder))
         return QString();
     // A plain path would take the '#' for part of the file name.
-    QUrl address = QUrl::fromLocalFile(QString::fromLocal8Bit(folder) + QString::fromLatin1(kHelpPageName));
+    QUrl address = QUrl::fromLocalFile(QString::fromUtf8(folder) + QString::fromLatin1(kHelpPageName));
     address.setFragment(QString::fromLatin1(section));
     return QString::fromLatin1(address.toEncoded());
 }
@@ -72,7 +72,7 @@ QString HelpSectionAddress(const char* section)
 bool OpenHelpSection(const char* section)
 {
     const QString address = HelpSectionAddress(section);
-    return !address.isEmpty() && ShellOpen(address.toLocal8Bit().constData());
+    return !address.isEmpty() && ShellOpen(address.toUtf8().constData());
 }
 
 const QStringList& ShellOpenedTargets()

@@ -43,17 +43,26 @@ const char* const kLoadFailed = "Can not retrieve your ACT! information. Please 
 const char* const kLoadStopped = "Loading your ACT! records stopped; nothing was changed in ACT!.";
 
 // Stores the longest prefix of `text` that fits the field with its terminator, never splitting a
-// character of the local encoding.
-void StoreText(char* field, std::size_t capacity, const QString& text)
+// character: a path as UTF-8, as the program holds paths; a CRM text (the login) in the local encoding the
+// CRM takes.
+enum class Encoding
 {
+    Utf8,
+    Local,
+};
+void StoreText(char* field, std::size_t capacity, const QString& text, Encoding encoding)
+{
+    const auto encode = [encoding](const QString& part) {
+        return encoding == Encoding::Utf8 ? part.toUtf8() : part.toLocal8Bit();
+    };
     const qsizetype room = static_cast<qsizetype>(capacity) - 1;
     qsizetype chars = std::min(text.size(), room);
-    QByteArray bytes = text.left(chars).toLocal8Bit();
+    QByteArray bytes = encode(text.left(chars));
     while (bytes.size() > room) {
         --chars;
         if (chars > 0 && text.at(chars - 1).isHighSurrogate())
             --chars;
-        bytes = text.left(chars).toLocal8Bit();
+        bytes = encode(text.left(chars));
     }
     std::memcpy(field, bytes.constData(), static_cast<std::size_t>(bytes.size()));
     field[bytes.size()] = '\0';
@@ -176,7 +185,7 @@ bool TfmACTSource::Exchange(bool save)
             kindBoxes[KindIndex(kind)]->setChecked(IsChosen(kind, AppSettings.AppFlag));
         cbACTSaveUser->setChecked(AppSettings.SaveUser);
         cbACTSavePassword->setChecked(AppSettings.SavePassword);
-        edtPadName->setText(QString::fromLocal8Bit(AppSettings.PadName));
+        edtPadName->setText(QString::fromUtf8(AppSettings.PadName));
         edtACTUserName->setText(QString::fromLocal8Bit(AppSettings.UserName));
         edtACTPassword->setText(QString::fromLocal8Bit(AppSettings.Password));
         return true;
@@ -205,9 +214,9 @@ bool TfmACTSource::Exchange(bool save)
             return false;
     }
 
-    StoreText(AppSettings.PadName, sizeof(AppSettings.PadName), edtPadName->text());
-    StoreText(AppSettings.UserName, sizeof(AppSettings.UserName), edtACTUserName->text());
-    StoreText(AppSettings.Password, sizeof(AppSettings.Password), edtACTPassword->text());
+    StoreText(AppSettings.PadName, sizeof(AppSettings.PadName), edtPadName->text(), Encoding::Utf8);
+    StoreText(AppSettings.UserName, sizeof(AppSettings.UserName), edtACTUserName->text(), Encoding::Local);
+    StoreText(AppSettings.Password, sizeof(AppSettings.Password), edtACTPassword->text(), Encoding::Local);
     AppSettings.SaveUser = cbACTSaveUser->isChecked();
     AppSettings.SavePassword = cbACTSavePassword->isChecked();
 
@@ -231,7 +240,7 @@ bool TfmACTSource::Exchange(bool save)
             return true;
         emit loadFailed();
         const QString message =
-            QString::fromLatin1(kLoadFailed) + QStringLiteral("\n\n") + QString::fromLocal8Bit(outcome.failure.c_str());
+            QString::fromLatin1(kLoadFailed) + QStringLiteral("\n\n") + QString::fromStdString(outcome.failure);
         seams::ShowMessage(this, QMessageBox::Warning, QStringLiteral("Error"), message, QMessageBox::Ok);
         return false;
     } catch (const std::exception& error) {
@@ -276,11 +285,11 @@ bool TfmACTSource::FindDefaultPad(char* buffer) const
     const fs::path databases = actFolder / databaseName / "Databases";
     for (fs::directory_iterator it(databases, ec), end; !ec && it != end; it.increment(ec)) {
         std::error_code typeError;
-        if (it->is_directory(typeError) || !EndsWithPad(it->path().filename().string()))
+        std::string name;
+        if (it->is_directory(typeError) || !platform::pathText(it->path().filename(), name) || !EndsWithPad(name))
             continue;
         std::string path;
-        // A path the system encoding cannot spell, or without room in the buffer, is no use to the file
-        // dialog.
+        // A path without room in the buffer is no use to the file dialog.
         if (!platform::pathText(databases / it->path().filename(), path) || path.size() >= kPathBufferSize)
             return false;
         std::memcpy(buffer, path.c_str(), path.size() + 1);
@@ -295,7 +304,7 @@ void TfmACTSource::btnPadBrowseClick()
     if (initialFile.isEmpty()) {
         char buffer[kPathBufferSize];
         if (FindDefaultPad(buffer))
-            initialFile = QString::fromLocal8Bit(buffer);
+            initialFile = QString::fromUtf8(buffer);
     }
     const QString chosen = seams::GetOpenFileName(this, QString::fromLatin1(kPadFilter), initialFile);
     if (!chosen.isEmpty())

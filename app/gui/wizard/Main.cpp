@@ -279,7 +279,7 @@ void TfmMain::btnHelpClick()
     if (!GetProgramFolder(folder))
         return;
     const std::string compiledHelp = std::string(folder) + kCompiledHelpFileName;
-    const bool compiled = QFileInfo::exists(QString::fromLocal8Bit(compiledHelp));
+    const bool compiled = QFileInfo::exists(QString::fromUtf8(compiledHelp));
     const std::string helpFile = compiled ? compiledHelp : std::string(folder) + kHelpPageName;
     ShellOpen(helpFile.c_str());
 }
