@@ -166,7 +166,7 @@ TEST_F(RunnerTest, HelperInheritsNoneOfOurFiles)
                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inheritable,
                                      OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(raw, INVALID_HANDLE_VALUE);
-    const auto streamHandle = reinterpret_cast<std::uintptr_t>(::_get_osfhandle(::_fileno(stream)));
+    const auto streamHandle = static_cast<std::uintptr_t>(::_get_osfhandle(::_fileno(stream)));
     const std::string held = std::to_string(streamHandle) + " " + std::to_string(reinterpret_cast<std::uintptr_t>(raw));
 #else
     const int raw = ::open(ours.c_str(), O_RDONLY);
