@@ -150,8 +150,8 @@ unsigned long TempFileWriter(const std::string& name)
     unsigned long count = 0;
     unsigned long pid = 0;
     // A dot first and a name of at least one character before the process id.
-    if (pidDot == std::string_view::npos || pidDot < 2 || rest[0] != '.' ||
-        !number(rest.substr(countDot + 1), count) || !number(rest.substr(pidDot + 1, countDot - pidDot - 1), pid))
+    if (pidDot == std::string_view::npos || pidDot < 2 || rest[0] != '.' || !number(rest.substr(countDot + 1), count) ||
+        !number(rest.substr(pidDot + 1, countDot - pidDot - 1), pid))
         return 0;
     return pid;
 }

@@ -162,9 +162,9 @@ TEST_F(RunnerTest, HelperInheritsNoneOfOurFiles)
     ASSERT_NE(stream, nullptr);
 #ifdef _WIN32
     SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
-    const HANDLE raw = ::CreateFileW(platform::wideText(ours).c_str(), GENERIC_READ,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inheritable,
-                                     OPEN_EXISTING, 0, nullptr);
+    const HANDLE raw =
+        ::CreateFileW(platform::wideText(ours).c_str(), GENERIC_READ,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inheritable, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(raw, INVALID_HANDLE_VALUE);
     const auto streamHandle = static_cast<std::uintptr_t>(::_get_osfhandle(::_fileno(stream)));
     const std::string held = std::to_string(streamHandle) + " " + std::to_string(reinterpret_cast<std::uintptr_t>(raw));

@@ -29,8 +29,8 @@
 #include <windows.h>
 #define getpid _getpid
 #else
-#include <csignal>
 #include <climits>
+#include <csignal>
 #include <unistd.h>
 #endif
 
@@ -44,8 +44,12 @@ std::vector<std::string> inheritedHandlesOf(const std::string& path, std::istrin
     const auto identity = [](HANDLE h, BY_HANDLE_FILE_INFORMATION& info) {
         return ::GetFileType(h) == FILE_TYPE_DISK && ::GetFileInformationByHandle(h, &info) != FALSE;
     };
-    const HANDLE own = ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                     nullptr, OPEN_EXISTING, 0, nullptr);
+    // The test writes the path as the program holds paths, in UTF-8.
+    std::wstring wide(path.size() + 1, L'\0');
+    const int units = ::MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
+    wide.resize(units > 0 ? static_cast<std::size_t>(units - 1) : 0);
+    const HANDLE own = ::CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                     OPEN_EXISTING, 0, nullptr);
     BY_HANDLE_FILE_INFORMATION file{};
     const bool known = own != INVALID_HANDLE_VALUE && identity(own, file);
     if (own != INVALID_HANDLE_VALUE)

@@ -70,9 +70,9 @@ TEST(StaleTempFiles, OnlyThoseOfEndedProcessesGo)
         {"corvane.ini", false},
         {"ACTAddrParam.dat", false},
         {".x.tmp", false},
-        {"." + dead + ".0.tmp", false},              // no name before the process number
-        {"corvane.ini." + dead + ".0.tmp", false},   // not hidden: not one of ours
-        {".corvane.ini." + dead + ".x.tmp", false},  // no count
+        {"." + dead + ".0.tmp", false},             // no name before the process number
+        {"corvane.ini." + dead + ".0.tmp", false},  // not hidden: not one of ours
+        {".corvane.ini." + dead + ".x.tmp", false}, // no count
         {".corvane.ini." + dead + ".0.tmp.old", false},
         {".corvane.ini.99999999999999999999.0.tmp", false},
     };
