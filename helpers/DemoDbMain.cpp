@@ -1,10 +1,12 @@
 #include "DemoDb.h"
+#include "platform/Platform.h"
 
 #include <chrono>
 #include <cstdio>
 
 int main(int argc, char** argv)
 {
+    platform::restrictLibrarySearch();
     helper::DemoOptions options;
     bool help = false;
     std::string error;

@@ -496,6 +496,7 @@ int Submit(const Run& run)
 
 int HelperMain(Kind kind, int argc, char** argv)
 {
+    platform::restrictLibrarySearch();
     const KindInfo& info = InfoOf(kind);
     if (argc != 2 || !argv[1][0]) {
         std::fprintf(stderr, "usage: %s PARAMETER-FILE\n", argc > 0 ? argv[0] : "helper");

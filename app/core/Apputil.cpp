@@ -2,6 +2,7 @@
 
 #include "platform/Platform.h"
 
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -170,6 +171,59 @@ std::string AbsolutePadPath(const char* path)
     const std::filesystem::path absolute = std::filesystem::absolute(platform::fsPath(path), ec);
     std::string text;
     return !ec && platform::pathText(absolute, text) ? text : std::string(path);
+}
+
+namespace {
+
+// The process that wrote a temporary file named "." + name + "." + process id + "." + count + ".tmp", or 0
+// for any other name.
+unsigned long TempFileWriter(const std::string& name)
+{
+    constexpr std::string_view suffix = ".tmp";
+    if (name.size() <= suffix.size() || name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+        return 0;
+    const std::string_view rest(name.data(), name.size() - suffix.size());
+    const auto number = [](std::string_view digits, unsigned long& value) {
+        if (digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos)
+            return false;
+        return std::from_chars(digits.data(), digits.data() + digits.size(), value).ec == std::errc();
+    };
+    const std::size_t countDot = rest.rfind('.');
+    if (countDot == std::string_view::npos || countDot == 0)
+        return 0;
+    const std::size_t pidDot = rest.rfind('.', countDot - 1);
+    unsigned long count = 0;
+    unsigned long pid = 0;
+    // A dot first and a name of at least one character before the process id.
+    if (pidDot == std::string_view::npos || pidDot < 2 || rest[0] != '.' || !number(rest.substr(countDot + 1), count) ||
+        !number(rest.substr(pidDot + 1, countDot - pidDot - 1), pid))
+        return 0;
+    return pid;
+}
+
+} // namespace
+
+std::size_t SweepStaleTempFiles(const std::string& folder)
+{
+    std::size_t removed = 0;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(platform::fsPath(folder), ec), end; !ec && it != end;
+         it.increment(ec)) {
+        std::string name;
+        if (!platform::pathText(it->path().filename(), name))
+            continue;
+        const unsigned long writer = TempFileWriter(name);
+        if (writer == 0 || platform::processExists(writer))
+            continue;
+        std::error_code kind;
+        const std::filesystem::file_status status = it->symlink_status(kind);
+        if (kind || !(std::filesystem::is_regular_file(status) || std::filesystem::is_symlink(status)))
+            continue;
+        std::error_code gone;
+        if (std::filesystem::remove(it->path(), gone))
+            ++removed;
+    }
+    return removed;
 }
 
 void LoadSettings()

@@ -80,6 +80,12 @@ bool GetProgramFolder(char* buffer);
 // program folder. An empty path stays empty.
 std::string AbsolutePadPath(const char* path);
 
+// Removes from `folder` the temporary files our atomic writes left behind when a process ended in the
+// middle of one (".<name>.<process id>.<count>.tmp"): they may hold a copy of the parameter file, with
+// the password. The file of a process that still runs stays, since another Velloran or a helper may be
+// writing it now. Returns how many went.
+std::size_t SweepStaleTempFiles(const std::string& folder);
+
 void LoadSettings();
 // Every key in one atomic write; false, with the file as it was, when it cannot be written.
 bool SaveSettings();

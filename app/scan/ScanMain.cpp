@@ -271,6 +271,7 @@ struct Scan
 
 int main(int argc, char** argv)
 {
+    platform::restrictLibrarySearch();
     const std::optional<Options> options = parseArguments(argc, argv);
     if (!options) {
         std::fputs(kUsage, stderr);
@@ -283,6 +284,7 @@ int main(int argc, char** argv)
 
     char dataFolder[260] = {};
     if (GetDataFolder(dataFolder)) {
+        SweepStaleTempFiles(dataFolder);
         SettingsFile.SetPath((std::string(dataFolder) + kSettingsFileName).c_str());
         DebugLog.SetFolder(dataFolder);
     }

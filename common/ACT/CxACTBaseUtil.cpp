@@ -242,6 +242,11 @@ bool CxACTBaseUtil::RunHelper()
     runner.SetDataFile(DataFileName);
     runner.SetRunStateFile(m_kind.runStateFile);
     runner.Run();
+    // The parameter file holds the CRM password in plain text: it goes as soon as the helper is done with
+    // it, and the next run writes a new one. A helper still running past the time-out may yet read it;
+    // then it stays until the runner goes at the end of the program.
+    if (!runner.TimedOut())
+        platform::removeFile(paramPath);
     ReadErrorFile();
     m_bHelperKilled = runner.WasKilled();
     m_bHelperMayStillRun = runner.TimedOut();

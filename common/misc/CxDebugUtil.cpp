@@ -139,7 +139,7 @@ bool CxDebugUtil::WriteEntry(int level, const char* source, int line, const char
             mode = "wb";
     }
 
-    std::FILE* file = std::fopen(path.c_str(), mode);
+    std::FILE* file = platform::openFile(path, mode);
     if (!file)
         return false;
     const long long before = mode[0] == 'w' ? 0 : FileSize(path);

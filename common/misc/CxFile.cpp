@@ -7,7 +7,6 @@
 #include <climits>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <new>
 
@@ -75,7 +74,7 @@ bool CxFile::Open(const char* path, const char* mode)
         m_pSave = std::move(save);
         return true;
     }
-    m_pFile = std::fopen(path, mode);
+    m_pFile = platform::openFile(path, mode);
     if (m_pFile)
         std::setvbuf(m_pFile, nullptr, _IOFBF, kBufferSize);
     return m_pFile != nullptr;
@@ -244,19 +243,17 @@ long long CxFile::GetFileSize(const char* path)
     std::error_code ec;
     if (std::filesystem::is_directory(platform::fsPath(path), ec))
         return -1;
-    // A stream position is 64 bits wide on every system; ftell's long is 32 bits on Windows.
-    std::ifstream file(path, std::ios::binary | std::ios::ate);
-    if (!file)
-        return -1;
-    const std::streamoff size = file.tellg();
-    return size < 0 ? -1 : static_cast<long long>(size);
+    // Asked of the file system, not through an open stream: ftell's long is 32 bits on Windows, and a C++
+    // stream's handle would be one a helper started meanwhile could inherit.
+    const std::uintmax_t size = std::filesystem::file_size(platform::fsPath(path), ec);
+    return ec ? -1 : static_cast<long long>(size);
 }
 
 std::string CxFile::ReadFirstLine(const char* path, std::size_t maxLength)
 {
     if (!path || !*path || maxLength == 0)
         return {};
-    std::FILE* file = std::fopen(path, "rb");
+    std::FILE* file = platform::openFile(path, "rb");
     if (!file)
         return {};
     std::string line(maxLength + 1, '\0');

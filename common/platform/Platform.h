@@ -4,6 +4,7 @@
 // has its own source file; callers carry no #ifdef.
 
 #include <cstddef>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -132,6 +133,15 @@ bool createPrivateTempFolder(const std::string& prefix, std::string& folder);
 bool copyFile(const std::string& from, const std::string& to);
 
 bool removeFile(const std::string& path);
+
+// std::fopen, but no child process inherits the file: a helper holding a handle to one of our files
+// could keep it from being renamed or deleted, and read what it should not.
+std::FILE* openFile(const std::string& path, const char* mode);
+
+// Lets the system load libraries only from its own folder and the program's, not from the current
+// directory or PATH. Called first thing in every executable of ours; nothing where the system has no such
+// search.
+void restrictLibrarySearch();
 
 unsigned long currentThreadId();
 

@@ -345,4 +345,12 @@ std::string localTextToUtf8(std::string_view text)
     return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())).toUtf8().toStdString();
 }
 
+std::FILE* openFile(const std::string& path, const char* mode)
+{
+    // "e": O_CLOEXEC, set in the same call, so that no helper started meanwhile by another thread gets it.
+    return std::fopen(path.c_str(), (std::string(mode) + 'e').c_str());
+}
+
+void restrictLibrarySearch() {}
+
 } // namespace platform

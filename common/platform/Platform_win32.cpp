@@ -7,6 +7,7 @@
 #include <knownfolders.h>
 
 #include <cstdlib>
+#include <io.h>
 #include <random>
 #include <string>
 #include <utility>
@@ -500,6 +501,25 @@ std::string localTextToUtf8(std::string_view text)
     std::string utf8(static_cast<std::size_t>(bytes), '\0');
     ::WideCharToMultiByte(CP_UTF8, 0, utf16.data(), wide, utf8.data(), bytes, nullptr, nullptr);
     return utf8;
+}
+
+std::FILE* openFile(const std::string& path, const char* mode)
+{
+    // The C runtime's "N" mode flag would do it in the same call, but not every runtime MinGW links knows
+    // it; the handle is made non-inheritable right after instead. Helpers are started with inheritance
+    // off as well, so the moment between the two calls leaks nothing either.
+    std::FILE* file = ::_wfopen(wideText(path).c_str(), wideText(mode).c_str());
+    if (!file)
+        return nullptr;
+    const auto handle = reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(file)));
+    if (handle != INVALID_HANDLE_VALUE)
+        ::SetHandleInformation(handle, HANDLE_FLAG_INHERIT, 0);
+    return file;
+}
+
+void restrictLibrarySearch()
+{
+    ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32 | LOAD_LIBRARY_SEARCH_APPLICATION_DIR);
 }
 
 } // namespace platform

@@ -73,6 +73,9 @@ int startProcess(const std::string& path, const std::vector<std::string>& args, 
     ::posix_spawnattr_init(&attr);
     if (!workingFolder.empty())
         ::posix_spawn_file_actions_addchdir_np(&actions, workingFolder.c_str());
+    // Our own descriptors are opened close-on-exec; a library's may not be. The helper gets the standard
+    // three and nothing else of ours, which it could hold open or read.
+    ::posix_spawn_file_actions_addclosefrom_np(&actions, 3);
 
     // The caller's thread may block signals or ignore some (SIGPIPE); the helper starts clean.
     sigset_t mask;

@@ -44,16 +44,20 @@ std::string commandLineOf(const std::vector<std::string>& args)
 int startProcess(const std::string& path, const std::vector<std::string>& args, const std::string& workingFolder,
                  ChildProcess& child)
 {
-    std::string commandLine = commandLineOf(args);
+    std::wstring commandLine = wideText(commandLineOf(args));
+    const std::wstring program = wideText(path);
+    const std::wstring folder = wideText(workingFolder);
 
-    STARTUPINFOA startup{};
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION started{};
-    // The full path as the program, so that no search can pick another file of the helper's name.
-    if (!::CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                          workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &started)) {
+    // The full path as the program, so that no search can pick another file of the helper's name. No
+    // handle is inherited: a helper needs none of ours, and one it held (its own progress file, say) could
+    // not be renamed or deleted while it runs; a redirected output of ours stays ours.
+    if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          folder.empty() ? nullptr : folder.c_str(), &startup, &started)) {
         const DWORD error = ::GetLastError();
         return error != 0 ? static_cast<int>(error) : static_cast<int>(ERROR_GEN_FAILURE);
     }
@@ -110,15 +114,15 @@ void releaseProcess(ChildProcess& child)
 
 std::string currentDirectory()
 {
-    const DWORD size = ::GetCurrentDirectoryA(0, nullptr);
+    const DWORD size = ::GetCurrentDirectoryW(0, nullptr);
     if (size == 0)
         return {};
-    std::string buffer(size, '\0');
-    const DWORD n = ::GetCurrentDirectoryA(size, buffer.data());
+    std::wstring buffer(size, L'\0');
+    const DWORD n = ::GetCurrentDirectoryW(size, buffer.data());
     if (n == 0 || n >= size)
         return {};
     buffer.resize(n);
-    return buffer;
+    return utf8Text(buffer);
 }
 
 } // namespace platform

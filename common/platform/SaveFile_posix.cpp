@@ -1,5 +1,6 @@
 #include "platform/SaveFile.h"
 
+#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
@@ -47,9 +48,18 @@ bool SaveFile::Open()
     m_failed = false;
     const std::string folder = FolderOf(m_target);
     const std::string base = m_target.substr(folder.size());
-    // Short enough for any file-name limit whatever the target's name.
-    m_tempPath = folder + "." + base.substr(0, 32) + ".XXXXXX";
-    const int fd = ::mkostemp(m_tempPath.data(), O_CLOEXEC); // mode 0600
+    // Short enough for any file-name limit whatever the target's name. The process number in the name
+    // lets a later start tell a copy a crash left behind (it may hold a password) from one being written.
+    static std::atomic<unsigned> counter{0};
+    const std::string stem = folder + "." + base.substr(0, 32) + "." + std::to_string(::getpid()) + ".";
+    int fd = -1;
+    // A name taken is a leftover of an earlier process that had our number: the next one will do.
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        m_tempPath = stem + std::to_string(counter++) + ".tmp";
+        fd = ::open(m_tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
     if (fd < 0) {
         m_tempPath.clear();
         m_failed = true;

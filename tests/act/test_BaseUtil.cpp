@@ -36,7 +36,12 @@ public:
     std::string path(const std::string& name) const { return dir.file(name); }
     std::string dataPath() const { return path(util->GetDataFileName()); }
 
-    void control(const std::string& commands) const { testutil::writeFile(path("child-control.txt"), commands); }
+    // Every run keeps a copy of the parameter file it was handed: the file itself goes once the run ends.
+    void control(const std::string& commands) const
+    {
+        testutil::writeFile(path("child-control.txt"),
+                            "copy " + path(util->GetParamFileName()) + " " + path("params-seen.dat") + "\n" + commands);
+    }
     // The helper's next runs deliver these bytes as the data file.
     void deliver(const std::string& bytes) const
     {
@@ -54,7 +59,7 @@ public:
     std::map<std::int32_t, std::string> params() const
     {
         std::map<std::int32_t, std::string> byId;
-        for (const auto& [id, value] : readParams(path(util->GetParamFileName())))
+        for (const auto& [id, value] : readParams(path("params-seen.dat")))
             byId[id] = value;
         return byId;
     }
@@ -104,8 +109,9 @@ TEST(LoadRun, ContactParameterFileIsByteExact)
                                  paramEntry(1005, "1") + paramEntry(1006, "ACTAddrErr.dat") +
                                  paramEntry(1007, "ACTAddrStatus.dat") + paramEntry(1012, folder) +
                                  paramEntry(1013, "") + paramEntry(1014, "3") + paramEntry(1015, "1");
-    const std::string bytes = testutil::readFile(f.path("ACTAddrParam.dat"));
+    const std::string bytes = testutil::readFile(f.path("params-seen.dat"));
     EXPECT_EQ(bytes, expected);
+    EXPECT_FALSE(platform::pathExists(f.path("ACTAddrParam.dat"))) << "it goes with its helper's run";
     EXPECT_EQ(bytes.substr(0, 4), bytesOf({0x0C, 0, 0, 0}));
 }
 
@@ -120,7 +126,7 @@ TEST(LoadRun, TaskRunSendsOppSettingsBetweenProgressFileAndDebugFolder)
     ASSERT_TRUE(f.util->Load());
 
     std::vector<std::int32_t> ids;
-    for (const auto& entry : readParams(f.path("ACTTaskParam.dat")))
+    for (const auto& entry : readParams(f.path("params-seen.dat")))
         ids.push_back(entry.first);
     const std::vector<std::int32_t> expected{1000, 1001, 1002, 1003, 1004, 1005, 1006,
                                              1007, 1008, 1009, 1012, 1013, 1014, 1015};
@@ -341,6 +347,7 @@ TEST(LoadRun, HelperThatNeverEndsIsAbandonedAfterTheKindsTimeout)
     EXPECT_FALSE(f.util->Load());
     runner.SetWaitTimeout(CxACTDataReader::kDefaultWaitTimeout);
     EXPECT_TRUE(log.contains("The helper utility program has no response. Got timeout event.", false));
+    EXPECT_TRUE(platform::pathExists(f.path("ACTDateParam.dat"))) << "the helper may still read it";
     ASSERT_TRUE(waitFor([&] { return !f.runs().empty(); }));
     testutil::killProcess(std::stoi(f.runs()[0]));
 }

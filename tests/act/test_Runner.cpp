@@ -6,7 +6,18 @@
 #include "platform/Process.h"
 
 #include <cerrno>
+#include <cstdint>
+#include <cstdio>
 #include <sstream>
+
+#ifdef _WIN32
+#include "platform/WindowsApi.h"
+
+#include <io.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 using namespace acttest;
 
@@ -139,6 +150,40 @@ TEST_F(RunnerTest, MissingHelperIsLoggedAsAFailure)
 #endif
     EXPECT_TRUE(m_log.contains("CreateProcess Error: " + platform::systemErrorText(missing), true));
     EXPECT_FALSE(m_log.contains("Command executed successfully.", false));
+}
+
+// Files of ours open while a helper starts, even ones opened the way a library might (inheritable, no
+// close-on-exec), must not reach it: a helper holding one could keep it from being renamed or deleted.
+TEST_F(RunnerTest, HelperInheritsNoneOfOurFiles)
+{
+    const std::string ours = m_work.file("ours.dat");
+    testutil::writeFile(ours, "ours");
+    std::FILE* stream = std::fopen(ours.c_str(), "rb");
+    ASSERT_NE(stream, nullptr);
+#ifdef _WIN32
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+    const HANDLE raw =
+        ::CreateFileW(platform::wideText(ours).c_str(), GENERIC_READ,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inheritable, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(raw, INVALID_HANDLE_VALUE);
+    const auto streamHandle = static_cast<std::uintptr_t>(::_get_osfhandle(::_fileno(stream)));
+    const std::string held = std::to_string(streamHandle) + " " + std::to_string(reinterpret_cast<std::uintptr_t>(raw));
+#else
+    const int raw = ::open(ours.c_str(), O_RDONLY);
+    ASSERT_GE(raw, 0);
+    const std::string held;
+#endif
+    control("handles " + ours + " " + held + "\nmarker\n");
+    m_runner.Run();
+    std::fclose(stream);
+#ifdef _WIN32
+    ::CloseHandle(raw);
+#else
+    ::close(raw);
+#endif
+    ASSERT_EQ(readRuns(m_work.path()).size(), 1u) << "the helper ran";
+    ASSERT_TRUE(platform::pathExists(m_work.file("child-handles.log"))) << "the helper looked";
+    EXPECT_EQ(testutil::readFile(m_work.file("child-handles.log")), "");
 }
 
 TEST(Runner, DestructorRemovesTheParameterAndDataFileOnly)

@@ -2,6 +2,8 @@
 
 #include "TestUtil.h"
 
+#include "platform/Platform.h"
+
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -294,6 +296,27 @@ TEST_F(ScanTest, NeverWritesTheSettingsFile)
     ASSERT_FALSE(std::filesystem::exists(dataFolder + "corvane.ini")) << "a settings file of another's in the way";
     ASSERT_EQ(scan({"--kinds", "notes"}).status, 0);
     EXPECT_FALSE(std::filesystem::exists(dataFolder + "corvane.ini"));
+}
+
+// A write that a crash cut short leaves its temporary file, maybe with a copy of the password: the next
+// start removes it, but never one that a running process may still be writing.
+TEST_F(ScanTest, StartRemovesTheTemporaryFilesOfEndedProcesses)
+{
+    ASSERT_FALSE(dataFolder.empty());
+    // Made as the program makes it, so that it takes the folder as its own.
+    for (std::size_t at = 0; (at = dataFolder.find_first_of("/\\", at + 1)) != std::string::npos;) {
+        if (!platform::pathExists(dataFolder.substr(0, at)))
+            platform::createPrivateFolder(dataFolder.substr(0, at));
+    }
+    ASSERT_TRUE(std::filesystem::is_directory(dataFolder));
+    const std::string stale = dataFolder + ".ACTAddrParam.dat.2147483644.0.tmp"; // no system gives out that number
+    const std::string live = dataFolder + ".corvane.ini." + std::to_string(platform::currentProcessId()) + ".0.tmp";
+    testutil::writeFile(stale, "password");
+    testutil::writeFile(live, "being written");
+    ASSERT_TRUE(std::filesystem::exists(stale));
+    ASSERT_EQ(scan({"--kinds", "notes"}).status, 0);
+    EXPECT_FALSE(std::filesystem::exists(stale));
+    EXPECT_TRUE(std::filesystem::exists(live));
 }
 
 } // namespace

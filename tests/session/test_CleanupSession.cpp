@@ -365,6 +365,40 @@ TEST_F(CleanupSessionTest, DeletesExactlyThePlannedRecordsAfterBackingThemUp)
     EXPECT_EQ(testutil::readFile(outcome.backupFolder + "log.txt"), "the log\n");
 }
 
+// The parameter file holds the CRM password in plain text: it lives only while its helper runs, whether
+// the run went well or not, and no temporary copy of it stays behind.
+TEST_F(CleanupSessionTest, TheParameterFileGoesAsSoonAsItsHelperHasEnded)
+{
+    const std::int32_t kinds = KIND_ADDR | KIND_DATE | KIND_TASK | KIND_NOTE;
+    std::vector<std::string> seen;
+    CleanupSession::SetBeforeLoadHook([&](CxACTBaseUtil& util) { seen.push_back(util.GetParamFileName()); });
+    CleanupSession::SetBeforeSubmitHook([&](CxACTBaseUtil& util) { seen.push_back(util.GetParamFileName()); });
+    const auto leftBehind = [&] {
+        std::vector<std::string> found;
+        for (const auto& entry : std::filesystem::directory_iterator(dataFolder)) {
+            const std::string name = entry.path().filename().string();
+            if (name.find("Param") != std::string::npos || name.find(".tmp") != std::string::npos)
+                found.push_back(name);
+        }
+        return found;
+    };
+
+    const DeletionPlan plan = LoadAndPlanEveryDuplicate(kinds);
+    EXPECT_EQ(seen.size(), 4u);
+    EXPECT_EQ(leftBehind(), std::vector<std::string>()) << "after a load";
+
+    RecordingProgress progress;
+    DeletionOutcome outcome;
+    session.Delete(plan, progress, outcome);
+    EXPECT_FALSE(outcome.AnyFailed());
+    EXPECT_EQ(seen.size(), 8u) << "each kind submitted";
+    EXPECT_EQ(leftBehind(), std::vector<std::string>()) << "after a submit";
+
+    WorkProgress quiet;
+    EXPECT_FALSE(session.LoadSelectedKinds(Request(KIND_ADDR, "wrong"), quiet).Loaded());
+    EXPECT_EQ(leftBehind(), std::vector<std::string>()) << "after a helper that failed";
+}
+
 TEST_F(CleanupSessionTest, ARefusedDeletionKeepsEveryRecordAndSaysWhy)
 {
     const DeletionPlan plan = LoadAndPlanEveryDuplicate(KIND_ADDR | KIND_NOTE);
@@ -504,6 +538,7 @@ TEST_F(CleanupSessionTest, ASubmitPastItsTimeOutLeavesTheOutcomeUnknownAndAsksTh
     runner.SetWaitTimeout(CxACTDataReader::kDefaultWaitTimeout);
 
     EXPECT_EQ(loads, 0) << "no check while the helper may still run";
+    EXPECT_TRUE(platform::pathExists(dataFolder + "ACTAddrParam.dat")) << "the helper may still read it";
     const KindDeletion& contacts = outcome.kinds[RecordKind::Contacts];
     EXPECT_NE(contacts.failure.find("may still be running"), std::string::npos) << contacts.failure;
     for (const KindDeletion::Item& item : contacts.items)

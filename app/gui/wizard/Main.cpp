@@ -142,6 +142,7 @@ TfmMain::TfmMain(QWidget* parent) : QWidget(parent)
     char folder[260] = "";
     const bool haveFolder = GetDataFolder(folder);
     if (haveFolder) {
+        SweepStaleTempFiles(folder);
         const std::string settingsPath = std::string(folder) + kSettingsFileName;
         // A path without room stays on the program folder's file, as when there is no data folder.
         if (settingsPath.size() < sizeof(folder))
