@@ -287,6 +287,10 @@ int main(int argc, char** argv)
         SweepStaleTempFiles(dataFolder);
         SettingsFile.SetPath((std::string(dataFolder) + kSettingsFileName).c_str());
         DebugLog.SetFolder(dataFolder);
+    } else {
+        // The scan needs no data folder of its own, but a user should hear why the settings are not read.
+        std::fprintf(stderr, "velloran-scan: %s The scan goes on with the default settings.\n",
+                     NoDataFolderText().c_str());
     }
     LoadSettings();
     DebugLog.SetEnabled(AppSettings.EnableDebug);
