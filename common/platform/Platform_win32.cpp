@@ -34,7 +34,8 @@ std::vector<unsigned char> tokenInformation(TOKEN_INFORMATION_CLASS what)
 }
 
 // Security attributes that admit the current user alone, and not what the parent folder would hand
-// down: the all-users data folder lets every user of the machine read what is created inside it.
+// down: an administrator, a backup tool or a roaming profile may have widened the rights of the folders
+// above ours.
 class OwnerOnly
 {
 public:

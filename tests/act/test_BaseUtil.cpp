@@ -5,6 +5,8 @@
 #include "ACT/CxACTNote.h"
 #include "ACT/CxACTParamParser.h"
 #include "ACT/CxACTTask.h"
+#include "platform/Platform.h"
+#include "platform/SaveFile.h"
 
 #include <algorithm>
 #include <cstring>
@@ -13,6 +15,10 @@
 #include <functional>
 #include <map>
 #include <memory>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 using namespace acttest;
 
@@ -192,6 +198,38 @@ TEST(LoadRun, PathTooLongForTheHelpersIsRefusedNotCut)
     EXPECT_TRUE(f.util->Load());
     EXPECT_EQ(f.runs().size(), 2u);
 }
+
+#ifdef _WIN32
+// The helpers take paths in the system's code page. A PAD file in a folder whose name the code page cannot
+// spell reaches them by its short 8.3 name, which names the same file; a missing one has no short name and
+// is refused before any helper runs, never handed over with "?" in place of its letters.
+TEST(LoadRun, APathOutsideTheCodePageGoesByItsShortName)
+{
+    LogCapture log;
+    FakeHelper f(std::make_unique<CxACTNoteUtil>());
+    f.deliver(le32(0));
+    const std::string folder = f.folder() + "\xD0\x9F\xD1\x91\xD1\x82\xD1\x80"; // a Cyrillic name
+    std::filesystem::create_directory(platform::fsPath(folder));
+    const std::string pad = folder + "\\Demo.pad";
+    ASSERT_TRUE(platform::SaveWholeFile(pad, "[Database]\r\n"));
+    ASSERT_TRUE(f.util->SetPadName(pad.c_str()));
+    ASSERT_TRUE(f.util->Load()) << f.util->GetFailureText();
+    const std::string handed = f.params()[1000];
+    EXPECT_TRUE(std::filesystem::equivalent(platform::fsPath(platform::pathFromLocalText(handed)), platform::fsPath(pad)))
+        << handed;
+
+    BOOL lacking = FALSE;
+    ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, L"\u041F", 1, nullptr, 0, nullptr, &lacking);
+    if (!lacking)
+        GTEST_SKIP() << "this system's code page spells Cyrillic letters";
+    EXPECT_EQ(handed.find_first_of(std::string("\x80\xFF", 2)), std::string::npos);
+    const std::string missing = folder + "\\Missing.pad";
+    EXPECT_FALSE(f.util->SetPadName(missing.c_str()));
+    EXPECT_FALSE(f.util->Load());
+    EXPECT_EQ(f.util->GetFailureText(), CxACTBaseUtil::PathNotSpelled("The PAD file's path", missing));
+    EXPECT_EQ(f.runs().size(), 1u) << "no helper ran";
+}
+#endif
 
 // Submit right after a load sends everything back (changes are pending from the start); a second
 // submit without a new mark runs nothing; a mark brings the next submit back.

@@ -90,9 +90,9 @@ struct RunOptions
 int runProgram(const std::string& path, const std::vector<std::string>& args, const RunOptions& options = {});
 
 // The environment that gives the programs we start a data folder of their own inside `home`, and the
-// data folder (ending in the separator) they then use. On Windows the data folder is the machine's
-// all-users one, which cannot be pointed elsewhere: the environment is empty, and tests that use it must
-// not run at the same time as others that do.
+// data folder (ending in the separator) they then use. On Windows the data folder is in the user's local
+// application data folder, which no environment variable moves: the environment is empty, and tests that
+// use it must not run at the same time as others that do.
 Environment privateDataHome(const std::string& home, std::string& dataFolder);
 
 } // namespace testutil

@@ -15,7 +15,11 @@
 #include <vector>
 
 #ifdef _WIN32
+#include "platform/WindowsApi.h"
+
+#include <knownfolders.h>
 #include <shlobj.h>
+#include <winioctl.h>
 #else
 #include <sys/stat.h>
 #endif
@@ -222,13 +226,15 @@ TEST_F(DataFolderTest, AFolderOfAnotherUserIsRefused)
 
 #else
 
-// The all-users folder cannot be pointed elsewhere, so the levels are checked only where this test creates
-// them (a fresh Wine prefix, a build machine); an installation's own folder is left alone.
-TEST(DataFolder, IsVelloranInTheAllUsersFolderCreatedPrivateOnce)
+// The user's own local application data folder cannot be pointed elsewhere, so the levels are checked
+// only where this test creates them (a fresh Wine prefix, a build machine); an installation's own folder is
+// left alone.
+TEST(DataFolder, IsVelloranInTheUsersLocalFolderCreatedPrivateOnce)
 {
-    char common[MAX_PATH] = {};
-    ASSERT_TRUE(SUCCEEDED(::SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, common)));
-    const std::string top = std::string(common) + "\\corvane\\";
+    wchar_t* local = nullptr;
+    ASSERT_TRUE(SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &local)));
+    const std::string top = platform::utf8Text(local) + "\\corvane\\";
+    ::CoTaskMemFree(local);
     const std::string folder = top + "Velloran\\";
     const bool existed = platform::pathExists(top);
 
@@ -247,8 +253,65 @@ TEST(DataFolder, IsVelloranInTheAllUsersFolderCreatedPrivateOnce)
     EXPECT_EQ(std::string(buffer), folder);
     EXPECT_TRUE(platform::pathExists(folder + "corvane.ini"));
     std::error_code ec;
-    std::filesystem::remove_all(top, ec);
+    std::filesystem::remove_all(platform::fsPath(top), ec);
     EXPECT_FALSE(GetDataFolder(nullptr));
+}
+
+namespace {
+
+// Makes `link` a junction to `target` (an existing folder), as the system's "mklink /J" does. False where
+// the system makes none (Wine 8; a Unix symbolic link shows as one there, which the Wine runs check).
+bool makeJunction(const std::string& link, const std::string& target)
+{
+    if (!::CreateDirectoryW(platform::wideText(link).c_str(), nullptr))
+        return false;
+    const HANDLE folder = ::CreateFileW(platform::wideText(link).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (folder == INVALID_HANDLE_VALUE)
+        return false;
+    const std::wstring substitute = L"\\??\\" + platform::wideText(target);
+    const auto nameBytes = static_cast<WORD>(substitute.size() * sizeof(wchar_t));
+    // The mount-point reparse data: tag, length, the substitute name and an empty print name, both
+    // terminated.
+    std::vector<unsigned char> data(8 + 8 + nameBytes + 2 * sizeof(wchar_t), 0);
+    const DWORD tag = IO_REPARSE_TAG_MOUNT_POINT;
+    const auto length = static_cast<WORD>(data.size() - 8);
+    const WORD offsets[4] = {0, nameBytes, static_cast<WORD>(nameBytes + sizeof(wchar_t)), 0};
+    std::memcpy(data.data(), &tag, 4);
+    std::memcpy(data.data() + 4, &length, 2);
+    std::memcpy(data.data() + 8, offsets, 8);
+    std::memcpy(data.data() + 16, substitute.data(), nameBytes);
+    DWORD returned = 0;
+    const bool made = ::DeviceIoControl(folder, FSCTL_SET_REPARSE_POINT, data.data(), static_cast<DWORD>(data.size()),
+                                        nullptr, 0, &returned, nullptr) != FALSE;
+    ::CloseHandle(folder);
+    if (!made)
+        ::RemoveDirectoryW(platform::wideText(link).c_str());
+    return made;
+}
+
+} // namespace
+
+// Another user could make a level of the data folder a junction into a folder of theirs, and read or
+// replace what we write: such a level is refused with its name, and nothing is written through it.
+TEST(DataFolder, AJunctionIsRefused)
+{
+    TempDir dir;
+    const std::string base = dir.file("local");
+    const std::string elsewhere = dir.file("elsewhere");
+    ASSERT_TRUE(platform::createPrivateFolder(base));
+    ASSERT_TRUE(platform::createPrivateFolder(elsewhere));
+    if (!makeJunction(base + "\\corvane", elsewhere))
+        GTEST_SKIP() << "this system makes no junctions";
+    platform::setUserFoldersForTesting(base, "");
+    char buffer[260];
+    EXPECT_FALSE(GetDataFolder(buffer));
+    EXPECT_NE(NoDataFolderText().find(base + "\\corvane\\ is a link or a junction to another place"),
+              std::string::npos)
+        << NoDataFolderText();
+    platform::setUserFoldersForTesting("", "");
+    EXPECT_TRUE(std::filesystem::is_empty(platform::fsPath(elsewhere)));
+    ::RemoveDirectoryW(platform::wideText(base + "\\corvane").c_str());
 }
 
 #endif
