@@ -3,14 +3,18 @@
 
 #include <chrono>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 int main(int argc, char** argv)
 {
     platform::restrictLibrarySearch();
+    std::vector<std::string> arguments = platform::programArguments(argc, argv);
+    std::vector<char*> pointers = platform::argumentPointers(arguments);
     helper::DemoOptions options;
     bool help = false;
     std::string error;
-    if (!helper::ParseDemoArgs(argc, argv, options, help, error)) {
+    if (!helper::ParseDemoArgs(static_cast<int>(arguments.size()), pointers.data(), options, help, error)) {
         std::fprintf(stderr, "velloran-demo-db: %s\n%s", error.c_str(), helper::DemoUsage());
         return 2;
     }

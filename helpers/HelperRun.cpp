@@ -502,7 +502,8 @@ int HelperMain(Kind kind, int argc, char** argv)
         std::fprintf(stderr, "usage: %s PARAMETER-FILE\n", argc > 0 ? argv[0] : "helper");
         return kExitBadInput;
     }
-    const std::string paramPath = argv[1];
+    // The program hands the path in the system's code page, as the CRM's helpers take it.
+    const std::string paramPath = platform::pathFromLocalText(argv[1]);
 
     // Until the parameter file says otherwise, errors go beside it under the kind's usual name.
     HelperParams params;

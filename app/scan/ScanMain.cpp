@@ -114,10 +114,11 @@ std::optional<Options> parseArguments(int argc, char** argv)
             o.pad = argv[++i];
             havePad = true;
         } else if (arg == "--user" && hasValue) {
-            o.user = argv[++i];
+            // The login is a text of the CRM's, which takes it in the system's code page.
+            o.user = platform::utf8ToLocalText(argv[++i]);
             haveUser = true;
         } else if (arg == "--password" && hasValue) {
-            o.password = argv[++i];
+            o.password = platform::utf8ToLocalText(argv[++i]);
             havePassword = true;
         } else if (arg == "--kinds" && hasValue) {
             if (!parseKinds(argv[++i], o.kinds))
@@ -272,7 +273,9 @@ struct Scan
 int main(int argc, char** argv)
 {
     platform::restrictLibrarySearch();
-    const std::optional<Options> options = parseArguments(argc, argv);
+    std::vector<std::string> arguments = platform::programArguments(argc, argv);
+    std::vector<char*> pointers = platform::argumentPointers(arguments);
+    const std::optional<Options> options = parseArguments(static_cast<int>(arguments.size()), pointers.data());
     if (!options) {
         std::fputs(kUsage, stderr);
         return 2;

@@ -129,7 +129,10 @@ int CxACTDataReader::Execute()
     DEBUG_LOG(2, "Executing command: %s", commandLine);
 
     const std::int64_t runningBefore = RunningMark(Folder, RunStateFileName);
-    const std::vector<std::string> args{ProgramName, std::string(Folder) + ParamFileName};
+    // The helper reads its arguments in the system's code page: the path goes in the form it can take.
+    std::string paramPath = std::string(Folder) + ParamFileName;
+    platform::helperPathText(paramPath, paramPath);
+    const std::vector<std::string> args{ProgramName, paramPath};
     const int startError = programFolder.empty()
                                ? ENOENT
                                : platform::startProcess(programFolder + ProgramName, args, programFolder, m_process);

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -142,6 +143,21 @@ std::FILE* openFile(const std::string& path, const char* mode);
 // directory or PATH. Called first thing in every executable of ours; nothing where the system has no such
 // search.
 void restrictLibrarySearch();
+
+// The program's command-line arguments as UTF-8, argv[0] first. On Windows the C runtime hands main() the
+// arguments in the ANSI code page, which turns a path in another script into "?": they are taken from the
+// system's wide command line instead. On POSIX, argv itself.
+std::vector<std::string> programArguments(int argc, char** argv);
+// The same as main() takes them: pointers into `arguments`, ending in a null pointer.
+inline std::vector<char*> argumentPointers(std::vector<std::string>& arguments)
+{
+    std::vector<char*> pointers;
+    pointers.reserve(arguments.size() + 1);
+    for (std::string& argument : arguments)
+        pointers.push_back(argument.data());
+    pointers.push_back(nullptr);
+    return pointers;
+}
 
 unsigned long currentThreadId();
 

@@ -124,6 +124,11 @@ bool helperPathText(const std::string& path, std::string& text)
     return true;
 }
 
+std::vector<std::string> programArguments(int argc, char** argv)
+{
+    return std::vector<std::string>(argv, argv + argc);
+}
+
 std::string pathFromLocalText(std::string_view text)
 {
     return std::string(text);

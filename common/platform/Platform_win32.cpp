@@ -241,6 +241,19 @@ FolderCheck checkFolder(const std::string& path)
     return result;
 }
 
+std::vector<std::string> programArguments(int argc, char** argv)
+{
+    int count = 0;
+    wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    if (!wide)
+        return std::vector<std::string>(argv, argv + argc);
+    std::vector<std::string> arguments;
+    for (int i = 0; i < count; ++i)
+        arguments.push_back(utf8Text(wide[i]));
+    ::LocalFree(wide);
+    return arguments;
+}
+
 std::string pathFromLocalText(std::string_view text)
 {
     return localTextToUtf8(text);
