@@ -3,6 +3,7 @@
 #include "platform/WindowsApi.h"
 
 #include <aclapi.h>
+#include <shellapi.h>
 #include <shlobj.h>
 #include <knownfolders.h>
 
