@@ -126,7 +126,7 @@ bool DeletionBackup::WriteDeletions(const std::vector<BackupKind>& kinds, std::s
         for (const BackupRecord& entry : kind.records) {
             line = std::string(kind.kindWord) + ',' + RecordIdOf(entry.record, idField) + ',' +
                    RecordIdOf(entry.kept, idField) + ',' + CsvField(entry.outcome) + ',' +
-                   CsvField(StoredTextUtf8(entry.reason)) + '\n';
+                   CsvField(entry.reason) + '\n';
             deletions.Write(line);
         }
     }

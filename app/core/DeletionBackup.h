@@ -35,7 +35,7 @@ struct BackupRecord
     const void* record;
     const void* kept; // the record of its group that stays, or null when none does
     const char* outcome; // deleted, not deleted or unknown
-    std::string_view reason; // why it was not deleted, or why nobody knows
+    std::string_view reason; // why it was not deleted, or why nobody knows; UTF-8, as all our own words
 };
 
 struct BackupKind
