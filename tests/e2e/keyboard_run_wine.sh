@@ -55,6 +55,7 @@ cleanup() {
     if [ -n "${app:-}" ] && kill -0 "$app" 2>/dev/null; then
         kill "$app" 2>/dev/null || true
     fi
+    rm -f "${marker:-}"
     if [ -n "$scratch" ]; then
         # The run's own Windows goes whole, with its server and whatever still runs in it.
         "$wineserver" -k >/dev/null 2>&1 || true
@@ -69,7 +70,7 @@ cleanup() {
             "$wine" reg delete "$shell_folders" /v Personal /f >/dev/null 2>&1 || true
         fi
     fi
-    rm -rf "${user_folder:-}" "${made:-}" "${marker:-}"
+    rm -rf "${user_folder:-}" "${made:-}"
     [ -n "${data_set_aside:-}" ] && rm -rf "$data"
     if [ -n "${data_aside:-}" ]; then
         mv "$data_aside/Velloran" "$data" 2>/dev/null || true
@@ -93,7 +94,8 @@ if [ "$mode" = cyrillic ]; then
     export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
     "$wine" wineboot --init >/dev/null 2>&1
     "$wineserver" -w
-    "$wineserver" -p
+    # Its output goes nowhere: CTest would wait for the server to let go of the test's output.
+    "$wineserver" -p >/dev/null 2>&1
     "$wine" wineboot >/dev/null 2>&1
 fi
 
@@ -130,6 +132,9 @@ if [ "$mode" = cyrillic ]; then
     done
     documents=$profile/Documents
     [ -d "$documents" ] || fail "$(windows_path "$profile") has no Documents folder"
+    if [ "$local_appdata" != "$profile/AppData/Local" ]; then
+        fail "the local application data folder is $(windows_path "$local_appdata"), not in $(windows_path "$profile")"
+    fi
 else
     # The documents folder: one of this run's own, so that nothing of the prefix's user is read or
     # changed, named through the registry where the system looks it up.
