@@ -10,7 +10,9 @@
 # Modes:
 #   plain     the cycle as it comes;
 #   keep      Alt+K on the review page's first row first: that copy stays and the first record of its
-#             group goes in its place;
+#             group goes in its place; the documents folder is C:\users\José-…\Documents too, and the
+#             settings file an older one, with the stored PAD path in the single-byte encoding the
+#             program wrote before, which must still read;
 #   accented  the documents folder has a non-ASCII letter in its path (C:\users\José-…\Documents) and
 #             the PAD field starts empty: the "..." button must find the database there by itself
 #             (Enter takes the file the dialog offers), the load must read it and the backup must land
@@ -141,7 +143,7 @@ else
     shell_folders='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders'
     old_personal=$("$wine" reg query "$shell_folders" /v Personal 2>/dev/null | unix_lines |
         sed -n 's/^ *Personal *REG_[A-Z_]*SZ *//p' || true)
-    if [ "$mode" = accented ]; then
+    if [ "$mode" = accented ] || [ "$mode" = keep ]; then
         user_folder=$(mktemp -d "$drive_c/users/José-XXXX")
     else
         user_folder=$(mktemp -d "$drive_c/users/velloran-kb-XXXX")
@@ -223,8 +225,8 @@ snapshot() {
 before=$(snapshot)
 
 # The login as saved by the program itself (the password in Base64). The PAD path in UTF-8 as the
-# program writes it now; in the older files' single-byte encoding in the accented run, which must still
-# read, and without the PAD in that run, which the browse button has to find.
+# program writes it now; in the single-byte encoding of the older files in the keep and accented runs,
+# which must still read; in the accented run without the PAD, which the browse button has to find.
 mkdir -p "$data"
 pad_setting=$pad
 [ "$mode" = accented ] && pad_setting=
@@ -232,7 +234,7 @@ settings() {
     printf '[Velloran]\r\nPadName=%s\r\nUserName=Demo\r\nSaveUser=1\r\nSavePassword=1\r\nPassword=%s\r\nAppFlag=15\r\n' \
         "$pad_setting" "$(printf demo | base64)"
 }
-if [ "$mode" = accented ]; then
+if [ "$mode" = accented ] || [ "$mode" = keep ]; then
     settings | iconv -f UTF-8 -t CP1252 >"$data/corvane.ini"
 else
     settings >"$data/corvane.ini"
