@@ -10,17 +10,29 @@
 # Modes:
 #   plain     the cycle as it comes;
 #   keep      Alt+K on the review page's first row first: that copy stays and the first record of its
-#             group goes in its place;
+#             group goes in its place; the documents folder is C:\users\José-…\Documents too, and the
+#             settings file an older one, with the stored PAD path in the single-byte encoding the
+#             program wrote before, which must still read;
 #   accented  the documents folder has a non-ASCII letter in its path (C:\users\José-…\Documents) and
 #             the PAD field starts empty: the "..." button must find the database there by itself
 #             (Enter takes the file the dialog offers), the load must read it and the backup must land
-#             beside it.
+#             beside it;
+#   cyrillic  a Windows of its own (a Wine prefix made for the run, with its own Wine server, deleted
+#             afterwards) whose user has a Cyrillic name, which the system's code page cannot spell: the
+#             database in that user's own documents folder, the stored PAD path in UTF-8; the data folder
+#             and the backup must land in that user's folders. First, with the data folder's first level
+#             a link to another place, velloran-scan must refuse it, say so, write nothing there and scan
+#             all the same.
+#
+# In every mode the data folder is the user's local application data folder, nothing is written to the
+# all-users one (C:\ProgramData), and no parameter file (it holds the CRM password) outlives its helper.
 #
 # With KEYBOARD_RUN_SHOTS set to a folder, a picture of the screen is saved there at each page, of the
 # rules dialog and (accented) of the file dialog.
 #
-# Usage: keyboard_run_wine.sh BIN_FOLDER WINE [plain|keep|accented]
-# Needs WINEPREFIX (with its Wine server running) and DISPLAY, as scripts/test-windows provides them.
+# Usage: keyboard_run_wine.sh BIN_FOLDER WINE [plain|keep|accented|cyrillic]
+# Needs WINEPREFIX (with its Wine server running) and DISPLAY, as scripts/test-windows provides them; the
+# cyrillic mode needs only DISPLAY.
 set -euo pipefail
 bin=$(cd "$1" && pwd)
 wine=$2
@@ -30,57 +42,125 @@ shots=${KEYBOARD_RUN_SHOTS:-}
 for tool in xdotool sqlite3 iconv; do
     command -v "$tool" >/dev/null || { echo "$tool is needed (scripts/test-windows installs it)" >&2; exit 1; }
 done
-if [ -z "${WINEPREFIX:-}" ] || [ -z "${DISPLAY:-}" ]; then
+case $mode in plain | keep | accented | cyrillic) ;; *) echo "unknown mode $mode" >&2; exit 1 ;; esac
+if { [ -z "${WINEPREFIX:-}" ] && [ "$mode" != cyrillic ]; } || [ -z "${DISPLAY:-}" ]; then
     echo "WINEPREFIX and DISPLAY must be set (run through scripts/test-windows)" >&2
     exit 1
 fi
-case $mode in plain | keep | accented) ;; *) echo "unknown mode $mode" >&2; exit 1 ;; esac
 
-drive_c=$WINEPREFIX/drive_c
-# Windows paths of folders under drive_c.
-windows_path() { local p=${1#"$drive_c"}; echo "C:${p//\//\\}"; }
 # Wine's console programs end their lines with CR LF; a CSV written on Windows may too, after a BOM.
 unix_lines() { tr -d '\r' | sed '1s/^\xEF\xBB\xBF//'; }
+fail() { echo "$*" >&2; exit 1; }
 
-# The documents folder: one of this run's own, so that nothing of the prefix's user is read or changed,
-# named through the registry where the system looks it up.
-shell_folders='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders'
-old_personal=$("$wine" reg query "$shell_folders" /v Personal 2>/dev/null | unix_lines |
-    sed -n 's/^ *Personal *REG_[A-Z_]*SZ *//p' || true)
-if [ "$mode" = accented ]; then
-    user_folder=$(mktemp -d "$drive_c/users/José-XXXX")
-else
-    user_folder=$(mktemp -d "$drive_c/users/velloran-kb-XXXX")
-fi
-documents=$user_folder/Documents
-mkdir -p "$documents"
-
-# The program's data folder belongs to the prefix; what other tests left there is put back afterwards.
-data=$drive_c/ProgramData/corvane/Velloran
-data_aside=
-if [ -e "$data" ]; then
-    data_aside=$(mktemp -d "$drive_c/ProgramData/corvane/aside-XXXX")
-    mv "$data" "$data_aside/"
-fi
-
+scratch=
 cleanup() {
     if [ -n "${app:-}" ] && kill -0 "$app" 2>/dev/null; then
         kill "$app" 2>/dev/null || true
     fi
-    if [ -n "$old_personal" ]; then
-        "$wine" reg add "$shell_folders" /v Personal /t REG_EXPAND_SZ /d "$old_personal" /f >/dev/null 2>&1 || true
-    else
-        "$wine" reg delete "$shell_folders" /v Personal /f >/dev/null 2>&1 || true
+    rm -f "${marker:-}"
+    if [ -n "$scratch" ]; then
+        # The run's own Windows goes whole, with its server and whatever still runs in it.
+        "$wineserver" -k >/dev/null 2>&1 || true
+        "$wineserver" -w >/dev/null 2>&1 || true
+        rm -rf "$scratch"
+        return
     fi
-    rm -rf "$user_folder" "${made:-}" "$data"
-    if [ -n "$data_aside" ]; then
+    if [ -n "${shell_folders:-}" ]; then
+        if [ -n "${old_personal:-}" ]; then
+            "$wine" reg add "$shell_folders" /v Personal /t REG_EXPAND_SZ /d "$old_personal" /f >/dev/null 2>&1 || true
+        else
+            "$wine" reg delete "$shell_folders" /v Personal /f >/dev/null 2>&1 || true
+        fi
+    fi
+    rm -rf "${user_folder:-}" "${made:-}"
+    [ -n "${data_set_aside:-}" ] && rm -rf "$data"
+    if [ -n "${data_aside:-}" ]; then
         mv "$data_aside/Velloran" "$data" 2>/dev/null || true
         rm -rf "$data_aside"
     fi
 }
 trap cleanup EXIT
 
-"$wine" reg add "$shell_folders" /v Personal /t REG_EXPAND_SZ /d "$(windows_path "$documents")" /f >/dev/null
+if [ "$mode" = cyrillic ]; then
+    # The Wine server of the wine given, which keeps the prefix up for the whole run, as
+    # scripts/test-windows does for its own.
+    wineserver=
+    for candidate in "$(dirname "$wine")/wineserver64" "$(dirname "$wine")/wineserver" "$(command -v wineserver || true)"; do
+        if [ -n "$candidate" ] && [ -x "$candidate" ]; then wineserver=$candidate; break; fi
+    done
+    [ -n "$wineserver" ] || fail "no wineserver beside $wine"
+    # Wine names the profile folder after USER when it makes the prefix, and takes the user's folders
+    # from it on every start.
+    scratch=$(mktemp -d "${TMPDIR:-/tmp}/velloran-cyrillic-XXXX")
+    export WINEPREFIX=$scratch/prefix USER=Пётр WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+    "$wine" wineboot --init >/dev/null 2>&1
+    "$wineserver" -w
+    # Its output goes nowhere: CTest would wait for the server to let go of the test's output.
+    "$wineserver" -p >/dev/null 2>&1
+    "$wine" wineboot >/dev/null 2>&1
+fi
+
+drive_c=$WINEPREFIX/drive_c
+# Windows paths of folders under drive_c.
+windows_path() { local p=${1#"$drive_c"}; echo "C:${p//\//\\}"; }
+# The Unix path of a folder the system names by an environment variable; cmd expands it, so that a name
+# outside the console's code page reaches winepath intact.
+system_folder() {
+    local p
+    p=$("$wine" cmd /c winepath -u "%$1%" | unix_lines)
+    case $p in "$WINEPREFIX/dosdevices/c:"/*) p=$drive_c${p#"$WINEPREFIX/dosdevices/c:"} ;; esac
+    [ -d "$p" ] || fail "%$1% is $p, not a folder"
+    echo "$p"
+}
+
+# The data folder the program uses: the user's local application data folder.
+local_appdata=$(system_folder LOCALAPPDATA)
+data=$local_appdata/corvane/Velloran
+# Anything the run writes into the all-users folder is newer than this.
+marker=$(mktemp)
+programdata_new() { find "$drive_c/ProgramData/corvane" -newer "$marker" 2>/dev/null || true; }
+
+if [ "$mode" = cyrillic ]; then
+    # The user's own documents folder, as the system names it. Wine links the profile's folders to the
+    # Unix home: they become folders of the prefix, so that the run stays inside it.
+    profile=$(system_folder USERPROFILE)
+    name=$(basename "$profile")
+    if iconv -f UTF-8 -t CP1252 <<<"$name" >/dev/null 2>&1; then
+        fail "Wine named the profile folder $name, which the system's code page can spell: nothing to try"
+    fi
+    for folder in "$profile"/*; do
+        if [ -L "$folder" ]; then rm "$folder" && mkdir "$folder"; fi
+    done
+    documents=$profile/Documents
+    [ -d "$documents" ] || fail "$(windows_path "$profile") has no Documents folder"
+    if [ "$local_appdata" != "$profile/AppData/Local" ]; then
+        fail "the local application data folder is $(windows_path "$local_appdata"), not in $(windows_path "$profile")"
+    fi
+else
+    # The documents folder: one of this run's own, so that nothing of the prefix's user is read or
+    # changed, named through the registry where the system looks it up.
+    shell_folders='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders'
+    old_personal=$("$wine" reg query "$shell_folders" /v Personal 2>/dev/null | unix_lines |
+        sed -n 's/^ *Personal *REG_[A-Z_]*SZ *//p' || true)
+    if [ "$mode" = accented ] || [ "$mode" = keep ]; then
+        user_folder=$(mktemp -d "$drive_c/users/José-XXXX")
+    else
+        user_folder=$(mktemp -d "$drive_c/users/velloran-kb-XXXX")
+    fi
+    documents=$user_folder/Documents
+    mkdir -p "$documents"
+    "$wine" reg add "$shell_folders" /v Personal /t REG_EXPAND_SZ /d "$(windows_path "$documents")" /f >/dev/null
+
+    # The program's data folder belongs to the prefix's user; what other tests left there is put back
+    # afterwards.
+    data_aside=
+    if [ -e "$data" ]; then
+        data_aside=$(mktemp -d "$local_appdata/corvane/aside-XXXX")
+        mv "$data" "$data_aside/"
+    fi
+    data_set_aside=1
+fi
 
 pad_unix=$documents/ACT/Demo/Databases/Demo.pad
 pad=$(windows_path "$pad_unix")
@@ -96,8 +176,29 @@ rmdir "$made"
 database=$(dirname "$pad_unix")/$(sed -n 's/^File=//p' "$pad_unix" | tr -d '\r')
 
 scan() { "$wine" "$bin/velloran-scan.exe" --pad "$pad" --user Demo --password demo --csv | unix_lines | tail -n +2; }
+if [ "$mode" = cyrillic ]; then
+    # Someone has put a link where the data folder's first level goes (Wine shows a Unix link as a
+    # junction): the scan must refuse the folder, say which and why, write nothing through the link, and
+    # scan all the same.
+    company=$local_appdata/corvane
+    [ ! -e "$company" ] || fail "$(windows_path "$company") is there before the program ever ran"
+    elsewhere=$scratch/elsewhere
+    mkdir "$elsewhere"
+    ln -s "$elsewhere" "$company"
+    refused=$("$wine" "$bin/velloran-scan.exe" --pad "$pad" --user Demo --password demo --csv 2>"$scratch/stderr" |
+        unix_lines | tail -n +2) || fail "velloran-scan failed beside the refused data folder: $(cat "$scratch/stderr")"
+    said=$(unix_lines <"$scratch/stderr")
+    if ! grep -qF "$(windows_path "$company")\\ is a link or a junction to another place" <<<"$said"; then
+        fail "velloran-scan does not say that it refuses $(windows_path "$company")\\; it says: $said"
+    fi
+    [ -z "$(ls -A "$elsewhere")" ] || fail "velloran-scan wrote through the link: $(ls -A "$elsewhere")"
+    rm "$company"
+fi
 found=$(scan)
 [ -n "$found" ] || { echo "the demo database has no duplicates to delete" >&2; exit 1; }
+if [ "$mode" = cyrillic ] && [ "$refused" != "$found" ]; then
+    fail "beside the refused data folder velloran-scan listed other duplicates: $(diff <(echo "$found") <(echo "$refused"))"
+fi
 expected=$found
 if [ "$mode" = keep ]; then
     # The first listed copy (the review page's first row) and the record it duplicates trade places: the
@@ -123,13 +224,21 @@ snapshot() {
 }
 before=$(snapshot)
 
-# The login as saved by the program itself (the password in Base64), in the system's single-byte
-# encoding; in the accented run without the PAD, which the browse button has to find.
+# The login as saved by the program itself (the password in Base64). The PAD path in UTF-8 as the
+# program writes it now; in the single-byte encoding of the older files in the keep and accented runs,
+# which must still read; in the accented run without the PAD, which the browse button has to find.
 mkdir -p "$data"
 pad_setting=$pad
 [ "$mode" = accented ] && pad_setting=
-printf '[Velloran]\r\nPadName=%s\r\nUserName=Demo\r\nSaveUser=1\r\nSavePassword=1\r\nPassword=%s\r\nAppFlag=15\r\n' \
-    "$pad_setting" "$(printf demo | base64)" | iconv -f UTF-8 -t CP1252 >"$data/corvane.ini"
+settings() {
+    printf '[Velloran]\r\nPadName=%s\r\nUserName=Demo\r\nSaveUser=1\r\nSavePassword=1\r\nPassword=%s\r\nAppFlag=15\r\n' \
+        "$pad_setting" "$(printf demo | base64)"
+}
+if [ "$mode" = accented ] || [ "$mode" = keep ]; then
+    settings | iconv -f UTF-8 -t CP1252 >"$data/corvane.ini"
+else
+    settings >"$data/corvane.ini"
+fi
 
 # Polls until the command succeeds; fails the test after `seconds`.
 wait_for() {
@@ -217,11 +326,28 @@ backups=$documents/Velloran\ Backups
 wait_for 120 "the end of the deletion" bash -c "ls '$backups'/*/log.txt"
 sleep 1
 shot 4-clean
+# The parameter files hold the CRM password: each goes when its helper has ended, not when the program
+# does.
+param_files() { find "$data" -maxdepth 1 -name '*Param*.dat*' | sed 's|.*/||'; }
+left=$(param_files)
+[ -z "$left" ] || fail "parameter files left in the data folder after the deletion: $left"
 key "$main" alt+f
 wait_for 30 "the program to end" bash -c "! kill -0 $app"
 wait "$app" || true
 app=
 took=$((SECONDS - started))
+left=$(param_files)
+[ -z "$left" ] || fail "parameter files left in the data folder after the program ended: $left"
+
+# The settings went back, with the PAD path in UTF-8, to the user's own data folder and nowhere else.
+if ! unix_lines <"$data/corvane.ini" | grep -qxF "PadName=$pad"; then
+    fail "$(windows_path "$data")\\corvane.ini does not hold PadName=$pad: $(grep -a PadName "$data/corvane.ini")"
+fi
+written=$(programdata_new)
+[ -z "$written" ] || fail "the run wrote into the all-users data folder: $written"
+if [ "$mode" = cyrillic ] && [ -e "$drive_c/ProgramData/corvane" ]; then
+    fail "C:\\ProgramData\\corvane is there: $(find "$drive_c/ProgramData/corvane")"
+fi
 
 backup=$(ls -d "$backups"/*/)
 # deletions.csv: the rows velloran-scan listed, each with the outcome "deleted" and no reason; log.txt
