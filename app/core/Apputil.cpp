@@ -40,8 +40,9 @@ int base64Value(char c)
 // a sentence. Empty when it may, or when it is missing.
 std::string refusalOf(const std::string& level)
 {
-    const std::string untrusted = ": whoever can change it could read or replace them, so Velloran writes nothing there. "
-                                  "Check what it holds, remove it, then try again.";
+    const std::string untrusted =
+        ": whoever can change it could read or replace them, so Velloran writes nothing there. "
+        "Check what it holds, remove it, then try again.";
     switch (platform::checkFolder(level)) {
     case platform::FolderCheck::Link:
         return level + " is a link or a junction to another place" + untrusted;
@@ -71,7 +72,11 @@ bool IsUtf8(std::string_view text)
 {
     for (std::size_t i = 0; i < text.size();) {
         const auto lead = static_cast<unsigned char>(text[i]);
-        const std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
+        const std::size_t length = lead < 0x80           ? 1
+                                   : (lead >> 5) == 0x6  ? 2
+                                   : (lead >> 4) == 0xE  ? 3
+                                   : (lead >> 3) == 0x1E ? 4
+                                                         : 0;
         if (length == 0 || i + length > text.size())
             return false;
         for (std::size_t k = 1; k < length; ++k)
@@ -140,8 +145,9 @@ std::string NoDataFolderText()
         for (const std::string& level : {companyFolderIn(base), folder}) {
             const std::string refusal = refusalOf(level);
             if (!refusal.empty())
-                return text + " Velloran keeps its settings, debug log and work files (one of them holds your CRM "
-                              "password while a helper runs) in " +
+                return text +
+                       " Velloran keeps its settings, debug log and work files (one of them holds your CRM "
+                       "password while a helper runs) in " +
                        folder + ", but " + refusal;
         }
         return text + " Velloran keeps its settings, work files and debug log in " + folder +

@@ -125,8 +125,8 @@ bool DeletionBackup::WriteDeletions(const std::vector<BackupKind>& kinds, std::s
         const FieldDesc* idField = RecordIdField(*kind.fields);
         for (const BackupRecord& entry : kind.records) {
             line = std::string(kind.kindWord) + ',' + RecordIdOf(entry.record, idField) + ',' +
-                   RecordIdOf(entry.kept, idField) + ',' + CsvField(entry.outcome) + ',' +
-                   CsvField(entry.reason) + '\n';
+                   RecordIdOf(entry.kept, idField) + ',' + CsvField(entry.outcome) + ',' + CsvField(entry.reason) +
+                   '\n';
             deletions.Write(line);
         }
     }

@@ -101,8 +101,8 @@ std::string CxACTBaseUtil::PathTooLong(const char* what, const std::string& path
 
 std::string CxACTBaseUtil::PathNotSpelled(const char* what, const std::string& path)
 {
-    return std::string(what) + " cannot be handed to the helpers, which take paths in the system's code page only: " +
-           path +
+    return std::string(what) +
+           " cannot be handed to the helpers, which take paths in the system's code page only: " + path +
            ". It has letters that code page lacks, and no short 8.3 name stands in for it (the file is missing, or "
            "its drive keeps no short names). Use a folder whose name has no such letters.";
 }
@@ -253,7 +253,8 @@ bool CxACTBaseUtil::RunHelper()
     // The helper's own words say most; without them, why the run itself went wrong. A killed helper
     // wrote no words of its own: an error file then is one an earlier run left.
     if (m_bHasError && !m_bHelperKilled)
-        m_failure = ErrorText[0] ? platform::localTextToUtf8(ErrorText) : "The helper reported an error without a text.";
+        m_failure =
+            ErrorText[0] ? platform::localTextToUtf8(ErrorText) : "The helper reported an error without a text.";
     else
         m_failure = runner.GetRunFailure();
     // A helper that ended with a failure code and said nothing did not finish its run. On Windows that is

@@ -56,8 +56,9 @@ public:
     // Paths are UTF-8, as the program holds them; the helpers get them in the system's code page (on
     // Windows the short 8.3 form of one with letters the code page lacks). A path longer than
     // kMaxPathLength (a work folder: MaxWorkFolderLength), or one the code page cannot spell at all, is
-    // refused, never cut or mangled: that would name another file. Then the field keeps what it held, false is returned, and no helper runs
-    // (GetFailureText says why) until a path that fits is set. A missing or empty text empties the field.
+    // refused, never cut or mangled: that would name another file. Then the field keeps what it held, false is
+    // returned, and no helper runs (GetFailureText says why) until a path that fits is set. A missing or empty text
+    // empties the field.
     bool SetPadName(const char* text);
     // Ends in the separator.
     bool SetWorkFolder(const char* text);

@@ -3,9 +3,9 @@
 #include "platform/WindowsApi.h"
 
 #include <aclapi.h>
+#include <knownfolders.h>
 #include <shellapi.h>
 #include <shlobj.h>
-#include <knownfolders.h>
 
 #include <cstdlib>
 #include <io.h>
@@ -207,7 +207,7 @@ FolderCheck checkFolder(const std::string& path)
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = ::GetLastError();
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FolderCheck::Missing
-                                                                               : FolderCheck::Unknown;
+                                                                              : FolderCheck::Unknown;
     }
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
         return FolderCheck::Link;
@@ -215,9 +215,9 @@ FolderCheck checkFolder(const std::string& path)
         return FolderCheck::NotAFolder;
 
     // The folder itself, never what a link put in its place since would point to.
-    const HANDLE folder = ::CreateFileW(wide.c_str(), READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                                       nullptr);
+    const HANDLE folder =
+        ::CreateFileW(wide.c_str(), READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (folder == INVALID_HANDLE_VALUE)
         return FolderCheck::Unknown;
     PSID owner = nullptr;
@@ -231,9 +231,10 @@ FolderCheck checkFolder(const std::string& path)
         // group for a program run as administrator).
         const std::vector<unsigned char> user = tokenInformation(TokenUser);
         const std::vector<unsigned char> defaultOwner = tokenInformation(TokenOwner);
-        const bool isUser = !user.empty() && ::EqualSid(owner, reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid);
-        const bool isDefaultOwner =
-            !defaultOwner.empty() && ::EqualSid(owner, reinterpret_cast<const TOKEN_OWNER*>(defaultOwner.data())->Owner);
+        const bool isUser =
+            !user.empty() && ::EqualSid(owner, reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid);
+        const bool isDefaultOwner = !defaultOwner.empty() &&
+                                    ::EqualSid(owner, reinterpret_cast<const TOKEN_OWNER*>(defaultOwner.data())->Owner);
         result = isUser || isDefaultOwner ? FolderCheck::Private : FolderCheck::OtherOwner;
     }
     if (descriptor)
@@ -319,8 +320,8 @@ bool pathText(const std::filesystem::path& path, std::string& text)
     const std::wstring& utf16 = path.native();
     // Only half of a surrogate pair, which a Windows file name may hold, has no UTF-8.
     const int size = static_cast<int>(utf16.size());
-    if (size > 0 && ::WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, utf16.data(), size, nullptr, 0, nullptr,
-                                          nullptr) <= 0)
+    if (size > 0 &&
+        ::WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, utf16.data(), size, nullptr, 0, nullptr, nullptr) <= 0)
         return false;
     text = utf8Text(utf16);
     return true;

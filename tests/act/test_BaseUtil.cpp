@@ -215,7 +215,8 @@ TEST(LoadRun, APathOutsideTheCodePageGoesByItsShortName)
     ASSERT_TRUE(f.util->SetPadName(pad.c_str()));
     ASSERT_TRUE(f.util->Load()) << f.util->GetFailureText();
     const std::string handed = f.params()[1000];
-    EXPECT_TRUE(std::filesystem::equivalent(platform::fsPath(platform::pathFromLocalText(handed)), platform::fsPath(pad)))
+    EXPECT_TRUE(
+        std::filesystem::equivalent(platform::fsPath(platform::pathFromLocalText(handed)), platform::fsPath(pad)))
         << handed;
 
     BOOL lacking = FALSE;

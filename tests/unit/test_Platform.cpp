@@ -153,16 +153,17 @@ TEST_F(DataFolderTest, TheMessageNamesTheFolderAndTheNextStep)
              return dir.file("home1");
          },
          [&] {
-             return lead + "Velloran keeps its settings, debug log and work files (one of them holds your CRM "
-                           "password while a helper runs) in " +
+             return lead +
+                    "Velloran keeps its settings, debug log and work files (one of them holds your CRM "
+                    "password while a helper runs) in " +
                     dir.file("home1") + "/corvane/Velloran/, but " + dir.file("home1") +
                     "/corvane/ is a file, not a folder: move that file away, then try again.";
          }},
         {"second level cannot be created",
          [&] {
              std::filesystem::create_directories(dir.file("home2/corvane"));
-             std::filesystem::permissions(dir.file("home2/corvane"), std::filesystem::perms::owner_read |
-                                                                         std::filesystem::perms::owner_exec);
+             std::filesystem::permissions(dir.file("home2/corvane"),
+                                          std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
              return dir.file("home2");
          },
          [&] {
@@ -306,8 +307,7 @@ TEST(DataFolder, AJunctionIsRefused)
     platform::setUserFoldersForTesting(base, "");
     char buffer[260];
     EXPECT_FALSE(GetDataFolder(buffer));
-    EXPECT_NE(NoDataFolderText().find(base + "\\corvane\\ is a link or a junction to another place"),
-              std::string::npos)
+    EXPECT_NE(NoDataFolderText().find(base + "\\corvane\\ is a link or a junction to another place"), std::string::npos)
         << NoDataFolderText();
     platform::setUserFoldersForTesting("", "");
     EXPECT_TRUE(std::filesystem::is_empty(platform::fsPath(elsewhere)));
