@@ -68,7 +68,7 @@ TempDir::TempDir()
 TempDir::~TempDir()
 {
     std::error_code ec;
-    std::filesystem::remove_all(m_path, ec);
+    std::filesystem::remove_all(platform::fsPath(m_path), ec);
 }
 
 std::string TempDir::file(const std::string& name) const
@@ -101,9 +101,11 @@ std::string useHome(const std::string& home)
     return data + separator + "corvane" + separator + "Velloran" + separator;
 }
 
+// Paths are UTF-8, as the program holds them: the streams take them through std::filesystem, which hands
+// them to the system's wide calls on Windows.
 std::string readFile(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(platform::fsPath(path), std::ios::binary);
     std::ostringstream out;
     out << in.rdbuf();
     return out.str();
@@ -111,13 +113,13 @@ std::string readFile(const std::string& path)
 
 void writeFile(const std::string& path, const std::string& bytes)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(platform::fsPath(path), std::ios::binary | std::ios::trunc);
     out << bytes;
 }
 
 std::vector<unsigned char> readBytes(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(platform::fsPath(path), std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
