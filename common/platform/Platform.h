@@ -83,8 +83,8 @@ enum class FolderCheck
     Unknown,
 };
 // On Windows a link or a junction and a folder of another owner are found out; on POSIX, where the
-// folder lies in the user's own home, a folder of another owner (a link is followed, as the user set
-// it up).
+// folder lies in the user's own home, only a folder of another owner (a link is followed, as the user
+// set it up).
 FolderCheck checkFolder(const std::string& path);
 
 // Paths in this interface are UTF-8 texts on every system; on Windows each call hands them to the
@@ -177,7 +177,8 @@ std::string systemErrorText(int code);
 
 // A text of the system's single-byte encoding (the one the CRM's texts come in) as UTF-8.
 std::string localTextToUtf8(std::string_view text);
-// UTF-8 as a text of that encoding, for a helper's own words to the program; a letter it lacks becomes
+// UTF-8 as a text of that encoding, for a helper's own words to the program or a login given on a command
+// line; a letter it lacks becomes
 // the system's stand-in ("?"). On POSIX, where that encoding is UTF-8, the text itself.
 std::string utf8ToLocalText(std::string_view text);
 
